@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <memory>
+
+namespace orvane {
+
+class Recordset;
+
+/// The host's open database connection as the component sees it.
+/// Holds a counted reference to the host's QSqlDatabase (by its connection
+/// name); it never opens, closes or removes that connection.
+class Connection : public std::enable_shared_from_this<Connection>
+{
+public:
+    enum class Dialect { SQLite, SqlServer };
+    enum CursorLocationEnum { adUseServer = 2, adUseClient = 3 };
+
+    /// `database` must be open; its driver decides the dialect
+    /// (QSQLITE, or QODBC with an SQLite ODBC driver: SQLite; otherwise SQL Server).
+    static std::shared_ptr<Connection> create(const QSqlDatabase &database);
+
+    QSqlDatabase database() const;
+    QString connectionName() const;
+    Dialect dialect() const;
+
+    int CursorLocation() const;
+    void setCursorLocation(int location);
+
+    /// The text this database reads as `day` inside single quotes:
+    /// yyyy-MM-dd on SQLite, yyyyMMdd on SQL Server.
+    QString dateText(const QDate &day) const;
+
+    /// The statement as this connection's database must receive it: the
+    /// component writes SQL Server's dialect; on SQLite the function call
+    /// ISNULL( becomes IFNULL( outside literals and bracketed names.
+    QString nativeSql(const QString &sql) const;
+
+    /// Runs a SELECT and returns its rows as an open client-side recordset.
+    /// Throws Error with the database's own message on failure.
+    std::shared_ptr<Recordset> Execute(const QString &sql);
+
+private:
+    explicit Connection(const QSqlDatabase &database);
+    struct Private;
+    std::shared_ptr<Private> d;
+};
+
+} // namespace orvane

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+namespace orvane {
+
+/// Rows of one query, materialised once and never changed afterwards.
+/// Stored column-wise: numbers as numbers, dates as day numbers, text interned
+/// (each distinct string stored once). Shared read-only between the recordset
+/// that read it and any report bound to it, so reopening the recordset never
+/// changes a report that is already on screen. Row and column indexes start at 0.
+class Table
+{
+public:
+    enum class Type { Null, Integer, Real, Text, Date, DateTime, Bool };
+
+    Table();
+    ~Table();
+
+    int rowCount() const;
+    int columnCount() const;
+    QString columnName(int column) const;
+    /// Case-insensitive lookup; -1 when no column has that name.
+    int columnIndex(const QString &name) const;
+    /// The type that the column's non-null values have (Text when they differ).
+    Type columnType(int column) const;
+
+    bool isNull(int row, int column) const;
+    QVariant value(int row, int column) const;       // QVariant() for NULL
+    double number(int row, int column) const;        // 0 for NULL or text that is no number
+    QString text(int row, int column) const;         // "" for NULL; dates as yyyy-MM-dd
+    QDate date(int row, int column) const;           // invalid unless Date/DateTime (or ISO text)
+
+    /// Bytes held by the store, for the memory benchmark.
+    qint64 memoryUsage() const;
+
+    class Builder;
+
+private:
+    friend class Builder;
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+/// Fills a Table row by row; `finish()` hands it over as shared and immutable.
+class Table::Builder
+{
+public:
+    explicit Builder(const QStringList &columnNames);
+    ~Builder();
+    void beginRow();
+    void setValue(int column, const QVariant &value);
+    void endRow();
+    std::shared_ptr<const Table> finish();
+
+private:
+    std::unique_ptr<Table> m_table;
+};
+
+} // namespace orvane
