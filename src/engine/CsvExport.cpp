@@ -1,0 +1,182 @@
+#include "CsvExport.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QVariant>
+
+#include "Error.h"
+#include "Report.h"
+#include "Table.h"
+
+#include <charconv>
+#include <cmath>
+#include <numeric>
+#include <system_error>
+
+namespace orvane {
+
+namespace {
+
+const QString kSource = QStringLiteral("CSV export");
+
+QString writeFailure(const QString &fileName, const QString &reason)
+{
+    return QStringLiteral("The report could not be saved as \"%1\": %2")
+        .arg(QFileInfo(fileName).absoluteFilePath(), reason);
+}
+
+// A date-time column prints its time only when some value of it has one:
+// SQL Server keeps plain dates as datetime at midnight.
+std::vector<bool> columnsWithTime(const Table &table, const std::vector<int> &rowOrder)
+{
+    std::vector<bool> withTime(table.columnCount(), false);
+    for (int c = 0; c < table.columnCount(); ++c) {
+        if (table.columnType(c) != Table::Type::DateTime && table.columnType(c) != Table::Type::Text)
+            continue;
+        for (int row : rowOrder) {
+            const QVariant v = table.value(row, c);
+            if (v.typeId() == QMetaType::QDateTime && v.toDateTime().time() != QTime(0, 0)) {
+                withTime[c] = true;
+                break;
+            }
+        }
+    }
+    return withTime;
+}
+
+QString cellText(const QVariant &v, bool withTime)
+{
+    switch (v.typeId()) {
+    case QMetaType::UnknownType:
+        return QString();
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return plainNumber(v.toDouble());
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return v.toString();
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case QMetaType::QDate:
+        return v.toDate().toString(Qt::ISODate);
+    case QMetaType::QDateTime: {
+        const QDateTime dt = v.toDateTime();
+        return withTime ? dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                        : dt.date().toString(Qt::ISODate);
+    }
+    default:
+        return v.toString();
+    }
+}
+
+} // namespace
+
+QString plainNumber(double value)
+{
+    if (!std::isfinite(value))
+        return QString();
+    if (value == 0)
+        return QStringLiteral("0");   // no "-0"
+    // Fixed notation with the shortest digits that read back exactly; a double
+    // needs at most a few hundred characters in fixed form.
+    char buffer[400];
+    const std::to_chars_result r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (r.ec != std::errc())
+        return QString::number(value, 'g', 17);
+    return QString::fromLatin1(buffer, int(r.ptr - buffer));
+}
+
+QString csvField(const QString &text)
+{
+    bool needsQuotes = false;
+    for (QChar ch : text) {
+        if (ch == QLatin1Char(',') || ch == QLatin1Char('"') || ch == QLatin1Char('\r')
+            || ch == QLatin1Char('\n')) {
+            needsQuotes = true;
+            break;
+        }
+    }
+    if (!needsQuotes)
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QString &fileName,
+               const ExportProgress &progress)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Error(writeFailure(fileName, file.errorString()), kSource);
+
+    const int columns = table.columnCount();
+    const qint64 total = qint64(rowOrder.size());
+    const std::vector<bool> withTime = columnsWithTime(table, rowOrder);
+    const QString lineEnd = QStringLiteral("\r\n");
+
+    QString line;
+    for (int c = 0; c < columns; ++c) {
+        if (c > 0)
+            line += QLatin1Char(',');
+        line += csvField(table.columnName(c));
+    }
+    line += lineEnd;
+
+    // Rows go out in blocks so a large export costs a handful of writes.
+    QByteArray block = line.toUtf8();
+    qint64 done = 0;
+    for (int row : rowOrder) {
+        if (row < 0 || row >= table.rowCount()) {
+            file.cancelWriting();
+            throw Error(QStringLiteral("Row %1 is not one of the report's rows.").arg(row), kSource);
+        }
+        line.clear();
+        for (int c = 0; c < columns; ++c) {
+            if (c > 0)
+                line += QLatin1Char(',');
+            line += csvField(cellText(table.value(row, c), withTime[c]));
+        }
+        line += lineEnd;
+        block += line.toUtf8();
+        ++done;
+        if (block.size() >= (1 << 16)) {
+            if (file.write(block) != block.size()) {
+                const QString reason = file.errorString();
+                file.cancelWriting();
+                throw Error(writeFailure(fileName, reason), kSource);
+            }
+            block.clear();
+        }
+        if (progress && (done & 1023) == 0 && !progress(done, total)) {
+            file.cancelWriting();
+            return false;
+        }
+    }
+    if (file.write(block) != block.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw Error(writeFailure(fileName, reason), kSource);
+    }
+    if (progress && !progress(done, total)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit())
+        throw Error(writeFailure(fileName, file.errorString()), kSource);
+    return true;
+}
+
+bool exportCsv(const Report &report, const QString &fileName, const ExportProgress &progress)
+{
+    const std::shared_ptr<const Table> rows = report.rows();
+    if (!rows)
+        throw Error(QStringLiteral("The report has no rows to export."), kSource);
+    return exportCsv(*rows, report.rowOrder(), fileName, progress);
+}
+
+} // namespace orvane

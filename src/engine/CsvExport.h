@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace orvane {
+
+class Report;
+class Table;
+
+/// Called now and then while an export runs, with the rows written so far and
+/// the rows in all. Returning false cancels the export.
+using ExportProgress = std::function<bool(qint64 rowsDone, qint64 rowsTotal)>;
+
+/// Writes `rowOrder` (0-based Table rows, in that order) of `table` to `fileName`
+/// as CSV: a header of the column names as the query returned them, UTF-8
+/// without byte order mark, RFC 4180 quoting, CRLF line ends, numbers as plain
+/// decimals with a point (1234.5, -0.75), dates as yyyy-MM-dd.
+///
+/// The file is written beside its target and renamed into place when complete,
+/// so a failure or a cancel leaves any existing file untouched and no partial
+/// file behind. Returns false when `progress` cancelled; throws Error when the
+/// file cannot be written.
+bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QString &fileName,
+               const ExportProgress &progress = {});
+
+/// The report's bound rows in report order. Throws Error when no rows are bound.
+bool exportCsv(const Report &report, const QString &fileName, const ExportProgress &progress = {});
+
+/// One CSV field as written: quoted when it holds a comma, quote, CR or LF.
+QString csvField(const QString &text);
+
+/// A number in the export's plain form: shortest text that reads back to the
+/// same double, never in exponent notation, no grouping ("1234.5", "12", "-0.75").
+QString plainNumber(double value);
+
+} // namespace orvane

@@ -1,0 +1,241 @@
+#include "XlsxExport.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <QVariant>
+
+#include "Error.h"
+#include "Report.h"
+#include "Table.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace orvane {
+
+namespace {
+
+const QString kSource = QStringLiteral("Excel export");
+constexpr int kMaxCellText = 32767;      // the sheet format's limit per cell
+constexpr int kWidthSampleRows = 2000;   // enough to size columns, cheap on 200k rows
+
+QString writeFailure(const QString &fileName, const QString &reason)
+{
+    return QStringLiteral("The report could not be saved as \"%1\": %2")
+        .arg(QFileInfo(fileName).absoluteFilePath(), reason);
+}
+
+// Day serial of the sheet format (1900 date system): 1 = 1 January 1900.
+double serialDay(const QDate &date)
+{
+    static const qint64 epoch = QDate(1899, 12, 30).toJulianDay();
+    return double(date.toJulianDay() - epoch);
+}
+
+QString sheetNameFrom(const QString &wanted)
+{
+    QString name = wanted.trimmed();
+    static const QString forbidden = QStringLiteral("[]:*?/\\");
+    for (QChar &ch : name) {
+        if (forbidden.contains(ch))
+            ch = QLatin1Char(' ');
+    }
+    name = name.simplified();
+    while (name.startsWith(QLatin1Char('\'')))
+        name.remove(0, 1);
+    name = name.left(31).trimmed();
+    while (name.endsWith(QLatin1Char('\'')))
+        name.chop(1);
+    return name.isEmpty() ? QStringLiteral("Report") : name;
+}
+
+// Owns the workbook so that every way out of the export closes it.
+class Workbook
+{
+public:
+    explicit Workbook(const QByteArray &path)
+    {
+        lxw_workbook_options options = {};
+        options.constant_memory = LXW_TRUE;   // rows are written in order; memory stays flat
+        m_book = workbook_new_opt(path.constData(), &options);
+    }
+    ~Workbook()
+    {
+        if (m_book)
+            workbook_close(m_book);
+    }
+    lxw_workbook *get() const { return m_book; }
+    lxw_error close()
+    {
+        lxw_workbook *book = m_book;
+        m_book = nullptr;
+        return workbook_close(book);
+    }
+
+private:
+    lxw_workbook *m_book = nullptr;
+};
+
+} // namespace
+
+bool exportXlsx(const Table &table, const std::vector<int> &rowOrder, const QString &fileName,
+                const ExportProgress &progress, const QString &sheetName)
+{
+    if (qint64(rowOrder.size()) + 1 > LXW_ROW_MAX) {
+        throw Error(QStringLiteral("The report has %1 rows; one Excel sheet holds at most %2. "
+                                   "Narrow the report or export it as CSV.")
+                        .arg(rowOrder.size())
+                        .arg(LXW_ROW_MAX - 1),
+                    kSource);
+    }
+    for (int row : rowOrder) {
+        if (row < 0 || row >= table.rowCount())
+            throw Error(QStringLiteral("Row %1 is not one of the report's rows.").arg(row), kSource);
+    }
+
+    // The workbook is written beside its target, then renamed over it.
+    const QFileInfo target(fileName);
+    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                        + QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        throw Error(writeFailure(fileName, temp.errorString()), kSource);
+    const QString tempName = temp.fileName();
+    temp.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    temp.close();
+
+    Workbook book(QFile::encodeName(tempName));
+    if (!book.get())
+        throw Error(writeFailure(fileName, QStringLiteral("the workbook could not be created")), kSource);
+
+    lxw_worksheet *sheet =
+        workbook_add_worksheet(book.get(), sheetNameFrom(sheetName).toUtf8().constData());
+    lxw_format *header = workbook_add_format(book.get());
+    format_set_bold(header);
+    format_set_bottom(header, LXW_BORDER_THIN);
+    lxw_format *dateFormat = workbook_add_format(book.get());
+    format_set_num_format(dateFormat, "dd/mm/yyyy");
+    lxw_format *dateTimeFormat = workbook_add_format(book.get());
+    format_set_num_format(dateTimeFormat, "dd/mm/yyyy hh:mm");
+    lxw_format *moneyFormat = workbook_add_format(book.get());
+    format_set_num_format(moneyFormat, "#,##0.00");
+
+    const int columns = table.columnCount();
+
+    // Column widths come from the header and a sample of the rows; in constant
+    // memory mode they must be set before the first cell is written.
+    for (int c = 0; c < columns; ++c) {
+        int width = table.columnName(c).size() + 2;
+        const Table::Type type = table.columnType(c);
+        if (type == Table::Type::Date || type == Table::Type::DateTime)
+            width = std::max(width, type == Table::Type::Date ? 12 : 17);
+        const int sample = std::min<int>(int(rowOrder.size()), kWidthSampleRows);
+        for (int i = 0; i < sample; ++i) {
+            const int row = rowOrder[i];
+            int len = 0;
+            if (type == Table::Type::Real)
+                len = QString::number(table.number(row, c), 'f', 2).size() + 4;
+            else if (type != Table::Type::Date && type != Table::Type::DateTime)
+                len = table.text(row, c).size() + 1;
+            width = std::max(width, len);
+        }
+        worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), std::min(width, 60), nullptr);
+    }
+
+    for (int c = 0; c < columns; ++c)
+        worksheet_write_string(sheet, 0, lxw_col_t(c), table.columnName(c).toUtf8().constData(), header);
+    worksheet_freeze_panes(sheet, 1, 0);
+
+    const qint64 total = qint64(rowOrder.size());
+    qint64 done = 0;
+    lxw_row_t sheetRow = 1;
+    for (int row : rowOrder) {
+        for (int c = 0; c < columns; ++c) {
+            const lxw_col_t col = lxw_col_t(c);
+            const QVariant v = table.value(row, c);
+            lxw_error err = LXW_NO_ERROR;
+            switch (v.typeId()) {
+            case QMetaType::UnknownType:
+                break;   // NULL: an empty cell
+            case QMetaType::Double:
+            case QMetaType::Float: {
+                const double d = v.toDouble();
+                if (std::isfinite(d))
+                    err = worksheet_write_number(sheet, sheetRow, col, d, moneyFormat);
+                break;
+            }
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::ULongLong:
+                err = worksheet_write_number(sheet, sheetRow, col, v.toDouble(), nullptr);
+                break;
+            case QMetaType::Bool:
+                err = worksheet_write_boolean(sheet, sheetRow, col, v.toBool() ? 1 : 0, nullptr);
+                break;
+            case QMetaType::QDate:
+                if (v.toDate().isValid())
+                    err = worksheet_write_number(sheet, sheetRow, col, serialDay(v.toDate()), dateFormat);
+                break;
+            case QMetaType::QDateTime: {
+                const QDateTime dt = v.toDateTime();
+                if (!dt.isValid())
+                    break;
+                const QTime t = dt.time();
+                if (t == QTime(0, 0)) {
+                    err = worksheet_write_number(sheet, sheetRow, col, serialDay(dt.date()), dateFormat);
+                } else {
+                    const double fraction = t.msecsSinceStartOfDay() / 86400000.0;
+                    err = worksheet_write_number(sheet, sheetRow, col, serialDay(dt.date()) + fraction,
+                                                 dateTimeFormat);
+                }
+                break;
+            }
+            default: {
+                const QString text = v.toString();
+                if (!text.isEmpty()) {
+                    err = worksheet_write_string(sheet, sheetRow, col,
+                                                 text.left(kMaxCellText).toUtf8().constData(), nullptr);
+                }
+                break;
+            }
+            }
+            if (err != LXW_NO_ERROR)
+                throw Error(writeFailure(fileName, QString::fromUtf8(lxw_strerror(err))), kSource);
+        }
+        ++sheetRow;
+        ++done;
+        if (progress && (done & 1023) == 0 && !progress(done, total))
+            return false;   // the workbook closes into the temporary file, which goes
+    }
+    if (progress && !progress(done, total))
+        return false;
+
+    const lxw_error closed = book.close();
+    if (closed != LXW_NO_ERROR)
+        throw Error(writeFailure(fileName, QString::fromUtf8(lxw_strerror(closed))), kSource);
+
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(QFile::encodeName(tempName).toStdString()),
+                            std::filesystem::path(QFile::encodeName(target.absoluteFilePath()).toStdString()),
+                            ec);
+    if (ec)
+        throw Error(writeFailure(fileName, QString::fromLocal8Bit(ec.message().c_str())), kSource);
+    temp.setAutoRemove(false);
+    return true;
+}
+
+bool exportXlsx(const Report &report, const QString &fileName, const ExportProgress &progress)
+{
+    const std::shared_ptr<const Table> rows = report.rows();
+    if (!rows)
+        throw Error(QStringLiteral("The report has no rows to export."), kSource);
+    return exportXlsx(*rows, report.rowOrder(), fileName, progress, report.ReportTitle());
+}
+
+} // namespace orvane

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "CsvExport.h"   // ExportProgress
+
+#include <QString>
+
+#include <vector>
+
+namespace orvane {
+
+class Report;
+class Table;
+
+/// Writes `rowOrder` (0-based Table rows, in that order) of `table` to
+/// `fileName` as a one-sheet workbook: a bold header row of the column names,
+/// numbers as number cells (fractional columns shown #,##0.00), dates as date
+/// cells shown dd/mm/yyyy, text as text. The header row stays frozen.
+///
+/// Written beside the target and renamed into place when complete, so a
+/// failure or a cancel leaves any existing file untouched and no partial file
+/// behind. Returns false when `progress` cancelled; throws Error when the file
+/// cannot be written or the rows do not fit one sheet.
+bool exportXlsx(const Table &table, const std::vector<int> &rowOrder, const QString &fileName,
+                const ExportProgress &progress = {}, const QString &sheetName = QString());
+
+/// The report's bound rows in report order; the sheet is named after the
+/// report title when it has one. Throws Error when no rows are bound.
+bool exportXlsx(const Report &report, const QString &fileName, const ExportProgress &progress = {});
+
+} // namespace orvane
