@@ -1,0 +1,488 @@
+#include "ReportQueries.h"
+
+#include "Connection.h"
+#include "Error.h"
+#include "Recordset.h"
+#include "Report.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace orvane {
+
+namespace {
+
+const QString DefaultFromNo = QStringLiteral("1");
+const QString DefaultToNo = QStringLiteral("99999");
+
+bool isBlank(const QString &text)
+{
+    return text.trimmed().isEmpty();
+}
+
+bool isSkippedBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')
+        || c == QLatin1Char('\r');
+}
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Only digits, once the surrounding blanks are gone: the invoice numbers of the
+// purchase register enter the SQL unquoted and as typed.
+bool isWholeNumber(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    for (QChar c : t) {
+        if (!isDigit(c))
+            return false;
+    }
+    return true;
+}
+
+QString sqlDate(const DateTextFunction &dateText, const QDate &day)
+{
+    return dateText(day);
+}
+
+// The percentage terms divide by 100.0, not 100: SQLite stores whole-valued
+// decimals as integers and would truncate 15 * 5 / 100 to 0. SQL Server's
+// decimal arithmetic gives the same value either way.
+
+QString purchaseReturnSummarySql(const ReportParameters &p, const DateTextFunction &dateText)
+{
+    QString sql;
+    sql += QLatin1String("select r.Purreturnid,r.Purreturndate,r.purchaseid,v.partyname as vendorname ");
+    sql += QLatin1String(" ,sum(rb.Qty*rb.Price) as Grossvalue ");
+    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price*rb.Discratio/100.0)+rb.Discvalue)) as Totaldisc ");
+    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price*rb.stratio/100.0)+rb.stvalue)) as Salestax ");
+    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price-((rb.Price*rb.Discratio/100.0)+rb.Discvalue))+ ((rb.Price*rb.stratio/100.0)+rb.stvalue))) as NetValue,Sum(rb.Qty) as Qty,Sum(rb.Bonus) as Bonus,rb.Price ");
+    sql += QLatin1String(" from purreturns r join purreturnsbody rb on r.Purreturnid=rb.Purreturnid ");
+    sql += QLatin1String(" join parties v on v.partyid=r.vendorid ");
+    sql += QLatin1String(" where Purreturndate between '");
+    sql += sqlDate(dateText, p.from);
+    sql += QLatin1String("' and '");
+    sql += sqlDate(dateText, p.to);
+    sql += QLatin1String("' ");
+    sql += vendorFilter(p.code);
+    sql += QLatin1String(" group by rb.Price, r.Purreturnid,r.Purreturndate,r.purchaseid,partyname ");
+    sql += QLatin1String(" order by r.Purreturnid,r.Purreturndate,v.partyname");
+    return sql;
+}
+
+QString purchaseSummarySql(const ReportParameters &p, const DateTextFunction &dateText)
+{
+    QString sql;
+    sql += QLatin1String("select p.purchaseid,p.purchasedate,v.partyname as vendorname ");
+    sql += QLatin1String(" ,sum(pb.Qty*pb.Price) as Grossvalue ");
+    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price*pb.Discratio/100.0)+pb.Discvalue)) as Totaldisc ");
+    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price*pb.stratio/100.0)+pb.stvalue)) as Salestax ");
+    // The paid amount belongs to the purchase, not to its lines: taken once.
+    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100.0)+pb.Discvalue))+ ((pb.Price*pb.stratio/100.0)+pb.stvalue))) as NetValue,max(p.PaidAmount) as PaidAmount  ");
+    sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
+    sql += QLatin1String(" join parties v on v.partyid=p.vendorid ");
+    sql += QLatin1String(" where purchasedate between '");
+    sql += sqlDate(dateText, p.from);
+    sql += QLatin1String("' and '");
+    sql += sqlDate(dateText, p.to);
+    sql += QLatin1String("' ");
+    sql += vendorFilter(p.code);
+    sql += QLatin1String(" group by p.purchaseid,p.purchasedate,partyname ");
+    sql += QLatin1String(" order by p.purchaseid,p.purchasedate,v.partyname");
+    return sql;
+}
+
+QString purchaseReturnRegisterSql(const ReportParameters &p, const DateTextFunction &dateText)
+{
+    const NumberRange range = sqlNumberRange(ReportKind::PurchaseReturnRegister, p);
+    QString sql;
+    sql += QLatin1String("select r.purreturnid,r.purreturndate,v.partyname as vendorname ");
+    sql += QLatin1String(",pr.productid,pr.productname ");
+    sql += QLatin1String(",rb.qty,rb.bonus,rb.price,(rb.Qty*rb.Price) as Grossvalue ");
+    sql += QLatin1String(",(rb.Qty*((rb.Price*rb.Discratio/100.0)+rb.Discvalue)) as Totaldisc ");
+    sql += QLatin1String(",rb.Qty*((rb.Price*rb.stratio/100.0)+rb.stvalue) as Salestax ");
+    sql += QLatin1String(",rb.Qty*((rb.Price-((rb.Price*rb.Discratio/100.0)+rb.Discvalue))+ ((rb.Price*rb.stratio/100.0)+rb.stvalue)) as NetValue, ");
+    sql += QLatin1String(" r.VendorID, r.Narration, Units.UnitName, rb.Multiplier,r.ExpPlus, r.ExpMinus, r.ComRatio, r.ReceivedAmount ");
+    sql += QLatin1String(" from purreturns r join purreturnsbody rb on r.purreturnid=rb.purreturnid ");
+    sql += QLatin1String(" join parties v on v.partyid=r.vendorid join products pr on pr.productid=rb.productid INNER JOIN Units ON pr.UnitID = Units.UnitID ");
+    sql += QLatin1String(" where 1=1 and r.purreturndate between '");
+    sql += sqlDate(dateText, p.from);
+    sql += QLatin1String("' and '");
+    sql += sqlDate(dateText, p.to);
+    sql += QLatin1String("'");
+    sql += vendorFilter(p.code);
+    sql += QLatin1String(" And r.purreturnid between ") + range.from + QLatin1String(" and ") + range.to;
+    sql += QLatin1String(" order by r.purreturnid,pr.productid");
+    return sql;
+}
+
+QString purchaseRegisterSql(const ReportParameters &p, const DateTextFunction &dateText)
+{
+    const NumberRange range = sqlNumberRange(ReportKind::PurchaseRegisterInvoiceWise, p);
+    QString sql;
+    sql += QLatin1String("select p.purchaseid,p.purchasedate,p.billno,v.partyname as vendorname ");
+    sql += QLatin1String(",pr.productid,pr.productname ");
+    sql += QLatin1String(",pb.qty,pb.bonus,pb.price,(pb.Qty*pb.Price) as Grossvalue ");
+    sql += QLatin1String(",(pb.Qty*((pb.Price*pb.Discratio/100.0)+pb.Discvalue)) as Totaldisc ");
+    sql += QLatin1String(",pb.Qty*((pb.Price*pb.stratio/100.0)+pb.stvalue) as Salestax ");
+    sql += QLatin1String(",pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100.0)+pb.Discvalue))+ ((pb.Price*pb.stratio/100.0)+pb.stvalue)) as NetValue ");
+    sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
+    sql += QLatin1String(" join parties v on v.partyid=p.vendorid join products pr on pr.productid=pb.productid ");
+    sql += QLatin1String(" where p.purchasedate between '");
+    sql += sqlDate(dateText, p.from);
+    sql += QLatin1String("' and '");
+    sql += sqlDate(dateText, p.to);
+    sql += QLatin1String("' and p.purchaseid between ");
+    sql += range.from;
+    sql += QLatin1String(" and ");
+    sql += range.to;
+    sql += vendorFilter(p.code);
+    sql += QLatin1String(" order by p.purchaseid,pr.productid");
+    return sql;
+}
+
+QString purchaseLedgerSql(const ReportParameters &p, const DateTextFunction &dateText)
+{
+    QString sql;
+    sql += QLatin1String("select p.purchaseid,p.purchasedate,p.billno,v.partyname as vendorname ");
+    sql += QLatin1String(",pb.qty,pb.bonus,pb.price,(pb.Qty*pb.Price) as Grossvalue ");
+    sql += QLatin1String(",(pb.Qty*((pb.Price*pb.Discratio/100.0)+pb.Discvalue)) as Totaldisc ");
+    sql += QLatin1String(",pb.Qty*((pb.Price*pb.stratio/100.0)+pb.stvalue) as Salestax ");
+    sql += QLatin1String(",pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100.0)+pb.Discvalue))+ ((pb.Price*pb.stratio/100.0)+pb.stvalue)) as NetValue ");
+    sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
+    sql += QLatin1String(" join parties v on v.partyid=p.vendorid ");
+    sql += QLatin1String(" where purchasedate between '");
+    sql += sqlDate(dateText, p.from);
+    sql += QLatin1String("' and '");
+    sql += sqlDate(dateText, p.to);
+    sql += QLatin1String("'");
+    sql += QLatin1String(" and pb.productid='");
+    sql += quotedCode(p.code);
+    sql += QLatin1String("' ");
+    // "vendorname" is the select-list name; a parties alias in front of it
+    // names no column, and both databases refuse that.
+    sql += QLatin1String(" order by p.purchaseid,p.purchasedate,vendorname");
+    return sql;
+}
+
+QString purchaseReturnLedgerSql(const ReportParameters &p, const DateTextFunction &dateText)
+{
+    QString sql;
+    sql += QLatin1String(" SELECT r.PurReturnID, v.PartyName AS vendorname, rb.Qty, rb.Bonus, rb.Price, rb.Qty * rb.Price AS Grossvalue, rb.Qty * (rb.Price * rb.DiscRatio / 100.0 + rb.DiscValue) AS Totaldisc, rb.Qty * (rb.Price * ");
+    sql += QLatin1String(" rb.STRatio / 100.0 + rb.STValue) AS Salestax, rb.Qty * ((rb.Price - (rb.Price * rb.DiscRatio / 100.0 + rb.DiscValue)) + (rb.Price * rb.STRatio / 100.0 + rb.STValue)) AS NetValue, r.PurReturnDate FROM PurReturns ");
+    sql += QLatin1String(" r INNER JOIN PurReturnsBody rb ON r.PurReturnID = rb.PurReturnID INNER JOIN Parties v ON v.PartyID = r.VendorID ");
+    sql += QLatin1String(" WHERE (r.PurReturnDate BETWEEN '");
+    sql += sqlDate(dateText, p.from);
+    sql += QLatin1String("' and '");
+    sql += sqlDate(dateText, p.to);
+    sql += QLatin1String("') AND (rb.ProductID = '");
+    sql += quotedCode(p.code);
+    sql += QLatin1String("') ");
+    sql += QLatin1String(" ORDER BY r.PurReturnID, r.PurReturnDate, vendorname");
+    return sql;
+}
+
+QString productWisePurchasesSql(const ReportParameters &p, const DateTextFunction &dateText)
+{
+    const QString from = sqlDate(dateText, p.from);
+    const QString to = sqlDate(dateText, p.to);
+    QString sql;
+    sql += QLatin1String(" SELECT Products.ProductId, Products.ProductName, ISNULL(Purchasedata.Qty, 0) AS PQty,ISNULL(Purchasedata.Price, 0) AS PPrice, ISNULL(Purchasedata.Discount, 0) AS PDisc,ISNULL(Purchasedata.Value, ");
+    sql += QLatin1String(" 0) AS PValue,ISNULL(PurReturnData.Qty, 0) AS RQty, ISNULL(PurReturnData.Price, 0) AS RPrice, ISNULL(PurReturnData.Discount, 0) AS RDisc,ISNULL(PurReturnData.Value, 0) AS RValue,Units.UnitName FROM Products LEFT OUTER JOIN Units ON Products.UnitID = Units.UnitID LEFT OUTER JOIN ( SELECT ");
+    sql += QLatin1String(" ProductID, SUM(QTY) AS [Qty], AVG(Price) AS [Price], SUM((QTY * Price) - TTLValue)AS [Discount], SUM(TTLValue + TTLSalesTax) AS [Value] FROM PurReturns INNER JOIN PurReturnsBody ON PurReturns.PurReturnID ");
+    sql += QLatin1String(" = PurReturnsBody.PurReturnID Where PurReturns.PurReturnDate between '");
+    sql += from;
+    sql += QLatin1String("' and '");
+    sql += to;
+    sql += QLatin1String("' GROUP BY ProductID) PurReturnData ON Products.ProductId = PurReturnData.ProductID RIGHT OUTER JOIN (SELECT ProductID, ");
+    sql += QLatin1String(" SUM(QTY) AS [Qty], AVG(Price) AS [Price], SUM((QTY * Price) - TTLValue) AS [Discount], SUM(TTLValue + TTLSalesTax) AS [Value] FROM Purchase INNER JOIN PurchaseBody ON Purchase.PurchaseId ");
+    sql += QLatin1String(" = PurchaseBody.PurchaseId Where Purchase.Purchasedate between '");
+    sql += from;
+    sql += QLatin1String("' and '");
+    sql += to;
+    sql += QLatin1String("' GROUP BY ProductID) Purchasedata ON Products.ProductId = Purchasedata.ProductID");
+    if (!p.code.isEmpty())
+        sql += QLatin1String(" where products.companyid ='") + quotedCode(p.code) + QLatin1String("'");
+    return sql;
+}
+
+QString shortestDecimal(double value)
+{
+    if (value == 0)
+        return QStringLiteral("0");   // also turns -0 into 0
+    if (std::floor(value) == value && std::fabs(value) < 1e15)
+        return QString::number(static_cast<qint64>(value));
+    return QString::number(value, 'g', 15);
+}
+
+} // namespace
+
+// --- Report queries ---------------------------------------------------------
+
+QString reportSql(ReportKind kind, const ReportParameters &parameters, const DateTextFunction &dateText)
+{
+    checkReportParameters(kind, parameters);
+    switch (kind) {
+    case ReportKind::PurchaseSummary:
+        return purchaseSummarySql(parameters, dateText);
+    case ReportKind::PurchaseRegisterInvoiceWise:
+        return purchaseRegisterSql(parameters, dateText);
+    case ReportKind::ProductWisePurchases:
+        return productWisePurchasesSql(parameters, dateText);
+    case ReportKind::ProductPurchaseLedger:
+        return purchaseLedgerSql(parameters, dateText);
+    case ReportKind::ProductPurchaseReturnLedger:
+        return purchaseReturnLedgerSql(parameters, dateText);
+    case ReportKind::PurchaseReturnRegister:
+        return purchaseReturnRegisterSql(parameters, dateText);
+    case ReportKind::PurchaseReturnSummary:
+        return purchaseReturnSummarySql(parameters, dateText);
+    }
+    return QString();
+}
+
+QString reportSql(ReportKind kind, const ReportParameters &parameters, const Connection &connection)
+{
+    return reportSql(kind, parameters, [&connection](const QDate &day) { return connection.dateText(day); });
+}
+
+void checkReportParameters(ReportKind kind, const ReportParameters &parameters)
+{
+    if (kind != ReportKind::PurchaseRegisterInvoiceWise)
+        return;
+    const QString source = reportDefinition(kind).caption;
+    if (!isBlank(parameters.fromNo) && !isWholeNumber(parameters.fromNo))
+        throw Error(QStringLiteral("From Invoice No must be a whole number."), source);
+    if (!isBlank(parameters.toNo) && !isWholeNumber(parameters.toNo))
+        throw Error(QStringLiteral("To Invoice No must be a whole number."), source);
+}
+
+QString quotedCode(const QString &code)
+{
+    QString doubled = code;
+    doubled.replace(QLatin1Char('\''), QLatin1String("''"));
+    return doubled;
+}
+
+QString vendorFilter(const QString &code)
+{
+    if (isBlank(code))
+        return QString();
+    return QLatin1String(" and v.partyid='") + quotedCode(code) + QLatin1String("'");
+}
+
+NumberRange sqlNumberRange(ReportKind kind, const ReportParameters &parameters)
+{
+    NumberRange range;
+    if (kind == ReportKind::PurchaseReturnRegister) {
+        range.from = isBlank(parameters.fromNo) ? DefaultFromNo : leadingNumberText(parameters.fromNo);
+        range.to = isBlank(parameters.toNo) ? DefaultToNo : leadingNumberText(parameters.toNo);
+    } else {
+        range = headingNumberRange(parameters);
+    }
+    return range;
+}
+
+NumberRange headingNumberRange(const ReportParameters &parameters)
+{
+    NumberRange range;
+    range.from = isBlank(parameters.fromNo) ? DefaultFromNo : parameters.fromNo;
+    range.to = isBlank(parameters.toNo) ? DefaultToNo : parameters.toNo;
+    return range;
+}
+
+QString leadingNumberText(const QString &text)
+{
+    // Reads like the host language's Val: blanks anywhere are skipped, then an
+    // optional sign, digits, an optional fraction and an optional exponent;
+    // the first character that cannot continue the number ends it.
+    QString compact;
+    for (QChar c : text) {
+        if (!isSkippedBlank(c))
+            compact += c;
+    }
+    int i = 0;
+    const int n = compact.size();
+    QString number;
+    if (i < n && (compact[i] == QLatin1Char('+') || compact[i] == QLatin1Char('-')))
+        number += compact[i++];
+    bool digits = false;
+    while (i < n && isDigit(compact[i])) {
+        number += compact[i++];
+        digits = true;
+    }
+    if (i < n && compact[i] == QLatin1Char('.')) {
+        number += compact[i++];
+        while (i < n && isDigit(compact[i])) {
+            number += compact[i++];
+            digits = true;
+        }
+    }
+    if (!digits)
+        return QStringLiteral("0");
+    if (i < n && (compact[i] == QLatin1Char('e') || compact[i] == QLatin1Char('E'))) {
+        int j = i + 1;
+        QString exponent = QStringLiteral("e");
+        if (j < n && (compact[j] == QLatin1Char('+') || compact[j] == QLatin1Char('-')))
+            exponent += compact[j++];
+        bool expDigits = false;
+        while (j < n && isDigit(compact[j])) {
+            exponent += compact[j++];
+            expDigits = true;
+        }
+        if (expDigits)
+            number += exponent;
+    }
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return QStringLiteral("0");
+    return shortestDecimal(value);
+}
+
+// --- Lookups ----------------------------------------------------------------
+
+QString lookupSql(ReportKind kind, const QString &typedCode)
+{
+    const QString number = leadingNumberText(typedCode);
+    switch (kind) {
+    case ReportKind::PurchaseReturnSummary:
+        return QLatin1String(" Select PartyId,PartyName FROM Parties Where IsVendor = 1  And PartyId='")
+            + number + QLatin1String("'");
+    case ReportKind::PurchaseSummary:
+        return QLatin1String(" Select PartyId,PartyName FROM Parties Where Isvendor=1 And PartyId='")
+            + number + QLatin1String("'");
+    case ReportKind::PurchaseReturnRegister:
+        return QLatin1String(" Select PartyId,PartyName FROM Parties Where IsVendor = 1 And PartyId='")
+            + number + QLatin1String("'");
+    case ReportKind::PurchaseRegisterInvoiceWise:
+        return QLatin1String(" Select PartyId,PartyName FROM Parties Where PartyId='") + number
+            + QLatin1String("'");
+    case ReportKind::ProductPurchaseLedger:
+    case ReportKind::ProductPurchaseReturnLedger:
+        return QLatin1String(" Select * FROM Products ") + QLatin1String(" where ProductId=") + number;
+    case ReportKind::ProductWisePurchases:
+        return QLatin1String(" Select * FROM Companies Where CompanyId=") + number;
+    }
+    return QString();
+}
+
+QString lookupNameColumn(ReportKind kind)
+{
+    switch (reportDefinition(kind).codeKind) {
+    case CodeKind::Vendor:
+        return QStringLiteral("PartyName");
+    case CodeKind::Product:
+        return QStringLiteral("ProductName");
+    case CodeKind::Company:
+        return QStringLiteral("CompanyName");
+    }
+    return QString();
+}
+
+std::optional<QString> lookupName(ReportKind kind, const QString &typedCode,
+                                  const std::shared_ptr<Connection> &connection)
+{
+    if (typedCode.isEmpty())
+        return std::nullopt;
+    Recordset rs;
+    rs.Open(lookupSql(kind, typedCode), connection, Recordset::adOpenStatic, Recordset::adLockReadOnly, -1);
+    std::optional<QString> name;
+    if (rs.RecordCount() >= 1) {
+        rs.MoveFirst();
+        name = rs.Fields(lookupNameColumn(kind)).toString();
+    }
+    rs.Close();
+    return name;
+}
+
+// --- Headings ---------------------------------------------------------------
+
+QString dateRangeHeading(const QDate &from, const QDate &to)
+{
+    const QLocale locale = QLocale::system();
+    const QString format = QStringLiteral("dd-MMM-yyyy");
+    return QLatin1String("Date Between : ") + locale.toString(from, format) + QLatin1String(" To ")
+        + locale.toString(to, format);
+}
+
+QString invoiceHeading(const ReportParameters &parameters)
+{
+    const NumberRange range = headingNumberRange(parameters);
+    return QLatin1String("Invoiceno Between : ") + range.from + QLatin1String(" To ") + range.to;
+}
+
+QString productHeading(const QString &code, const QString &name)
+{
+    return QLatin1String("Product : ") + code + QLatin1String("   ") + name;
+}
+
+QString productWiseTitle()
+{
+    return QStringLiteral("Product Wise Purchase ");
+}
+
+QStringList productWiseParameterTexts(const ReportParameters &parameters, const QString &companyName)
+{
+    const QString format = QStringLiteral("dd/MM/yyyy");
+    return {
+        QLatin1String("Company Id - ") + parameters.code,
+        QLatin1String("From : ") + parameters.from.toString(format) + QLatin1String(",   To : ")
+            + parameters.to.toString(format),
+        QLatin1String("Company Name - ") + companyName,
+    };
+}
+
+QString companyNameFilter()
+{
+    return QStringLiteral("registrykey='companyname'");
+}
+
+QString readCompanyName(ReportKind kind, const std::shared_ptr<Connection> &connection)
+{
+    const ReportDefinition &def = reportDefinition(kind);
+    if (def.companyNameSql.isEmpty())
+        return QString();
+    Recordset rs;
+    rs.Open(def.companyNameSql, connection, Recordset::adOpenStatic, Recordset::adLockReadOnly, -1);
+    rs.setFilter(companyNameFilter());
+    if (rs.isEOF() || rs.isBOF()) {
+        rs.Close();
+        throw Error(QStringLiteral("The company name is missing: no row of \"%1\" has %2.")
+                        .arg(def.companyNameSql, companyNameFilter()),
+                    def.caption);
+    }
+    const QString name = rs.Fields(def.companyNameColumn).toString();
+    rs.Close();
+    return name;
+}
+
+void applyHeadings(Report &report, ReportKind kind, const ReportParameters &parameters,
+                   const QString &codeName, const std::shared_ptr<Connection> &connection)
+{
+    const int headings = reportDefinition(kind).headings;
+    if (headings & CompanyNameHeading)
+        report.object(QStringLiteral("txtCompName")).SetText(readCompanyName(kind, connection));
+    if (headings & DateRangeHeading)
+        report.object(QStringLiteral("txtDate")).SetText(dateRangeHeading(parameters.from, parameters.to));
+    if (headings & InvoiceHeading)
+        report.object(QStringLiteral("Txtinvoice")).SetText(invoiceHeading(parameters));
+    if (headings & ProductHeading)
+        report.object(QStringLiteral("txtProduct")).SetText(productHeading(parameters.code, codeName));
+    if (headings & ProductWiseHeadings) {
+        report.setReportTitle(productWiseTitle());
+        const QStringList texts = productWiseParameterTexts(parameters, codeName);
+        for (int i = 0; i < texts.size(); ++i)
+            report.ParameterFields(i + 1).AddCurrentValue(texts.at(i));
+        report.SelectPrinter(QStringLiteral("Dummy Driver"), QStringLiteral("Ding Dong"), QStringLiteral("LPT1"));
+        report.setPaperOrientation(Report::crLandscape);
+    }
+}
+
+} // namespace orvane

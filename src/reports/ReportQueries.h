@@ -1,0 +1,118 @@
+#pragma once
+
+// The report queries, lookups and headings as plain functions of the typed
+// parameters. The report windows and the command-line tool both build their
+// SQL and headings here, so each query exists once.
+
+#include "ReportDefinition.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace orvane {
+
+class Connection;
+class Report;
+
+/// The parameters of one report as the user typed them.
+struct ReportParameters
+{
+    QDate from;
+    QDate to;
+    QString code;   // vendor, product or company code, as typed (untrimmed)
+    QString fromNo; // "From Invoice No" box as typed (the two registers)
+    QString toNo;   // "To Invoice No" box as typed
+};
+
+/// Turns a day into the text its database reads between single quotes
+/// (Connection::dateText).
+using DateTextFunction = std::function<QString(const QDate &)>;
+
+// --- Report queries ---------------------------------------------------------
+
+/// The report query of `kind`, joined piece by piece. Codes that stand between
+/// quotes have their apostrophes doubled and are otherwise kept as typed.
+/// Throws Error when checkReportParameters refuses the parameters.
+QString reportSql(ReportKind kind, const ReportParameters &parameters,
+                  const DateTextFunction &dateText);
+QString reportSql(ReportKind kind, const ReportParameters &parameters,
+                  const Connection &connection);
+
+/// Refuses, with Error, parameters that would change the statement: for the
+/// purchase register, an invoice-number box that is neither blank nor a whole
+/// number ("From Invoice No must be a whole number."). The error's source is
+/// the window caption. Call before any query runs; the other reports pass.
+void checkReportParameters(ReportKind kind, const ReportParameters &parameters);
+
+/// `code` with each apostrophe doubled, for a quoted SQL literal.
+QString quotedCode(const QString &code);
+
+/// " and v.partyid='CODE'" when the trimmed code is not empty, else "".
+QString vendorFilter(const QString &code);
+
+/// The two ends of an invoice or return number range.
+struct NumberRange
+{
+    QString from;
+    QString to;
+};
+
+/// The number range as it enters the SQL: the purchase register takes each box
+/// as typed, the return register its leading number; blank boxes give 1 / 99999.
+NumberRange sqlNumberRange(ReportKind kind, const ReportParameters &parameters);
+/// The number range as the heading shows it: each box as typed, blank boxes 1 / 99999.
+NumberRange headingNumberRange(const ReportParameters &parameters);
+
+/// A text's leading number in shortest decimal form: 007 -> 7, 12A -> 12,
+/// A1 -> 0, blanks skipped.
+QString leadingNumberText(const QString &text);
+
+// --- Lookups ----------------------------------------------------------------
+
+/// The window's lookup SQL for a typed code (taken by its leading number).
+QString lookupSql(ReportKind kind, const QString &typedCode);
+/// The column of the lookup's first row that holds the name.
+QString lookupNameColumn(ReportKind kind);
+/// Looks the code up with lookupSql; returns the name of the first row, or
+/// nothing when no row names it. An empty code names nothing. Throws Error on a
+/// database error.
+std::optional<QString> lookupName(ReportKind kind, const QString &typedCode,
+                   const std::shared_ptr<Connection> &connection);
+
+// --- Headings ---------------------------------------------------------------
+
+/// "Date Between : 01-Apr-2024 To 31-Mar-2025" (system month names).
+QString dateRangeHeading(const QDate &from, const QDate &to);
+/// "Invoiceno Between : F To T" from headingNumberRange.
+QString invoiceHeading(const ReportParameters &parameters);
+/// "Product : " + code untrimmed + three blanks + name.
+QString productHeading(const QString &code, const QString &name);
+
+/// Title of the product-wise report: "Product Wise Purchase ".
+QString productWiseTitle();
+/// The product-wise report's three parameter texts, by position:
+/// "Company Id - CODE", "From : dd/MM/yyyy,   To : dd/MM/yyyy", "Company Name - NAME".
+QStringList productWiseParameterTexts(const ReportParameters &parameters,
+                                      const QString &companyName);
+
+/// Filter applied to the company-name source: "registrykey='companyname'".
+QString companyNameFilter();
+/// Reads the company-name heading of `kind` (its source SQL, filter and value
+/// column). Throws Error when no row passes the filter.
+QString readCompanyName(ReportKind kind, const std::shared_ptr<Connection> &connection);
+
+/// Sets every heading of `kind` on `report`, in the window's order: company
+/// name (read from the database), date range, invoice range, product; for the
+/// product-wise report the title, the three parameters, the printer and
+/// landscape paper. `codeName` is the name box's text (the product's name for
+/// the ledgers, the company's name or "All Companies" for the product-wise
+/// report). Throws Error as the report or the database does.
+void applyHeadings(Report &report, ReportKind kind, const ReportParameters &parameters,
+                   const QString &codeName, const std::shared_ptr<Connection> &connection);
+
+} // namespace orvane
