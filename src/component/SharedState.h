@@ -1,6 +1,9 @@
 #pragma once
 
+#include "DefaultDateProvider.h"
+
 #include <QDate>
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 
@@ -13,12 +16,11 @@ namespace orvane {
 
 class Connection;
 
-/// Supplies the default From date of the report windows; read once per window load.
-class DefaultDateProvider
+/// The built-in DefaultDateProvider: the first day of the current month.
+class FirstOfMonthDateProvider : public DefaultDateProvider
 {
 public:
-    virtual ~DefaultDateProvider() = default;
-    virtual QDate date() const = 0;
+    QDate date() const override;
 };
 
 /// The component-wide state, one set per thread: every Reports object of a
@@ -26,6 +28,7 @@ public:
 class SharedState
 {
 public:
+    /// The state of the calling thread, created on first use.
     static SharedState &current();
 
     /// Empty until InitializeClass.
@@ -37,8 +40,10 @@ public:
     T *window()
     {
         QPointer<QWidget> &slot = m_windows[std::type_index(typeid(T))];
-        if (!slot)
+        if (!slot) {
             slot = new T;
+            track(slot.data());
+        }
         return static_cast<T *>(slot.data());
     }
 
@@ -50,19 +55,34 @@ public:
         return it == m_windows.end() ? nullptr : static_cast<T *>(it->second.data());
     }
 
-    /// Makes `window` the instance of T (the viewer is replaced per preparation).
+    /// Makes `window` the instance of T (the viewer is replaced per preparation;
+    /// the earlier one stays alive on its own and is still counted as live).
     template<class T>
-    void setWindow(T *window) { m_windows[std::type_index(typeid(T))] = window; }
+    void setWindow(T *window)
+    {
+        m_windows[std::type_index(typeid(T))] = window;
+        track(window);
+    }
 
     /// The provider behind the default From date (built in: first day of this month).
     DefaultDateProvider &defaultDateProvider();
+    /// Null restores the built-in provider.
     void setDefaultDateProvider(std::shared_ptr<DefaultDateProvider> provider);
 
-    /// Live objects and windows, for DllCanUnloadNow.
+    /// Windows of this thread's component still in existence (shown or
+    /// hidden), viewers replaced by setWindow included. For DllCanUnloadNow.
     int liveWindowCount() const;
 
+    /// Reports objects alive in the process (all threads), for DllCanUnloadNow.
+    static int liveObjectCount();
+    static void objectCreated();
+    static void objectDestroyed();
+
 private:
+    void track(QWidget *window);
+
     std::unordered_map<std::type_index, QPointer<QWidget>> m_windows;
+    mutable QList<QPointer<QWidget>> m_created;
     std::shared_ptr<DefaultDateProvider> m_dateProvider;
 };
 

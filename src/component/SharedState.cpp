@@ -1,0 +1,70 @@
+#include "SharedState.h"
+
+#include <atomic>
+
+namespace orvane {
+
+namespace {
+
+std::atomic<int> liveObjects{0};
+
+} // namespace
+
+QDate FirstOfMonthDateProvider::date() const
+{
+    const QDate today = QDate::currentDate();
+    return QDate(today.year(), today.month(), 1);
+}
+
+SharedState &SharedState::current()
+{
+    thread_local SharedState state;
+    return state;
+}
+
+DefaultDateProvider &SharedState::defaultDateProvider()
+{
+    if (!m_dateProvider)
+        m_dateProvider = std::make_shared<FirstOfMonthDateProvider>();
+    return *m_dateProvider;
+}
+
+void SharedState::setDefaultDateProvider(std::shared_ptr<DefaultDateProvider> provider)
+{
+    m_dateProvider = std::move(provider);
+}
+
+void SharedState::track(QWidget *window)
+{
+    if (!window)
+        return;
+    m_created.removeAll(QPointer<QWidget>());
+    for (const QPointer<QWidget> &known : std::as_const(m_created)) {
+        if (known.data() == window)
+            return;
+    }
+    m_created.append(window);
+}
+
+int SharedState::liveWindowCount() const
+{
+    m_created.removeAll(QPointer<QWidget>());
+    return int(m_created.size());
+}
+
+int SharedState::liveObjectCount()
+{
+    return liveObjects.load();
+}
+
+void SharedState::objectCreated()
+{
+    ++liveObjects;
+}
+
+void SharedState::objectDestroyed()
+{
+    --liveObjects;
+}
+
+} // namespace orvane
