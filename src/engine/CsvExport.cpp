@@ -115,7 +115,7 @@ bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QStri
         throw Error(writeFailure(fileName, file.errorString()), kSource);
 
     const int columns = table.columnCount();
-    const qint64 total = qint64(rowOrder.size());
+    const int total = int(rowOrder.size());
     const std::vector<bool> withTime = columnsWithTime(table, rowOrder);
     const QString lineEnd = QStringLiteral("\r\n");
 
@@ -129,7 +129,7 @@ bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QStri
 
     // Rows go out in blocks so a large export costs a handful of writes.
     QByteArray block = line.toUtf8();
-    qint64 done = 0;
+    int done = 0;
     for (int row : rowOrder) {
         if (row < 0 || row >= table.rowCount()) {
             file.cancelWriting();

@@ -1,18 +1,15 @@
 #pragma once
 
+#include "Printing.h"   // ExportProgress
+
 #include <QString>
 
-#include <functional>
 #include <vector>
 
 namespace orvane {
 
 class Report;
 class Table;
-
-/// Called now and then while an export runs, with the rows written so far and
-/// the rows in all. Returning false cancels the export.
-using ExportProgress = std::function<bool(qint64 rowsDone, qint64 rowsTotal)>;
 
 /// Writes `rowOrder` (0-based Table rows, in that order) of `table` to `fileName`
 /// as CSV: a header of the column names as the query returned them, UTF-8
@@ -21,8 +18,8 @@ using ExportProgress = std::function<bool(qint64 rowsDone, qint64 rowsTotal)>;
 ///
 /// The file is written beside its target and renamed into place when complete,
 /// so a failure or a cancel leaves any existing file untouched and no partial
-/// file behind. Returns false when `progress` cancelled; throws Error when the
-/// file cannot be written.
+/// file behind. `progress` gets rows written and rows in all. Returns false
+/// when `progress` cancelled; throws Error when the file cannot be written.
 bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QString &fileName,
                const ExportProgress &progress = {});
 

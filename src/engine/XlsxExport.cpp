@@ -151,8 +151,8 @@ bool exportXlsx(const Table &table, const std::vector<int> &rowOrder, const QStr
         worksheet_write_string(sheet, 0, lxw_col_t(c), table.columnName(c).toUtf8().constData(), header);
     worksheet_freeze_panes(sheet, 1, 0);
 
-    const qint64 total = qint64(rowOrder.size());
-    qint64 done = 0;
+    const int total = int(rowOrder.size());
+    int done = 0;
     lxw_row_t sheetRow = 1;
     for (int row : rowOrder) {
         for (int c = 0; c < columns; ++c) {

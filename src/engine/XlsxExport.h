@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CsvExport.h"   // ExportProgress
+#include "Printing.h"   // ExportProgress
 
 #include <QString>
 
