@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QToolBar;
+class QAction;
+class QComboBox;
+
+namespace orvane {
+
+class Document;
+class PageCanvas;
+class PaginationJob;
+class Report;
+
+/// Shows a report page by page: a toolbar (first/previous/next/last page, the
+/// page box "N of M", zoom, print, export, search, stop) over the pages,
+/// painted by the engine's page painter. Pagination runs in the background;
+/// page 1 shows as soon as it is laid out. Page numbers in the API start at 0.
+class ReportView : public QWidget
+{
+    Q_OBJECT
+public:
+    /// Zoom levels as the report windows pass them; other values are percents.
+    enum ZoomLevel : qint16 { PageWidth = 1, WholePage = 2 };
+    static constexpr int MinZoomPercent = 25;
+    static constexpr int MaxZoomPercent = 400;
+
+    explicit ReportView(QWidget *parent = nullptr);
+    ~ReportView() override;
+
+    /// The report shown; not owned. Setting it clears the pages until viewReport().
+    void setReportSource(Report *report);
+    Report *reportSource() const;
+
+    /// Lays the report out (in the background) and shows page 1 as soon as it
+    /// is ready. Throws Error when the report cannot be laid out.
+    void viewReport();
+
+    /// 1 = page width, 2 = whole page, 25..400 = percent (clamped).
+    void setZoom(qint16 level);
+    qint16 zoom() const;
+    /// The scale in effect: 1.0 shows the page at actual size.
+    double zoomFactor() const;
+
+    int pageCount() const;          // pages laid out so far
+    bool isPaginating() const;      // page count not final yet
+    int currentPage() const;        // 0-based
+    void showPage(int page);        // clamped
+    void showFirstPage();
+    void showPreviousPage();
+    void showNextPage();
+    void showLastPage();
+    /// Cancels a running pagination; the pages so far stay.
+    void stop();
+
+    /// The text of the page box's label, e.g. "1 of 12", "1 of 40…".
+    QString pageStatusText() const;
+
+    /// The document on screen (null before the first page is ready).
+    const Document *document() const;
+
+    /// Finds `text` (case-insensitive) from the page after the current hit on,
+    /// wrapping round; shows and highlights the hit. False when none.
+    bool findNext(const QString &text);
+    /// Hits of the last search on `page`, in page millimetres.
+    QList<QRectF> searchHits(int page) const;
+
+    /// Writes the report to `fileName`, the kind taken from its suffix (.pdf,
+    /// .csv, .xlsx). Returns false when cancelled; throws Error on failure.
+    bool exportTo(const QString &fileName);
+
+    /// Asks printButtonClicked first; prints through the report's PrintOut
+    /// with the print dialog unless a handler cleared the flag.
+    void print();
+
+signals:
+    /// Raised before printing; a handler may set *useDefault to false to
+    /// print itself (or not at all).
+    void printButtonClicked(bool *useDefault);
+    void pageChanged(int page);
+    void paginationFinished();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+    friend class PageCanvas;
+};
+
+} // namespace orvane
