@@ -2,12 +2,11 @@
 
 #include "Connection.h"
 #include "Error.h"
+#include "NumberParse.h"
 #include "Recordset.h"
 #include "Report.h"
 
 #include <QLocale>
-
-#include <cmath>
 
 namespace orvane {
 
@@ -19,12 +18,6 @@ const QString DefaultToNo = QStringLiteral("99999");
 bool isBlank(const QString &text)
 {
     return text.trimmed().isEmpty();
-}
-
-bool isSkippedBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')
-        || c == QLatin1Char('\r');
 }
 
 bool isDigit(QChar c)
@@ -212,15 +205,6 @@ QString productWisePurchasesSql(const ReportParameters &p, const DateTextFunctio
     return sql;
 }
 
-QString shortestDecimal(double value)
-{
-    if (value == 0)
-        return QStringLiteral("0");   // also turns -0 into 0
-    if (std::floor(value) == value && std::fabs(value) < 1e15)
-        return QString::number(static_cast<qint64>(value));
-    return QString::number(value, 'g', 15);
-}
-
 } // namespace
 
 // --- Report queries ---------------------------------------------------------
@@ -281,8 +265,8 @@ NumberRange sqlNumberRange(ReportKind kind, const ReportParameters &parameters)
 {
     NumberRange range;
     if (kind == ReportKind::PurchaseReturnRegister) {
-        range.from = isBlank(parameters.fromNo) ? DefaultFromNo : leadingNumberText(parameters.fromNo);
-        range.to = isBlank(parameters.toNo) ? DefaultToNo : leadingNumberText(parameters.toNo);
+        range.from = isBlank(parameters.fromNo) ? DefaultFromNo : LeadingNumberText(parameters.fromNo);
+        range.to = isBlank(parameters.toNo) ? DefaultToNo : LeadingNumberText(parameters.toNo);
     } else {
         range = headingNumberRange(parameters);
     }
@@ -297,60 +281,11 @@ NumberRange headingNumberRange(const ReportParameters &parameters)
     return range;
 }
 
-QString leadingNumberText(const QString &text)
-{
-    // Reads like the host language's Val: blanks anywhere are skipped, then an
-    // optional sign, digits, an optional fraction and an optional exponent;
-    // the first character that cannot continue the number ends it.
-    QString compact;
-    for (QChar c : text) {
-        if (!isSkippedBlank(c))
-            compact += c;
-    }
-    int i = 0;
-    const int n = compact.size();
-    QString number;
-    if (i < n && (compact[i] == QLatin1Char('+') || compact[i] == QLatin1Char('-')))
-        number += compact[i++];
-    bool digits = false;
-    while (i < n && isDigit(compact[i])) {
-        number += compact[i++];
-        digits = true;
-    }
-    if (i < n && compact[i] == QLatin1Char('.')) {
-        number += compact[i++];
-        while (i < n && isDigit(compact[i])) {
-            number += compact[i++];
-            digits = true;
-        }
-    }
-    if (!digits)
-        return QStringLiteral("0");
-    if (i < n && (compact[i] == QLatin1Char('e') || compact[i] == QLatin1Char('E'))) {
-        int j = i + 1;
-        QString exponent = QStringLiteral("e");
-        if (j < n && (compact[j] == QLatin1Char('+') || compact[j] == QLatin1Char('-')))
-            exponent += compact[j++];
-        bool expDigits = false;
-        while (j < n && isDigit(compact[j])) {
-            exponent += compact[j++];
-            expDigits = true;
-        }
-        if (expDigits)
-            number += exponent;
-    }
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return QStringLiteral("0");
-    return shortestDecimal(value);
-}
-
 // --- Lookups ----------------------------------------------------------------
 
 QString lookupSql(ReportKind kind, const QString &typedCode)
 {
-    const QString number = leadingNumberText(typedCode);
+    const QString number = LeadingNumberText(typedCode);
     switch (kind) {
     case ReportKind::PurchaseReturnSummary:
         return QLatin1String(" Select PartyId,PartyName FROM Parties Where IsVendor = 1  And PartyId='")

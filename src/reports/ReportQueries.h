@@ -63,18 +63,16 @@ struct NumberRange
 };
 
 /// The number range as it enters the SQL: the purchase register takes each box
-/// as typed, the return register its leading number; blank boxes give 1 / 99999.
+/// as typed, the return register its leading number (LeadingNumberText);
+/// blank boxes give 1 / 99999.
 NumberRange sqlNumberRange(ReportKind kind, const ReportParameters &parameters);
 /// The number range as the heading shows it: each box as typed, blank boxes 1 / 99999.
 NumberRange headingNumberRange(const ReportParameters &parameters);
 
-/// A text's leading number in shortest decimal form: 007 -> 7, 12A -> 12,
-/// A1 -> 0, blanks skipped.
-QString leadingNumberText(const QString &text);
-
 // --- Lookups ----------------------------------------------------------------
 
-/// The window's lookup SQL for a typed code (taken by its leading number).
+/// The window's lookup SQL for a typed code, taken by its leading number
+/// (LeadingNumberText: 007 -> 7, 12A -> 12, A1 -> 0).
 QString lookupSql(ReportKind kind, const QString &typedCode);
 /// The column of the lookup's first row that holds the name.
 QString lookupNameColumn(ReportKind kind);
