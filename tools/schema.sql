@@ -3,6 +3,10 @@
 -- COLLATE NOCASE clauses for SQL Server, whose default collation already
 -- compares text without regard to case.
 -- Dates are DATETIME; on SQLite they hold ISO yyyy-MM-dd text.
+-- Money, quantity and ratio columns are declared REAL DECIMAL(p, s): SQLite
+-- then stores them as REAL, so that Price*DiscRatio/100 divides as decimals do
+-- on SQL Server (a plain DECIMAL column would keep 67 as an integer and 67*10/100
+-- would give 6). The SQL Server form drops the word REAL.
 
 CREATE TABLE Companies (
     CompanyId    INTEGER NOT NULL PRIMARY KEY,
@@ -40,7 +44,7 @@ CREATE TABLE purchase (
     PurchaseDate  DATETIME NOT NULL,
     VendorId      INTEGER NOT NULL REFERENCES Parties (PartyId),
     BillNo        VARCHAR(20) COLLATE NOCASE,
-    PaidAmount    DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    PaidAmount    REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
     Narration     VARCHAR(100) COLLATE NOCASE
 );
 
@@ -48,16 +52,16 @@ CREATE TABLE purchasebody (
     PurchaseId   INTEGER NOT NULL REFERENCES purchase (PurchaseId),
     LineNo       INTEGER NOT NULL,
     ProductId    INTEGER NOT NULL REFERENCES Products (ProductId),
-    Qty          DECIMAL(18, 3) NOT NULL DEFAULT 0,
-    Bonus        DECIMAL(18, 3) NOT NULL DEFAULT 0,
-    Price        DECIMAL(18, 2) NOT NULL DEFAULT 0,
-    DiscRatio    DECIMAL(9, 4) NOT NULL DEFAULT 0,
-    DiscValue    DECIMAL(18, 2) NOT NULL DEFAULT 0,
-    STRatio      DECIMAL(9, 4) NOT NULL DEFAULT 0,
-    STValue      DECIMAL(18, 2) NOT NULL DEFAULT 0,
-    Multiplier   DECIMAL(18, 3) NOT NULL DEFAULT 1,
-    TTLValue     DECIMAL(18, 2) NOT NULL DEFAULT 0,
-    TTLSalesTax  DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    Qty          REAL DECIMAL(18, 3) NOT NULL DEFAULT 0,
+    Bonus        REAL DECIMAL(18, 3) NOT NULL DEFAULT 0,
+    Price        REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    DiscRatio    REAL DECIMAL(9, 4) NOT NULL DEFAULT 0,
+    DiscValue    REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    STRatio      REAL DECIMAL(9, 4) NOT NULL DEFAULT 0,
+    STValue      REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    Multiplier   REAL DECIMAL(18, 3) NOT NULL DEFAULT 1,
+    TTLValue     REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    TTLSalesTax  REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
     PRIMARY KEY (PurchaseId, LineNo)
 );
 
@@ -67,26 +71,26 @@ CREATE TABLE purreturns (
     PurchaseId      INTEGER REFERENCES purchase (PurchaseId),
     VendorId        INTEGER NOT NULL REFERENCES Parties (PartyId),
     Narration       VARCHAR(100) COLLATE NOCASE,
-    ExpPlus         DECIMAL(18, 2) NOT NULL DEFAULT 0,
-    ExpMinus        DECIMAL(18, 2) NOT NULL DEFAULT 0,
-    ComRatio        DECIMAL(9, 4) NOT NULL DEFAULT 0,
-    ReceivedAmount  DECIMAL(18, 2) NOT NULL DEFAULT 0
+    ExpPlus         REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    ExpMinus        REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    ComRatio        REAL DECIMAL(9, 4) NOT NULL DEFAULT 0,
+    ReceivedAmount  REAL DECIMAL(18, 2) NOT NULL DEFAULT 0
 );
 
 CREATE TABLE purreturnsbody (
     PurReturnId  INTEGER NOT NULL REFERENCES purreturns (PurReturnId),
     LineNo       INTEGER NOT NULL,
     ProductId    INTEGER NOT NULL REFERENCES Products (ProductId),
-    Qty          DECIMAL(18, 3) NOT NULL DEFAULT 0,
-    Bonus        DECIMAL(18, 3) NOT NULL DEFAULT 0,
-    Price        DECIMAL(18, 2) NOT NULL DEFAULT 0,
-    DiscRatio    DECIMAL(9, 4) NOT NULL DEFAULT 0,
-    DiscValue    DECIMAL(18, 2) NOT NULL DEFAULT 0,
-    STRatio      DECIMAL(9, 4) NOT NULL DEFAULT 0,
-    STValue      DECIMAL(18, 2) NOT NULL DEFAULT 0,
-    Multiplier   DECIMAL(18, 3) NOT NULL DEFAULT 1,
-    TTLValue     DECIMAL(18, 2) NOT NULL DEFAULT 0,
-    TTLSalesTax  DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    Qty          REAL DECIMAL(18, 3) NOT NULL DEFAULT 0,
+    Bonus        REAL DECIMAL(18, 3) NOT NULL DEFAULT 0,
+    Price        REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    DiscRatio    REAL DECIMAL(9, 4) NOT NULL DEFAULT 0,
+    DiscValue    REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    STRatio      REAL DECIMAL(9, 4) NOT NULL DEFAULT 0,
+    STValue      REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    Multiplier   REAL DECIMAL(18, 3) NOT NULL DEFAULT 1,
+    TTLValue     REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
+    TTLSalesTax  REAL DECIMAL(18, 2) NOT NULL DEFAULT 0,
     PRIMARY KEY (PurReturnId, LineNo)
 );
 
