@@ -1,0 +1,45 @@
+#include "SchParty.h"
+
+#include "Recordset.h"
+
+namespace orvane {
+
+namespace {
+
+LookupDialog::Frame partyFrame()
+{
+    LookupDialog::Frame frame;
+    frame.caption = QObject::tr("Search Parties");
+    frame.columns = {{QStringLiteral("ID"), QObject::tr("Party ID"), QStringLiteral("PartyId"), 1.0},
+                     {QStringLiteral("Name"), QObject::tr("Name"), QStringLiteral("Partyname"), 3.75},
+                     {QStringLiteral("City"), QObject::tr("Sector"), QStringLiteral("City"), 1.9}};
+    frame.idField = QStringLiteral("PartyID");
+    frame.nameField = QStringLiteral("PartyName");
+    frame.cursorType = Recordset::adOpenDynamic;
+    frame.lockType = Recordset::adLockOptimistic;
+    return frame;
+}
+
+} // namespace
+
+SchParty::SchParty(QWidget *parent)
+    : LookupDialog(partyFrame(), parent)
+{
+    setHandBackMembers(&ParaOutPartyID, &ParaOutPartyName);
+}
+
+QString SchParty::listSql(const QString &filter)
+{
+    const QString clause = filter.isEmpty()
+        ? QString()
+        : QStringLiteral(" AND PartyName LIKE '%") + quoteFilter(filter) + QStringLiteral("%'");
+    // No ORDER BY: the parties come in the database's own order.
+    return QStringLiteral("Select * FROM Parties WHERE 1=1 ") + clause;
+}
+
+QString SchParty::sourceText(const QString &filter) const
+{
+    return listSql(filter);
+}
+
+} // namespace orvane
