@@ -85,9 +85,6 @@ signals:
     void pageChanged(int page);
     void paginationFinished();
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     struct Private;
     std::unique_ptr<Private> d;

@@ -1,0 +1,740 @@
+#include "ReportView.h"
+#include "ReportView_p.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "CsvExport.h"
+#include "Error.h"
+#include "PdfExport.h"
+#include "Report.h"
+#include "ShowError.h"
+#include "XlsxExport.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvane {
+
+namespace {
+
+constexpr double kScreenDpi = 96.0;   // a page at 100% is its size in mm at this resolution
+const int kZoomSteps[] = {25, 50, 75, 100, 125, 150, 200, 300, 400};
+
+double mmToPixels(double mm) { return mm / 25.4 * kScreenDpi; }
+
+} // namespace
+
+// --- PageCanvas ------------------------------------------------------------------
+
+PageCanvas::PageCanvas(ReportView *view)
+    : QAbstractScrollArea(view), m_view(view)
+{
+    m_images.setMaxCost(256 * 1024);   // 256 MiB of page images at most
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAutoFillBackground(false);
+    verticalScrollBar()->setSingleStep(40);
+    horizontalScrollBar()->setSingleStep(40);
+}
+
+double PageCanvas::scale() const
+{
+    const Document *doc = m_view->document();
+    if (!doc)
+        return 1.0;
+    const QSizeF mm = doc->layout().pageSizeMm();
+    const double w = mmToPixels(mm.width());
+    const double h = mmToPixels(mm.height());
+    const double availW = std::max(50, viewport()->width() - 2 * Gap);
+    const double availH = std::max(50, viewport()->height() - 2 * Gap);
+    switch (m_view->d->zoom) {
+    case ReportView::PageWidth:
+        return availW / w;
+    case ReportView::WholePage:
+        return std::min(availW / w, availH / h);
+    default:
+        return m_view->d->zoom / 100.0;
+    }
+}
+
+QSize PageCanvas::pageSize() const
+{
+    const Document *doc = m_view->document();
+    if (!doc)
+        return QSize();
+    const QSizeF mm = doc->layout().pageSizeMm();
+    const double s = scale();
+    return QSize(qRound(mmToPixels(mm.width()) * s), qRound(mmToPixels(mm.height()) * s));
+}
+
+QPointF PageCanvas::pagePixelsPerMm() const
+{
+    const double perMm = mmToPixels(1.0) * scale();
+    return QPointF(perMm, perMm);
+}
+
+int PageCanvas::pageTop(int page) const
+{
+    return Gap + page * (pageSize().height() + Gap);
+}
+
+int PageCanvas::pageAt(int contentY) const
+{
+    const int pitch = pageSize().height() + Gap;
+    if (pitch <= 0)
+        return 0;
+    return std::clamp((contentY - Gap / 2) / pitch, 0, std::max(0, m_view->pageCount() - 1));
+}
+
+void PageCanvas::clearImages()
+{
+    m_images.clear();
+}
+
+void PageCanvas::documentChanged()
+{
+    clearImages();
+    updateScrollBars();
+    viewport()->update();
+}
+
+void PageCanvas::zoomChanged()
+{
+    // The current page stays the current page across the zoom.
+    const int page = m_view->currentPage();
+    clearImages();
+    updateScrollBars();
+    scrollToPage(page);
+    viewport()->update();
+}
+
+void PageCanvas::scrollToPage(int page)
+{
+    verticalScrollBar()->setValue(pageTop(page) - Gap);
+}
+
+void PageCanvas::ensureVisible(int page, const QRectF &mmRect)
+{
+    const QPointF perMm = pagePixelsPerMm();
+    const int top = pageTop(page) + int(mmRect.top() * perMm.y());
+    const int bottom = pageTop(page) + int(mmRect.bottom() * perMm.y());
+    QScrollBar *v = verticalScrollBar();
+    if (top < v->value() || bottom > v->value() + viewport()->height())
+        v->setValue(top - viewport()->height() / 3);
+    const int pageLeft = std::max(Gap, (viewport()->width() - pageSize().width()) / 2);
+    const int left = pageLeft + int(mmRect.left() * perMm.x());
+    QScrollBar *h = horizontalScrollBar();
+    if (left < h->value() || left > h->value() + viewport()->width() - 20)
+        h->setValue(left - Gap);
+}
+
+void PageCanvas::updateScrollBars()
+{
+    const QSize page = pageSize();
+    const int pages = m_view->pageCount();
+    const int contentH = pages > 0 ? Gap + pages * (page.height() + Gap) : 0;
+    const int contentW = page.width() + 2 * Gap;
+    verticalScrollBar()->setPageStep(viewport()->height());
+    verticalScrollBar()->setRange(0, std::max(0, contentH - viewport()->height()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setRange(0, std::max(0, contentW - viewport()->width()));
+}
+
+void PageCanvas::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    if (m_view->d->zoom == ReportView::PageWidth || m_view->d->zoom == ReportView::WholePage) {
+        const int page = m_view->currentPage();
+        clearImages();
+        updateScrollBars();
+        scrollToPage(page);
+    } else {
+        updateScrollBars();
+    }
+}
+
+void PageCanvas::scrollContentsBy(int dx, int dy)
+{
+    Q_UNUSED(dx);
+    Q_UNUSED(dy);
+    viewport()->update();
+    if (m_view->pageCount() > 0) {
+        const int page = pageAt(verticalScrollBar()->value() + viewport()->height() / 3);
+        if (page != m_view->d->currentPage) {
+            m_view->d->currentPage = page;
+            m_view->d->updateControls();
+            emit m_view->pageChanged(page);
+        }
+    }
+}
+
+void PageCanvas::wheelEvent(QWheelEvent *event)
+{
+    if (event->modifiers() & Qt::ControlModifier) {
+        const int delta = event->angleDelta().y();
+        if (delta != 0)
+            m_view->d->zoomBy(delta > 0 ? 1 : -1);
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::wheelEvent(event);
+}
+
+const QImage &PageCanvas::pageImage(int page)
+{
+    const qreal ratio = devicePixelRatioF();
+    if (!qFuzzyCompare(ratio, m_imageRatio)) {
+        m_images.clear();
+        m_imageRatio = ratio;
+    }
+    if (QImage *cached = m_images.object(page))
+        return *cached;
+
+    const QSize logical = pageSize();
+    auto *image = new QImage(QSize(qCeil(logical.width() * ratio), qCeil(logical.height() * ratio)),
+                             QImage::Format_RGB32);
+    const int dpm = qRound(kScreenDpi / 0.0254);
+    image->setDotsPerMeterX(dpm);
+    image->setDotsPerMeterY(dpm);
+    image->fill(Qt::white);
+    {
+        QPainter p(image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        m_view->d->painter->paint(p, page, scale() * ratio);
+    }
+    image->setDevicePixelRatio(ratio);
+    const int cost = std::max<qsizetype>(1, image->sizeInBytes() / 1024);
+    const QImage *result = image;
+    m_images.insert(page, image, cost);
+    return *result;
+}
+
+void PageCanvas::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event);
+    QPainter p(viewport());
+    p.fillRect(viewport()->rect(), QColor(0x80, 0x84, 0x8a));
+    const int pages = m_view->pageCount();
+    if (pages == 0 || !m_view->d->painter)
+        return;
+
+    const QSize size = pageSize();
+    const int x = std::max(Gap, (viewport()->width() - size.width()) / 2) - horizontalScrollBar()->value();
+    const int top = verticalScrollBar()->value();
+    const int first = pageAt(top);
+    const QPointF perMm = pagePixelsPerMm();
+    for (int page = first; page < pages; ++page) {
+        const int y = pageTop(page) - top;
+        if (y > viewport()->height())
+            break;
+        const QRect target(QPoint(x, y), size);
+        p.fillRect(target.translated(3, 3), QColor(0, 0, 0, 70));   // drop shadow
+        p.drawImage(target.topLeft(), pageImage(page));
+        for (const QRectF &hit : m_view->d->hitsOn(page)) {
+            const QRectF r(x + hit.left() * perMm.x(), y + hit.top() * perMm.y(),
+                           hit.width() * perMm.x(), hit.height() * perMm.y());
+            const bool current = page == m_view->d->hitPage
+                && m_view->d->hitsOn(page).indexOf(hit) == m_view->d->hitIndex;
+            p.fillRect(r, current ? QColor(255, 140, 0, 110) : QColor(255, 230, 0, 90));
+            if (current)
+                p.setPen(QPen(QColor(230, 100, 0), 1.5));
+            else
+                p.setPen(Qt::NoPen);
+            p.drawRect(r);
+        }
+    }
+}
+
+// --- ReportView::Private ---------------------------------------------------------
+
+void ReportView::Private::setDocument(Document doc)
+{
+    document = std::make_shared<Document>(std::move(doc));
+    painter = std::make_unique<PagePainter>(*document);
+    hitCache.clear();
+    currentPage = std::clamp(currentPage, 0, std::max(0, document->pageCount() - 1));
+    canvas->documentChanged();
+    updateControls();
+}
+
+void ReportView::Private::updateControls()
+{
+    const int pages = q->pageCount();
+    const bool any = pages > 0;
+    firstAction->setEnabled(any && currentPage > 0);
+    previousAction->setEnabled(any && currentPage > 0);
+    nextAction->setEnabled(any && currentPage < pages - 1);
+    lastAction->setEnabled(any && currentPage < pages - 1);
+    stopAction->setVisible(paginating);
+    stopAction->setEnabled(paginating);
+    printAction->setEnabled(report != nullptr && !paginating);
+    exportAction->setEnabled(report != nullptr);
+    if (!pageBox->hasFocus())
+        pageBox->setText(any ? QString::number(currentPage + 1) : QString());
+    pageLabel->setText(paginating ? QStringLiteral("of %1…").arg(std::max(expectedPages, pages))
+                                  : QStringLiteral("of %1").arg(pages));
+}
+
+QList<QRectF> ReportView::Private::hitsOn(int page)
+{
+    if (searchText.isEmpty() || !document || page < 0 || page >= document->pageCount())
+        return {};
+    auto it = hitCache.constFind(page);
+    if (it != hitCache.constEnd())
+        return *it;
+
+    QList<QRectF> hits;
+    const Document &doc = *document;
+    const Layout &layout = doc.layout();
+    const QRectF body = layout.bodyRectMm();
+    const PageEntry &entry = doc.pages[size_t(page)];
+    for (int i = entry.first; i < entry.first + entry.count; ++i) {
+        const Placement &placement = doc.placements[size_t(i)];
+        const Section &section = layout.sections[placement.section];
+        for (int o = 0; o < int(section.objects.size()); ++o) {
+            const LayoutObject &object = section.objects[size_t(o)];
+            if (object.kind == ObjectKind::Box || object.kind == ObjectKind::Line
+                || object.kind == ObjectKind::Picture)
+                continue;
+            const QString text = objectText(doc, page, placement, o);
+            if (text.contains(searchText, Qt::CaseInsensitive))
+                hits << object.rect.translated(body.left(), body.top() + placement.y);
+        }
+    }
+    hitCache.insert(page, hits);
+    return hits;
+}
+
+int ReportView::Private::effectivePercent() const
+{
+    return qRound(canvas->scale() * 100.0);
+}
+
+void ReportView::Private::zoomBy(int steps)
+{
+    const int now = effectivePercent();
+    int next = now;
+    if (steps > 0) {
+        next = MaxZoomPercent;
+        for (int s : kZoomSteps) {
+            if (s > now) {
+                next = s;
+                break;
+            }
+        }
+    } else {
+        next = MinZoomPercent;
+        for (int s : kZoomSteps) {
+            if (s < now)
+                next = s;
+        }
+    }
+    q->setZoom(qint16(next));
+}
+
+void ReportView::Private::exportWithDialog()
+{
+    try {
+        if (!report)
+            return;
+        QString selected;
+        const QString fileName = QFileDialog::getSaveFileName(
+            q, QStringLiteral("Export Report"), QString(),
+            QStringLiteral("PDF document (*.pdf);;CSV, comma separated (*.csv);;Excel workbook (*.xlsx)"),
+            &selected);
+        if (fileName.isEmpty())
+            return;
+        QString file = fileName;
+        if (QFileInfo(file).suffix().isEmpty()) {
+            if (selected.contains(QLatin1String("*.csv")))
+                file += QStringLiteral(".csv");
+            else if (selected.contains(QLatin1String("*.xlsx")))
+                file += QStringLiteral(".xlsx");
+            else
+                file += QStringLiteral(".pdf");
+        }
+        q->exportTo(file);
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        ShowError();
+    }
+}
+
+// --- ReportView ------------------------------------------------------------------
+
+ReportView::ReportView(QWidget *parent)
+    : QWidget(parent), d(std::make_unique<Private>())
+{
+    d->q = this;
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    d->toolBar = new QToolBar(this);
+    d->toolBar->setIconSize(QSize(16, 16));
+    d->toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    QStyle *s = style();
+
+    d->printAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_DialogSaveButton),
+                                           QStringLiteral("Print"), this, &ReportView::print);
+    d->printAction->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
+                                             s->standardIcon(QStyle::SP_ComputerIcon)));
+    d->printAction->setToolTip(QStringLiteral("Print (Ctrl+P)"));
+    d->printAction->setShortcut(QKeySequence::Print);
+    d->printAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(d->printAction);
+
+    d->exportAction = new QAction(s->standardIcon(QStyle::SP_DialogSaveButton),
+                                  QStringLiteral("Export…"), this);
+    d->exportAction->setToolTip(QStringLiteral("Export to PDF, CSV or Excel"));
+    connect(d->exportAction, &QAction::triggered, this, [this] { d->exportWithDialog(); });
+    d->toolBar->addAction(d->exportAction);
+    d->toolBar->addSeparator();
+
+    d->firstAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_MediaSkipBackward),
+                                           QStringLiteral("First Page"), this, &ReportView::showFirstPage);
+    d->previousAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_MediaSeekBackward),
+                                              QStringLiteral("Previous Page"), this,
+                                              &ReportView::showPreviousPage);
+    d->pageBox = new QLineEdit(this);
+    d->pageBox->setObjectName(QStringLiteral("pageBox"));
+    d->pageBox->setValidator(new QIntValidator(1, 9999999, d->pageBox));
+    d->pageBox->setFixedWidth(56);
+    d->pageBox->setAlignment(Qt::AlignRight);
+    d->pageBox->setToolTip(QStringLiteral("Page number; type one and press Enter"));
+    d->toolBar->addWidget(d->pageBox);
+    d->pageLabel = new QLabel(this);
+    d->pageLabel->setObjectName(QStringLiteral("pageLabel"));
+    d->pageLabel->setContentsMargins(4, 0, 4, 0);
+    d->toolBar->addWidget(d->pageLabel);
+    d->nextAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_MediaSeekForward),
+                                          QStringLiteral("Next Page"), this, &ReportView::showNextPage);
+    d->lastAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_MediaSkipForward),
+                                          QStringLiteral("Last Page"), this, &ReportView::showLastPage);
+    d->stopAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_BrowserStop),
+                                          QStringLiteral("Stop"), this, &ReportView::stop);
+    d->stopAction->setToolTip(QStringLiteral("Stop laying out pages"));
+    d->toolBar->addSeparator();
+
+    d->zoomBox = new QComboBox(this);
+    d->zoomBox->setObjectName(QStringLiteral("zoomBox"));
+    d->zoomBox->setEditable(true);
+    d->zoomBox->setInsertPolicy(QComboBox::NoInsert);
+    d->zoomBox->addItem(QStringLiteral("Page Width"), int(PageWidth));
+    d->zoomBox->addItem(QStringLiteral("Whole Page"), int(WholePage));
+    for (int step : kZoomSteps)
+        d->zoomBox->addItem(QStringLiteral("%1%").arg(step), step);
+    d->zoomBox->setToolTip(QStringLiteral("Zoom (Ctrl+wheel, Ctrl+Plus, Ctrl+Minus)"));
+    d->toolBar->addWidget(d->zoomBox);
+    connect(d->zoomBox, &QComboBox::activated, this,
+            [this](int index) { setZoom(qint16(d->zoomBox->itemData(index).toInt())); });
+    connect(d->zoomBox->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        QString text = d->zoomBox->currentText().trimmed();
+        const int index = d->zoomBox->findText(text, Qt::MatchFixedString);
+        if (index >= 0) {
+            setZoom(qint16(d->zoomBox->itemData(index).toInt()));
+            return;
+        }
+        text.remove(QLatin1Char('%'));
+        bool ok = false;
+        const int percent = text.toInt(&ok);
+        if (ok)
+            setZoom(qint16(std::clamp(percent, int(MinZoomPercent), int(MaxZoomPercent))));
+        else
+            setZoom(d->zoom);   // puts the current zoom back in the box
+    });
+    d->toolBar->addSeparator();
+
+    d->searchBox = new QLineEdit(this);
+    d->searchBox->setObjectName(QStringLiteral("searchBox"));
+    d->searchBox->setPlaceholderText(QStringLiteral("Find (Ctrl+F)"));
+    d->searchBox->setClearButtonEnabled(true);
+    d->searchBox->setFixedWidth(180);
+    d->toolBar->addWidget(d->searchBox);
+    connect(d->searchBox, &QLineEdit::returnPressed, this, [this] {
+        if (!findNext(d->searchBox->text()) && !d->searchBox->text().isEmpty())
+            d->searchBox->setStyleSheet(QStringLiteral("background: #ffd6d6"));
+    });
+    connect(d->searchBox, &QLineEdit::textEdited, this, [this] { d->searchBox->setStyleSheet(QString()); });
+
+    layout->addWidget(d->toolBar);
+    d->canvas = new PageCanvas(this);
+    layout->addWidget(d->canvas, 1);
+    setFocusProxy(d->canvas);
+
+    connect(d->pageBox, &QLineEdit::returnPressed, this, [this] {
+        showPage(d->pageBox->text().toInt() - 1);
+        d->canvas->setFocus();
+    });
+
+    auto shortcut = [this](const QKeySequence &keys, auto slot) {
+        auto *sc = new QShortcut(keys, this);
+        sc->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(sc, &QShortcut::activated, this, slot);
+    };
+    shortcut(QKeySequence(Qt::Key_PageDown), [this] { showNextPage(); });
+    shortcut(QKeySequence(Qt::Key_PageUp), [this] { showPreviousPage(); });
+    shortcut(QKeySequence(Qt::Key_Home), [this] { showFirstPage(); });
+    shortcut(QKeySequence(Qt::Key_End), [this] { showLastPage(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { showFirstPage(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_End), [this] { showLastPage(); });
+    shortcut(QKeySequence::ZoomIn, [this] { d->zoomBy(1); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { d->zoomBy(1); });
+    shortcut(QKeySequence::ZoomOut, [this] { d->zoomBy(-1); });
+    shortcut(QKeySequence::Find, [this] {
+        d->searchBox->setFocus();
+        d->searchBox->selectAll();
+    });
+    shortcut(QKeySequence::FindNext, [this] { findNext(d->searchBox->text()); });
+
+    d->updateControls();
+}
+
+ReportView::~ReportView() = default;
+
+void ReportView::setReportSource(Report *report)
+{
+    if (d->job)
+        d->job->stop();
+    d->job.reset();
+    d->report = report;
+    d->paginating = false;
+    d->painter.reset();
+    d->document.reset();
+    d->hitCache.clear();
+    d->currentPage = 0;
+    d->expectedPages = 0;
+    d->canvas->documentChanged();
+    d->updateControls();
+}
+
+Report *ReportView::reportSource() const
+{
+    return d->report;
+}
+
+void ReportView::viewReport()
+{
+    if (!d->report)
+        return;
+    if (d->job)
+        d->job->stop();
+    d->job = std::make_unique<PaginationJob>(*d->report);
+    PaginationJob *job = d->job.get();
+    connect(job, &PaginationJob::firstPageReady, this, [this, job] {
+        if (d->job.get() != job)
+            return;
+        d->setDocument(job->firstPage());
+    });
+    connect(job, &PaginationJob::progress, this, [this, job](int pages) {
+        if (d->job.get() != job)
+            return;
+        d->expectedPages = pages;
+        d->updateControls();
+    });
+    connect(job, &PaginationJob::finished, this, [this, job] {
+        if (d->job.get() != job)
+            return;
+        d->paginating = false;
+        d->setDocument(job->document());
+        emit paginationFinished();
+    });
+    d->paginating = true;
+    d->currentPage = 0;
+    d->updateControls();
+    job->start();
+}
+
+void ReportView::setZoom(qint16 level)
+{
+    if (level != PageWidth && level != WholePage)
+        level = qint16(std::clamp(int(level), int(MinZoomPercent), int(MaxZoomPercent)));
+    d->zoom = level;
+    const int index = d->zoomBox->findData(int(level));
+    if (index >= 0)
+        d->zoomBox->setCurrentIndex(index);
+    else
+        d->zoomBox->setEditText(QStringLiteral("%1%").arg(level));
+    d->canvas->zoomChanged();
+}
+
+qint16 ReportView::zoom() const
+{
+    return d->zoom;
+}
+
+double ReportView::zoomFactor() const
+{
+    return d->canvas->scale();
+}
+
+int ReportView::pageCount() const
+{
+    return d->document ? d->document->pageCount() : 0;
+}
+
+bool ReportView::isPaginating() const
+{
+    return d->paginating;
+}
+
+int ReportView::currentPage() const
+{
+    return d->currentPage;
+}
+
+void ReportView::showPage(int page)
+{
+    if (pageCount() == 0)
+        return;
+    page = std::clamp(page, 0, pageCount() - 1);
+    d->canvas->scrollToPage(page);
+    // Scrolling settles the current page from the view, but the last pages
+    // cannot scroll to the top: the page asked for wins.
+    if (d->currentPage != page) {
+        d->currentPage = page;
+        emit pageChanged(page);
+    }
+    d->updateControls();
+}
+
+void ReportView::showFirstPage() { showPage(0); }
+void ReportView::showPreviousPage() { showPage(d->currentPage - 1); }
+void ReportView::showNextPage() { showPage(d->currentPage + 1); }
+void ReportView::showLastPage() { showPage(pageCount() - 1); }
+
+void ReportView::stop()
+{
+    if (d->job && d->paginating)
+        d->job->stop();
+}
+
+QString ReportView::pageStatusText() const
+{
+    const int pages = pageCount();
+    if (pages == 0)
+        return QString();
+    return QStringLiteral("%1 %2").arg(d->currentPage + 1).arg(d->pageLabel->text());
+}
+
+const Document *ReportView::document() const
+{
+    return d->document.get();
+}
+
+bool ReportView::findNext(const QString &text)
+{
+    if (text != d->searchText) {
+        d->searchText = text;
+        d->hitCache.clear();
+        d->hitPage = -1;
+        d->hitIndex = -1;
+    }
+    d->canvas->viewport()->update();
+    const int pages = pageCount();
+    if (text.isEmpty() || pages == 0)
+        return false;
+
+    int page = d->hitPage >= 0 ? d->hitPage : d->currentPage;
+    int after = d->hitPage >= 0 ? d->hitIndex : -1;
+    for (int visited = 0; visited <= pages; ++visited) {
+        const QList<QRectF> hits = d->hitsOn(page);
+        if (after + 1 < hits.size()) {
+            d->hitPage = page;
+            d->hitIndex = after + 1;
+            d->currentPage = page;
+            d->canvas->ensureVisible(page, hits[d->hitIndex]);
+            d->currentPage = page;
+            d->updateControls();
+            emit pageChanged(page);
+            d->canvas->viewport()->update();
+            return true;
+        }
+        page = (page + 1) % pages;
+        after = -1;
+    }
+    d->hitPage = -1;
+    d->hitIndex = -1;
+    return false;
+}
+
+QList<QRectF> ReportView::searchHits(int page) const
+{
+    return d->hitsOn(page);
+}
+
+bool ReportView::exportTo(const QString &fileName)
+{
+    if (!d->report)
+        throw Error(QStringLiteral("There is no report to export."), QStringLiteral("Report viewer"));
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+
+    QProgressDialog progressDialog(QStringLiteral("Exporting %1…").arg(QFileInfo(fileName).fileName()),
+                                   QStringLiteral("Cancel"), 0, 100, this);
+    progressDialog.setWindowModality(Qt::WindowModal);
+    progressDialog.setMinimumDuration(500);
+    progressDialog.setAutoClose(false);
+    progressDialog.setAutoReset(false);
+    const ExportProgress progress = [&progressDialog](int done, int total) {
+        progressDialog.setMaximum(std::max(1, total));
+        progressDialog.setValue(std::min(done, std::max(1, total)));
+        return !progressDialog.wasCanceled();
+    };
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct RestoreCursor
+    {
+        ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restore;
+
+    if (suffix == QLatin1String("pdf")) {
+        // The finished layout on screen is what the PDF shows.
+        if (d->document && d->document->complete && !d->paginating)
+            return exportPdf(*d->document, fileName, progress);
+        return exportPdf(*d->report, fileName, progress);
+    }
+    if (suffix == QLatin1String("csv"))
+        return exportCsv(*d->report, fileName, progress);
+    if (suffix == QLatin1String("xlsx"))
+        return exportXlsx(*d->report, fileName, progress);
+    throw Error(QStringLiteral("\"%1\" is not a kind of file the report can be saved as; "
+                               "choose a name ending in .pdf, .csv or .xlsx.")
+                    .arg(QFileInfo(fileName).fileName()),
+                QStringLiteral("Report viewer"));
+}
+
+void ReportView::print()
+{
+    try {
+        if (!d->report)
+            return;
+        bool useDefault = true;
+        emit printButtonClicked(&useDefault);
+        if (useDefault)
+            d->report->PrintOut(true);
+    } catch (...) {
+        ShowError();
+    }
+}
+
+} // namespace orvane

@@ -1,0 +1,101 @@
+#pragma once
+
+// Private parts of ReportView: the scrolling page area and the view's state.
+
+#include "ReportView.h"
+
+#include <QAbstractScrollArea>
+#include <QCache>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QRectF>
+
+#include "Document.h"
+#include "PagePainter.h"
+#include "PaginationJob.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QToolBar;
+
+namespace orvane {
+
+/// The pages, stacked top to bottom with a gap, painted from images cached
+/// per zoom at the screen's device pixel ratio.
+class PageCanvas : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    explicit PageCanvas(ReportView *view);
+
+    /// Page size at the current zoom, in logical pixels.
+    QSize pageSize() const;
+    double scale() const;                 // logical pixels per page pixel at 96 dpi
+    int pageTop(int page) const;          // content y of a page's top
+    int pageAt(int contentY) const;       // page under a content y
+    void documentChanged();               // new document: drop images, relayout
+    void zoomChanged();
+    void scrollToPage(int page);
+    void ensureVisible(int page, const QRectF &mmRect);
+    void clearImages();
+
+    static constexpr int Gap = 12;        // pixels between pages and round them
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void updateScrollBars();
+    const QImage &pageImage(int page);
+    QPointF pagePixelsPerMm() const;
+
+    ReportView *m_view;
+    QCache<int, QImage> m_images;         // cost in KiB
+    qreal m_imageRatio = 1;               // device pixel ratio the images were made for
+};
+
+struct ReportView::Private
+{
+    ReportView *q = nullptr;
+    Report *report = nullptr;
+    std::unique_ptr<PaginationJob> job;
+    std::shared_ptr<Document> document;   // on screen; null before page 1
+    std::unique_ptr<PagePainter> painter; // one per document, so shaped text is reused
+    int expectedPages = 0;                // pages counted by the running job
+    bool paginating = false;
+    qint16 zoom = PageWidth;
+    int currentPage = 0;
+
+    QString searchText;
+    int hitPage = -1;
+    int hitIndex = -1;
+    QHash<int, QList<QRectF>> hitCache;   // page -> hits in page mm, for searchText
+
+    PageCanvas *canvas = nullptr;
+    QToolBar *toolBar = nullptr;
+    QLineEdit *pageBox = nullptr;
+    QLabel *pageLabel = nullptr;
+    QComboBox *zoomBox = nullptr;
+    QLineEdit *searchBox = nullptr;
+    QAction *firstAction = nullptr;
+    QAction *previousAction = nullptr;
+    QAction *nextAction = nullptr;
+    QAction *lastAction = nullptr;
+    QAction *stopAction = nullptr;
+    QAction *printAction = nullptr;
+    QAction *exportAction = nullptr;
+
+    void setDocument(Document doc);
+    void updateControls();
+    QList<QRectF> hitsOn(int page);
+    void zoomBy(int steps);
+    int effectivePercent() const;
+    void exportWithDialog();
+};
+
+} // namespace orvane

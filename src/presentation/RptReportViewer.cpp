@@ -1,0 +1,116 @@
+#include "RptReportViewer.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QResizeEvent>
+#include <QShowEvent>
+
+#include "Report.h"
+#include "ReportView.h"
+#include "ShowError.h"
+
+namespace orvane {
+
+RptReportViewer::RptReportViewer(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("RptReportViewer"));
+    setWindowTitle(QStringLiteral("Previewing Report"));
+    CRViewer91 = new ReportView(this);
+    CRViewer91->setObjectName(QStringLiteral("CRViewer91"));
+    connect(CRViewer91, &ReportView::printButtonClicked, this, &RptReportViewer::onPrintButtonClicked);
+    resize(1000, 760);
+    CRViewer91->setGeometry(0, 0, width(), height());
+}
+
+RptReportViewer::~RptReportViewer()
+{
+    // The view must let go of the report before the report goes.
+    CRViewer91->setReportSource(nullptr);
+}
+
+bool RptReportViewer::isLoaded() const
+{
+    return ReportName && m_loadedReport == ReportName.get();
+}
+
+void RptReportViewer::load()
+{
+    try {
+        m_loadedReport = ReportName.get();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        try {
+            CRViewer91->setReportSource(ReportName.get());
+            CRViewer91->viewReport();
+        } catch (...) {
+            QApplication::restoreOverrideCursor();
+            throw;
+        }
+        QApplication::restoreOverrideCursor();
+        CRViewer91->setZoom(qint16(1));
+    } catch (...) {
+        ShowError();
+    }
+}
+
+void RptReportViewer::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (ReportName && !isLoaded())
+        load();
+}
+
+void RptReportViewer::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The Preview flow sets the caption just before showing: that is when the
+    // report is first wanted on screen.
+    if (event->type() == QEvent::WindowTitleChange && ReportName && !isLoaded())
+        load();
+}
+
+void RptReportViewer::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    CRViewer91->move(0, 0);
+    CRViewer91->resize(width(), height());
+}
+
+void RptReportViewer::RemoveObjectColors()
+{
+    if (!ReportName)
+        return;
+    for (ReportSection *section : ReportName->Sections()) {
+        for (ReportObject *object : section->ReportObjects()) {
+            if (object->Name().toUpper().startsWith(QLatin1String("NO")))
+                continue;
+            switch (object->kind()) {
+            case ReportObject::Kind::Text:
+            case ReportObject::Kind::Field:
+            case ReportObject::Kind::Summary:   // summaries and special fields are
+            case ReportObject::Kind::Special:   // field objects of the engine too
+                object->setBackColor(-1);
+                break;
+            case ReportObject::Kind::Box:
+                object->setFillColor(16777215);
+                break;
+            case ReportObject::Kind::Line:
+            case ReportObject::Kind::Picture:
+                break;
+            }
+        }
+    }
+}
+
+void RptReportViewer::onPrintButtonClicked(bool *useDefault)
+{
+    Q_UNUSED(useDefault);   // left as it came: the view prints as usual
+    try {
+        RemoveObjectColors();
+    } catch (...) {
+        ShowError();
+    }
+}
+
+} // namespace orvane
