@@ -9,6 +9,7 @@
 namespace orvane {
 
 class Recordset;
+class Table;
 
 /// The host's open database connection as the component sees it.
 /// Holds a counted reference to the host's QSqlDatabase (by its connection
@@ -42,6 +43,16 @@ public:
     /// Runs a SELECT and returns its rows as an open client-side recordset.
     /// Throws Error with the database's own message on failure.
     std::shared_ptr<Recordset> Execute(const QString &sql);
+
+    /// Runs one read-only statement (refused before it reaches the database
+    /// unless it is a single SELECT or WITH ... SELECT), rewritten by nativeSql(),
+    /// and returns its rows. Throws Error: the database's own message with the
+    /// driver's name as source, or the layer's reason for refusing.
+    std::shared_ptr<const Table> readTable(const QString &sql) const;
+
+    /// True when LIKE on this connection ignores case the Unicode way (the
+    /// layer's own like() is registered: QSQLITE connections).
+    bool hasUnicodeLike() const;
 
 private:
     explicit Connection(const QSqlDatabase &database);

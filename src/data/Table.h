@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDate>
+#include <QMetaType>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -35,6 +37,8 @@ public:
     double number(int row, int column) const;        // 0 for NULL or text that is no number
     QString text(int row, int column) const;         // "" for NULL; dates as yyyy-MM-dd
     QDate date(int row, int column) const;           // invalid unless Date/DateTime (or ISO text)
+    /// The type of one cell (Null for NULL).
+    Type cellType(int row, int column) const;
 
     /// Bytes held by the store, for the memory benchmark.
     qint64 memoryUsage() const;
@@ -54,12 +58,19 @@ public:
     explicit Builder(const QStringList &columnNames);
     ~Builder();
     void beginRow();
+    /// The type the database declares for a column. A numeric column whose
+    /// values arrive as text (decimals through some drivers) is stored as numbers.
+    void setDeclaredType(int column, QMetaType type);
     void setValue(int column, const QVariant &value);
     void endRow();
     std::shared_ptr<const Table> finish();
 
 private:
     std::unique_ptr<Table> m_table;
+    struct Interner;
+    std::unique_ptr<Interner> m_interner;
+    std::vector<QMetaType> m_declared;
+    int m_row = -1;
 };
 
 } // namespace orvane

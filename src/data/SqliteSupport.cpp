@@ -1,0 +1,108 @@
+#include "SqliteSupport.h"
+
+#include "LikePattern.h"
+
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+namespace orvane {
+
+namespace {
+
+sqlite3 *handleOf(const QSqlDatabase &database)
+{
+    if (!database.isValid() || !database.driver())
+        return nullptr;
+    const QVariant v = database.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(v.constData());
+}
+
+QString textOf(sqlite3_value *value)
+{
+    const void *data = sqlite3_value_text16(value);
+    const int bytes = sqlite3_value_bytes16(value);
+    return data ? QString(static_cast<const QChar *>(data), bytes / 2) : QString();
+}
+
+void unicodeLike(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            sqlite3_result_null(context);
+            return;
+        }
+    }
+    QChar escape;
+    if (argc == 3) {
+        const QString e = textOf(argv[2]);
+        if (e.size() != 1) {
+            sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+        escape = e.at(0);
+    }
+    // like(X, Y) means Y LIKE X.
+    sqlite3_result_int(context, LikePattern::matches(textOf(argv[0]), textOf(argv[1]), escape) ? 1 : 0);
+}
+
+int unicodeNoCase(void *, int lengthA, const void *a, int lengthB, const void *b)
+{
+    const QString left = QString(static_cast<const QChar *>(a), lengthA / 2).toCaseFolded();
+    const QString right = QString(static_cast<const QChar *>(b), lengthB / 2).toCaseFolded();
+    return left.compare(right);
+}
+
+int readOnlyAuthorizer(void *, int action, const char *, const char *, const char *, const char *)
+{
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    default:
+        return SQLITE_DENY;
+    }
+}
+
+} // namespace
+
+bool SqliteSupport::registerFunctions(const QSqlDatabase &database)
+{
+    sqlite3 *db = handleOf(database);
+    if (!db)
+        return false;
+    const int flags = SQLITE_UTF16 | SQLITE_DETERMINISTIC;
+    bool ok = sqlite3_create_function_v2(db, "like", 2, flags, nullptr, unicodeLike, nullptr, nullptr, nullptr)
+              == SQLITE_OK;
+    ok = sqlite3_create_function_v2(db, "like", 3, flags, nullptr, unicodeLike, nullptr, nullptr, nullptr)
+             == SQLITE_OK
+         && ok;
+    // NOCASE itself is left alone: the host's indexes were built with it, and a
+    // different order would make them disagree with their tables.
+    ok = sqlite3_create_collation_v2(db, "UNICODE_NOCASE", SQLITE_UTF16, nullptr, unicodeNoCase, nullptr)
+             == SQLITE_OK
+         && ok;
+    return ok;
+}
+
+SqliteSupport::ReadOnlyScope::ReadOnlyScope(const QSqlDatabase &database)
+{
+    sqlite3 *db = handleOf(database);
+    if (db) {
+        sqlite3_set_authorizer(db, readOnlyAuthorizer, nullptr);
+        m_handle = db;
+    }
+}
+
+SqliteSupport::ReadOnlyScope::~ReadOnlyScope()
+{
+    if (m_handle)
+        sqlite3_set_authorizer(static_cast<sqlite3 *>(m_handle), nullptr, nullptr);
+}
+
+} // namespace orvane

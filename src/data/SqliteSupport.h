@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QSqlDatabase>
+
+namespace orvane {
+
+/// What the data layer adds to an SQLite connection of the host (QSQLITE only;
+/// through ODBC the sqlite3 handle is out of reach).
+class SqliteSupport
+{
+public:
+    /// Replaces like(pattern, text[, escape]) with one that ignores case the
+    /// Unicode way, as SQL Server's default collation does ("é%" finds "École"),
+    /// and adds the collation UNICODE_NOCASE. Returns false when `database`
+    /// holds no sqlite3 handle.
+    static bool registerFunctions(const QSqlDatabase &database);
+
+    /// While alive, the connection may only read: every action other than
+    /// SELECT, reading a column and calling a function is denied when a
+    /// statement is prepared. Installed only around the layer's own statements,
+    /// so the host's own writes on the same connection are never refused.
+    class ReadOnlyScope
+    {
+    public:
+        explicit ReadOnlyScope(const QSqlDatabase &database);
+        ~ReadOnlyScope();
+        ReadOnlyScope(const ReadOnlyScope &) = delete;
+        ReadOnlyScope &operator=(const ReadOnlyScope &) = delete;
+
+    private:
+        void *m_handle = nullptr;
+    };
+};
+
+} // namespace orvane

@@ -1,0 +1,443 @@
+#include "Table.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QTime>
+
+#include <cstring>
+
+namespace orvane {
+
+namespace {
+
+using Type = Table::Type;
+
+constexpr qint64 msPerDay = 86400000;
+
+quint64 fromDouble(double v)
+{
+    quint64 bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+
+double toDouble(quint64 bits)
+{
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+// Date-times are kept without a time zone, as the database holds them.
+quint64 fromDateTime(const QDate &day, const QTime &time)
+{
+    return quint64(day.toJulianDay() * msPerDay + time.msecsSinceStartOfDay());
+}
+
+QDateTime toDateTime(quint64 v)
+{
+    const qint64 ms = qint64(v);
+    return QDateTime(QDate::fromJulianDay(ms / msPerDay), QTime::fromMSecsSinceStartOfDay(int(ms % msPerDay)));
+}
+
+bool digits(QStringView s, qsizetype from, qsizetype count)
+{
+    for (qsizetype i = from; i < from + count; ++i) {
+        if (!s.at(i).isDigit() || s.at(i).unicode() > '9')
+            return false;
+    }
+    return true;
+}
+
+int number(QStringView s, qsizetype from, qsizetype count)
+{
+    int n = 0;
+    for (qsizetype i = from; i < from + count; ++i)
+        n = n * 10 + (s.at(i).unicode() - '0');
+    return n;
+}
+
+// SQLite keeps dates as ISO text: "yyyy-MM-dd", optionally followed by
+// " HH:mm:ss" or "THH:mm:ss" and milliseconds. Anything else is plain text.
+bool parseIsoDate(QStringView s, QDate &day, QTime &time)
+{
+    if (s.size() < 10 || !digits(s, 0, 4) || s.at(4) != QLatin1Char('-') || !digits(s, 5, 2)
+        || s.at(7) != QLatin1Char('-') || !digits(s, 8, 2))
+        return false;
+    day = QDate(number(s, 0, 4), number(s, 5, 2), number(s, 8, 2));
+    if (!day.isValid())
+        return false;
+    time = QTime(0, 0);
+    if (s.size() == 10)
+        return true;
+    if (s.size() < 19 || (s.at(10) != QLatin1Char(' ') && s.at(10) != QLatin1Char('T')) || !digits(s, 11, 2)
+        || s.at(13) != QLatin1Char(':') || !digits(s, 14, 2) || s.at(16) != QLatin1Char(':') || !digits(s, 17, 2))
+        return false;
+    int ms = 0;
+    if (s.size() > 19) {
+        if (s.at(19) != QLatin1Char('.') || s.size() == 20 || s.size() > 23 || !digits(s, 20, s.size() - 20))
+            return false;
+        ms = number(s, 20, s.size() - 20);
+        for (qsizetype i = s.size(); i < 23; ++i)
+            ms *= 10;
+    }
+    time = QTime(number(s, 11, 2), number(s, 14, 2), number(s, 17, 2), ms);
+    return time.isValid();
+}
+
+bool isNumericType(QMetaType type)
+{
+    switch (type.id()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+struct Table::Private
+{
+    struct Column
+    {
+        QString name;
+        Type type = Type::Null;
+        std::vector<quint8> kinds;   // Type per cell
+        std::vector<quint64> cells;  // integer, double bits, string id, julian day, or ms of a date-time
+    };
+
+    std::vector<Column> columns;
+    std::vector<QString> strings;
+    QHash<QString, int> byName;      // case-folded name -> first column with it
+    int rows = 0;
+
+    const Column &column(int c) const { return columns.at(size_t(c)); }
+    Type kind(int r, int c) const { return Type(column(c).kinds.at(size_t(r))); }
+    quint64 cell(int r, int c) const { return column(c).cells.at(size_t(r)); }
+};
+
+Table::Table() : d(std::make_unique<Private>()) {}
+Table::~Table() = default;
+
+int Table::rowCount() const { return d->rows; }
+int Table::columnCount() const { return int(d->columns.size()); }
+
+QString Table::columnName(int column) const
+{
+    return d->column(column).name;
+}
+
+int Table::columnIndex(const QString &name) const
+{
+    return d->byName.value(name.trimmed().toCaseFolded(), -1);
+}
+
+Table::Type Table::columnType(int column) const
+{
+    return d->column(column).type;
+}
+
+Table::Type Table::cellType(int row, int column) const
+{
+    return d->kind(row, column);
+}
+
+bool Table::isNull(int row, int column) const
+{
+    return d->kind(row, column) == Type::Null;
+}
+
+QVariant Table::value(int row, int column) const
+{
+    const quint64 v = d->cell(row, column);
+    switch (d->kind(row, column)) {
+    case Type::Null: return QVariant();
+    case Type::Integer: return QVariant(qlonglong(v));
+    case Type::Real: return QVariant(toDouble(v));
+    case Type::Text: return QVariant(d->strings[size_t(v)]);
+    case Type::Date: return QVariant(QDate::fromJulianDay(qint64(v)));
+    case Type::DateTime: return QVariant(toDateTime(v));
+    case Type::Bool: return QVariant(v != 0);
+    }
+    return QVariant();
+}
+
+double Table::number(int row, int column) const
+{
+    const quint64 v = d->cell(row, column);
+    switch (d->kind(row, column)) {
+    case Type::Integer: return double(qint64(v));
+    case Type::Real: return toDouble(v);
+    case Type::Bool: return v ? 1 : 0;
+    case Type::Text: {
+        bool ok = false;
+        const double n = d->strings[size_t(v)].trimmed().toDouble(&ok);
+        return ok ? n : 0;
+    }
+    default: return 0;
+    }
+}
+
+QString Table::text(int row, int column) const
+{
+    const quint64 v = d->cell(row, column);
+    switch (d->kind(row, column)) {
+    case Type::Null: return QString();
+    case Type::Integer: return QString::number(qint64(v));
+    case Type::Real: return QString::number(toDouble(v), 'g', 15);
+    case Type::Text: return d->strings[size_t(v)];
+    case Type::Date: return QDate::fromJulianDay(qint64(v)).toString(QStringLiteral("yyyy-MM-dd"));
+    case Type::DateTime: {
+        const QDateTime dt = toDateTime(v);
+        return dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")
+                                             : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    case Type::Bool: return v ? QStringLiteral("1") : QStringLiteral("0");
+    }
+    return QString();
+}
+
+QDate Table::date(int row, int column) const
+{
+    const quint64 v = d->cell(row, column);
+    switch (d->kind(row, column)) {
+    case Type::Date: return QDate::fromJulianDay(qint64(v));
+    case Type::DateTime: return toDateTime(v).date();
+    case Type::Text: {
+        QDate day;
+        QTime time;
+        return parseIsoDate(d->strings[size_t(v)].trimmed(), day, time) ? day : QDate();
+    }
+    default: return QDate();
+    }
+}
+
+qint64 Table::memoryUsage() const
+{
+    qint64 bytes = sizeof(Table) + sizeof(Private);
+    for (const Private::Column &c : d->columns) {
+        bytes += sizeof c + c.kinds.capacity() + c.cells.capacity() * sizeof(quint64);
+        bytes += c.name.capacity() * 2;
+    }
+    bytes += qint64(d->strings.capacity() * sizeof(QString));
+    for (const QString &s : d->strings)
+        bytes += 24 + s.capacity() * 2;   // QArrayData header and UTF-16 payload
+    bytes += d->byName.capacity() * 48;
+    return bytes;
+}
+
+// ---------------------------------------------------------------------------
+
+struct Table::Builder::Interner
+{
+    QHash<QString, quint32> ids;
+};
+
+Table::Builder::Builder(const QStringList &columnNames)
+    : m_table(new Table), m_interner(std::make_unique<Interner>())
+{
+    Private &p = *m_table->d;
+    p.columns.resize(size_t(columnNames.size()));
+    for (int c = 0; c < columnNames.size(); ++c) {
+        p.columns[size_t(c)].name = columnNames.at(c);
+        const QString key = columnNames.at(c).trimmed().toCaseFolded();
+        if (!p.byName.contains(key))
+            p.byName.insert(key, c);
+    }
+    m_declared.resize(size_t(columnNames.size()));
+}
+
+Table::Builder::~Builder() = default;
+
+void Table::Builder::setDeclaredType(int column, QMetaType type)
+{
+    m_declared.at(size_t(column)) = type;
+}
+
+void Table::Builder::beginRow()
+{
+    Private &p = *m_table->d;
+    m_row = p.rows++;
+    for (Private::Column &c : p.columns) {
+        c.kinds.push_back(quint8(Type::Null));
+        c.cells.push_back(0);
+    }
+}
+
+void Table::Builder::setValue(int column, const QVariant &value)
+{
+    Private &p = *m_table->d;
+    Private::Column &c = p.columns.at(size_t(column));
+    Type kind = Type::Null;
+    quint64 cell = 0;
+
+    auto intern = [&](const QString &s) {
+        auto it = m_interner->ids.constFind(s);
+        if (it == m_interner->ids.constEnd()) {
+            it = m_interner->ids.insert(s, quint32(p.strings.size()));
+            p.strings.push_back(s);
+        }
+        return quint64(*it);
+    };
+
+    if (!value.isNull()) {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+            kind = Type::Bool;
+            cell = value.toBool();
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+            kind = Type::Integer;
+            cell = quint64(value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            kind = Type::Real;
+            cell = fromDouble(value.toDouble());
+            break;
+        case QMetaType::QDate:
+            kind = Type::Date;
+            cell = quint64(value.toDate().toJulianDay());
+            break;
+        case QMetaType::QDateTime: {
+            const QDateTime dt = value.toDateTime();
+            if (dt.time() == QTime(0, 0)) {
+                kind = Type::Date;
+                cell = quint64(dt.date().toJulianDay());
+            } else {
+                kind = Type::DateTime;
+                cell = fromDateTime(dt.date(), dt.time());
+            }
+            break;
+        }
+        default: {
+            const QString s = value.typeId() == QMetaType::QByteArray ? QString::fromUtf8(value.toByteArray())
+                                                                       : value.toString();
+            QDate day;
+            QTime time;
+            bool numeric = false;
+            if (isNumericType(m_declared.at(size_t(column)))) {
+                const QString t = s.trimmed();
+                bool ok = false;
+                const qlonglong i = t.toLongLong(&ok);
+                if (ok) {
+                    kind = Type::Integer;
+                    cell = quint64(i);
+                    numeric = true;
+                } else {
+                    const double v = t.toDouble(&ok);
+                    if (ok) {
+                        kind = Type::Real;
+                        cell = fromDouble(v);
+                        numeric = true;
+                    }
+                }
+            }
+            if (numeric) {
+            } else if (parseIsoDate(s, day, time)) {
+                if (time == QTime(0, 0)) {
+                    kind = Type::Date;
+                    cell = quint64(day.toJulianDay());
+                } else {
+                    kind = Type::DateTime;
+                    cell = fromDateTime(day, time);
+                }
+            } else {
+                kind = Type::Text;
+                cell = intern(s);
+            }
+            break;
+        }
+        }
+    }
+    c.kinds[size_t(m_row)] = quint8(kind);
+    c.cells[size_t(m_row)] = cell;
+}
+
+void Table::Builder::endRow() {}
+
+std::shared_ptr<const Table> Table::Builder::finish()
+{
+    Private &p = *m_table->d;
+    for (Private::Column &c : p.columns) {
+        bool has[7] = {};
+        for (quint8 k : c.kinds)
+            has[k] = true;
+        const bool dates = has[int(Type::Date)] || has[int(Type::DateTime)];
+        const bool others = has[int(Type::Integer)] || has[int(Type::Real)] || has[int(Type::Text)]
+                            || has[int(Type::Bool)];
+        if (dates && others) {
+            // Text that only looked like a date in a column of other values stays text,
+            // so one column never mixes dates and text.
+            for (size_t r = 0; r < c.kinds.size(); ++r) {
+                const Type k = Type(c.kinds[r]);
+                if (k != Type::Date && k != Type::DateTime)
+                    continue;
+                QString s;
+                if (k == Type::Date) {
+                    s = QDate::fromJulianDay(qint64(c.cells[r])).toString(QStringLiteral("yyyy-MM-dd"));
+                } else {
+                    const QDateTime dt = toDateTime(c.cells[r]);
+                    s = dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")
+                                                     : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+                }
+                auto it = m_interner->ids.constFind(s);
+                if (it == m_interner->ids.constEnd()) {
+                    it = m_interner->ids.insert(s, quint32(p.strings.size()));
+                    p.strings.push_back(s);
+                }
+                c.kinds[r] = quint8(Type::Text);
+                c.cells[r] = *it;
+            }
+            has[int(Type::Date)] = has[int(Type::DateTime)] = false;
+            has[int(Type::Text)] = true;
+        } else if (has[int(Type::Date)] && has[int(Type::DateTime)]) {
+            for (size_t r = 0; r < c.kinds.size(); ++r) {
+                if (Type(c.kinds[r]) == Type::Date) {
+                    c.kinds[r] = quint8(Type::DateTime);
+                    c.cells[r] = quint64(qint64(c.cells[r]) * msPerDay);
+                }
+            }
+            has[int(Type::Date)] = false;
+        }
+        int kinds = 0;
+        Type only = Type::Null;
+        for (int k = 1; k < 7; ++k) {
+            if (has[k]) {
+                ++kinds;
+                only = Type(k);
+            }
+        }
+        if (kinds == 2 && has[int(Type::Integer)] && has[int(Type::Real)])
+            c.type = Type::Real;   // a numeric column with some whole values
+        else
+            c.type = kinds <= 1 ? only : Type::Text;
+        c.kinds.shrink_to_fit();
+        c.cells.shrink_to_fit();
+    }
+    p.strings.shrink_to_fit();
+    m_interner.reset();
+    std::shared_ptr<const Table> table(m_table.release());
+    m_table.reset(new Table);
+    return table;
+}
+
+} // namespace orvane
