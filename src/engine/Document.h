@@ -1,0 +1,78 @@
+#pragma once
+
+#include "Layout.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace orvane {
+
+class Table;
+
+/// Everything a page shows apart from positions, frozen when pagination
+/// starts: later SetText, colour changes or a reopened recordset do not reach
+/// a document already laid out.
+struct ReportContent
+{
+    Layout layout;                       // with run-time texts, colours and orientation applied
+    std::shared_ptr<const Table> table;  // null: no rows
+    std::vector<int> order;              // Table rows in report order
+    QString title;
+    QStringList parameters;              // position 1 first
+    QDate printDate = QDate::currentDate();
+};
+
+/// One band on a page: which section, for which row, where.
+struct Placement
+{
+    enum Flag : quint8 { Continued = 1 };
+    qint32 row = -1;         // index into ReportContent::order, -1 for bands without a row
+    float y = 0;             // mm from the top of the body area (inside the top margin)
+    quint16 section = 0;     // index into Layout::sections
+    quint8 flags = 0;
+    quint8 reserved = 0;
+    qint32 totals = -1;      // first of the section's summary values in Document::totals, -1 if none
+};
+static_assert(sizeof(Placement) == 16, "the page model keeps placements small");
+
+struct PageEntry
+{
+    qint32 first = 0;        // first placement
+    qint32 count = 0;
+};
+
+/// The laid-out report: pages of band placements plus the summary values,
+/// computed in the same pass. Pages are 0-based.
+class Document
+{
+public:
+    std::shared_ptr<const ReportContent> content;
+    std::vector<PageEntry> pages;
+    std::vector<Placement> placements;
+    std::vector<double> totals;          // per placement of a section with summaries, in object order
+    bool complete = false;               // false while pagination is running, or after it was cancelled
+    bool cancelled = false;
+
+    int pageCount() const { return int(pages.size()); }
+    const Layout &layout() const { return content->layout; }
+    /// Table row of a placement (-1 for bands without a row).
+    int tableRow(const Placement &p) const { return p.row < 0 ? -1 : content->order[size_t(p.row)]; }
+    /// Value of summary object `objectIndex` of the placement's section; 0 when none.
+    double summaryValue(const Placement &p, int objectIndex) const;
+    /// Bytes held by the page model (pages, placements, totals), not the rows.
+    qint64 memoryUsage() const;
+};
+
+/// The text a field, summary or special object shows; shared by the painter
+/// and the tests, so what a test reads is what the page shows.
+QString formatNumber(double value, const FieldFormat &format);
+QString objectText(const Document &doc, int pageIndex, const Placement &placement, int objectIndex);
+
+/// Index of the summary slot of `objectIndex` among the section's summary objects, -1 if it is none.
+int summarySlot(const Section &section, int objectIndex);
+
+} // namespace orvane
