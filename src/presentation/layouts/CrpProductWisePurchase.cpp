@@ -1,0 +1,10 @@
+#include "CrpProductWisePurchase.h"
+
+namespace orvane {
+
+CrpProductWisePurchase::CrpProductWisePurchase()
+    : Report(QStringLiteral(":/layouts/CrpProductWisePurchase.json"))
+{
+}
+
+} // namespace orvane

@@ -1,0 +1,10 @@
+#include "crpPurchaseLedger.h"
+
+namespace orvane {
+
+crpPurchaseLedger::crpPurchaseLedger()
+    : Report(QStringLiteral(":/layouts/crpPurchaseLedger.json"))
+{
+}
+
+} // namespace orvane

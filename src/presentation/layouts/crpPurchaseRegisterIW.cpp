@@ -1,0 +1,10 @@
+#include "crpPurchaseRegisterIW.h"
+
+namespace orvane {
+
+crpPurchaseRegisterIW::crpPurchaseRegisterIW()
+    : Report(QStringLiteral(":/layouts/crpPurchaseRegisterIW.json"))
+{
+}
+
+} // namespace orvane
