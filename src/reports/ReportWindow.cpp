@@ -1,0 +1,592 @@
+#include "ReportWindow.h"
+
+#include "Connection.h"
+#include "Error.h"
+#include "MessageBox.h"
+#include "Recordset.h"
+#include "Report.h"
+#include "RptReportViewer.h"
+#include "SharedState.h"
+#include "ShowError.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace orvane {
+
+namespace {
+
+const QColor kLockedBackground(0xE0, 0xE0, 0xE0);
+
+bool isWithin(const QWidget *widget, const QWidget *ancestor)
+{
+    return widget && ancestor && (widget == ancestor || ancestor->isAncestorOf(widget));
+}
+
+} // namespace
+
+// --- BusyPointer ------------------------------------------------------------
+
+ReportWindow::BusyPointer::BusyPointer(QWidget *window)
+    : m_window(window)
+{
+    if (m_window)
+        m_window->setCursor(Qt::WaitCursor);
+}
+
+ReportWindow::BusyPointer::~BusyPointer()
+{
+    if (m_window)
+        m_window->unsetCursor();
+}
+
+// --- Construction -----------------------------------------------------------
+
+ReportWindow::ReportWindow(const Controls &controls, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_controls(controls)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(m_controls.caption.isEmpty() ? reportDefinition(m_controls.kind).caption
+                                                : m_controls.caption);
+    buildControls();
+
+    // Key preview and the code box's Validate event need to see input before
+    // the controls do; an application filter sees it first.
+    qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &ReportWindow::focusChanged);
+}
+
+ReportWindow::~ReportWindow() = default;
+
+void ReportWindow::buildControls()
+{
+    auto *outer = new QHBoxLayout(this);
+    outer->setContentsMargins(14, 14, 14, 12);
+    outer->setSpacing(14);
+
+    m_image = new QLabel(this);
+    m_image->setObjectName(QStringLiteral("Image1"));
+    m_image->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(40, 40));
+    m_image->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    outer->addWidget(m_image, 0, Qt::AlignTop);
+
+    auto *column = new QVBoxLayout;
+    column->setSpacing(12);
+    outer->addLayout(column, 1);
+
+    m_form = new QGridLayout;
+    m_form->setHorizontalSpacing(8);
+    m_form->setVerticalSpacing(8);
+    column->addLayout(m_form);
+
+    auto makeLabel = [this](const QString &text, const QString &name) {
+        auto *label = new QLabel(text, this);
+        if (!name.isEmpty())
+            label->setObjectName(name);
+        return label;
+    };
+    auto makeDate = [this](const QString &name) {
+        auto *date = new QDateEdit(this);
+        date->setObjectName(name);
+        date->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+        date->setCalendarPopup(true);
+        date->setMinimumDate(QDate(1900, 1, 1));
+        date->setMinimumWidth(120);
+        return date;
+    };
+
+    m_fromDate = makeDate(m_controls.fromDateName);
+    m_toDate = makeDate(m_controls.toDateName);
+    QLabel *fromLabel = makeLabel(m_controls.fromDateLabel, m_controls.fromLabelName);
+    QLabel *toLabel = makeLabel(m_controls.toDateLabel, m_controls.toLabelName);
+    fromLabel->setBuddy(m_fromDate);
+    toLabel->setBuddy(m_toDate);
+    m_form->addWidget(fromLabel, 0, 0);
+    m_form->addWidget(m_fromDate, 0, 1);
+    m_form->addWidget(toLabel, 1, 0);
+    m_form->addWidget(m_toDate, 1, 1);
+
+    m_codeBox = new QLineEdit(this);
+    m_codeBox->setObjectName(m_controls.codeBoxName);
+    m_codeBox->setMaxLength(m_controls.codeMaxLength);
+    m_codeBox->setMinimumWidth(120);
+
+    m_nameBox = new QLineEdit(this);
+    m_nameBox->setObjectName(m_controls.nameBoxName);
+    m_nameBox->setReadOnly(true);
+    m_nameBox->setMaxLength(m_controls.nameMaxLength);
+    m_nameBox->setMinimumWidth(220);
+    QPalette locked = m_nameBox->palette();
+    locked.setColor(QPalette::Base, kLockedBackground);
+    m_nameBox->setPalette(locked);
+
+    m_lookupButton = new QPushButton(QStringLiteral("..."), this);
+    m_lookupButton->setObjectName(m_controls.lookupButtonName);
+    m_lookupButton->setFixedWidth(32);
+    m_lookupButton->setToolTip(tr("Look up (F1 in the code box)"));
+
+    QLabel *codeLabel = makeLabel(m_controls.codeLabel, m_controls.codeLabelName);
+    codeLabel->setBuddy(m_codeBox);
+    m_form->addWidget(codeLabel, 2, 0);
+    m_form->addWidget(m_codeBox, 2, 1);
+    if (m_controls.nameLabel.isEmpty()) {
+        m_form->addWidget(m_nameBox, 2, 2);
+        m_form->addWidget(m_lookupButton, 2, 3);
+    } else {
+        m_form->addWidget(m_lookupButton, 2, 2, Qt::AlignLeft);
+        m_form->addWidget(makeLabel(m_controls.nameLabel, m_controls.nameLabelName), 3, 0);
+        m_form->addWidget(m_nameBox, 3, 1, 1, 2);
+    }
+    m_form->setColumnStretch(2, 1);
+
+    m_buttons = new QHBoxLayout;
+    m_buttons->setSpacing(8);
+    m_buttons->addStretch(1);
+    m_preview = new QPushButton(m_controls.previewText, this);
+    m_preview->setObjectName(QStringLiteral("CmdPreview"));
+    m_print = new QPushButton(m_controls.printText, this);
+    m_print->setObjectName(QStringLiteral("CmdPrint"));
+    m_close = new QPushButton(m_controls.closeText, this);
+    m_close->setObjectName(QStringLiteral("CmdClose"));
+    for (QPushButton *button : {m_preview, m_print, m_close}) {
+        button->setAutoDefault(false);
+        button->setMinimumWidth(88);
+        m_buttons->addWidget(button);
+    }
+    column->addStretch(1);
+    column->addLayout(m_buttons);
+
+    connect(m_codeBox, &QLineEdit::textChanged, this, [this](const QString &text) {
+        codeBoxChanged(text);
+    });
+    connect(m_lookupButton, &QPushButton::clicked, this, &ReportWindow::lookupClicked);
+    connect(m_preview, &QPushButton::clicked, this, &ReportWindow::previewClicked);
+    connect(m_print, &QPushButton::clicked, this, &ReportWindow::printClicked);
+    connect(m_close, &QPushButton::clicked, this, &ReportWindow::closeClicked);
+
+    setTabOrderChain({m_fromDate, m_toDate, m_codeBox, m_preview, m_print, m_close,
+                      m_lookupButton, m_nameBox});
+}
+
+QLabel *ReportWindow::addFormRow(const QString &labelText, QWidget *field, const QString &labelName,
+                                 int span)
+{
+    const int row = m_form->rowCount();
+    auto *label = new QLabel(labelText, this);
+    if (!labelName.isEmpty())
+        label->setObjectName(labelName);
+    label->setBuddy(field);
+    m_form->addWidget(label, row, 0);
+    m_form->addWidget(field, row, 1, 1, span);
+    return label;
+}
+
+void ReportWindow::setTabOrderChain(const QList<QWidget *> &chain)
+{
+    for (int i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
+}
+
+// --- Load step --------------------------------------------------------------
+
+void ReportWindow::ensureLoaded()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    loadStep();
+}
+
+void ReportWindow::showEvent(QShowEvent *event)
+{
+    ensureLoaded();
+    QWidget::showEvent(event);
+}
+
+void ReportWindow::loadStep()
+{
+    const QDate from = SharedState::current().defaultDateProvider().date();
+    if (from.isValid())
+        m_fromDate->setDate(from);
+    m_toDate->setDate(QDate::currentDate());
+}
+
+// --- Key handling and the code box's Validate event -----------------------
+
+bool ReportWindow::belongsHere(const QObject *object) const
+{
+    if (!object || !object->isWidgetType())
+        return false;
+    const auto *widget = static_cast<const QWidget *>(object);
+    return widget->window() == this;
+}
+
+bool ReportWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Keep the window's own keys from being taken as shortcuts elsewhere.
+        if (belongsHere(watched)) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            const bool ctrlQ = key->key() == Qt::Key_Q
+                && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+            const bool f1 = key->key() == Qt::Key_F1 && focusWidget() == m_codeBox;
+            if (ctrlQ || f1)
+                event->accept();
+        }
+        break;
+    case QEvent::KeyPress:
+        if (belongsHere(watched) && !m_validating) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            const bool plainTab = (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+                && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+            if (plainTab && focusWidget() == m_codeBox) {
+                moveFocusOn(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+                return true;
+            }
+            return keyHandling(key);
+        }
+        break;
+    case QEvent::Shortcut:
+        // An access key (Alt+V) moves the focus to its button before clicking it.
+        if (belongsHere(watched) && !isWithin(static_cast<QWidget *>(watched), m_codeBox)
+            && focusWidget() == m_codeBox && watched != m_lookupButton) {
+            if (!mayLeaveCodeBox())
+                return true;
+            m_leaveValidated = true;
+            QTimer::singleShot(0, this, [this] { m_leaveValidated = false; });
+        }
+        break;
+    case QEvent::FocusIn:
+        if (belongsHere(watched))
+            m_lastFocusReason = static_cast<QFocusEvent *>(event)->reason();
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+        if (m_swallowClick != SwallowNone && belongsHere(watched)) {
+            // A click whose focus change the code validation refused must
+            // not go on to press the control it landed on.
+            if (event->type() == QEvent::MouseButtonRelease)
+                m_swallowClick = SwallowNone;
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease && watched == m_codeBox)
+            codeBoxClicked();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool ReportWindow::keyHandling(QKeyEvent *event)
+{
+    const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        moveFocusOn(true);
+        return true;
+    }
+    if (key == Qt::Key_Q && modifiers == Qt::ControlModifier) {
+        if (m_close->isEnabled())
+            closeFlow();
+        return true;
+    }
+    if (key == Qt::Key_F1 && focusWidget() == m_codeBox) {
+        f1Lookup();
+        return true;
+    }
+    return false;
+}
+
+void ReportWindow::f1Lookup()
+{
+    const LookupChoice choice = showLookup(nullptr);
+    m_codeBox->setText(choice.code);
+    m_nameBox->setText(choice.name);
+}
+
+void ReportWindow::moveFocusOn(bool forward)
+{
+    if (focusWidget() == m_codeBox) {
+        if (!mayLeaveCodeBox())
+            return;
+        m_leaveValidated = true;
+    }
+    focusNextPrevChild(forward);
+    m_leaveValidated = false;
+}
+
+bool ReportWindow::mayLeaveCodeBox()
+{
+    if (m_validating)
+        return false;
+    m_validating = true;
+    bool cancel = false;
+    try {
+        cancel = codeValidation();
+    } catch (...) {
+        ShowError();
+    }
+    m_validating = false;
+    if (cancel) {
+        m_codeBox->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
+void ReportWindow::focusChanged(QWidget *old, QWidget *now)
+{
+    // Leaves that the key, access-key and validation paths did not see:
+    // clicks on another control, or a focus moved by the program.
+    if (old != m_codeBox || !now || now->window() != this || isWithin(now, m_codeBox))
+        return;
+    if (m_validating || m_leaveValidated) {
+        m_leaveValidated = false;
+        return;
+    }
+    if (now == m_lookupButton)
+        return;   // the lookup button looks the code up and comes back
+    const bool byMouse = m_lastFocusReason == Qt::MouseFocusReason;
+    if (!mayLeaveCodeBox() && byMouse)
+        m_swallowClick = SwallowPending;
+}
+
+bool ReportWindow::codeValidation()
+{
+    try {
+        if (m_codeBox->text().isEmpty())
+            return false;
+        bool found = LookupCode(CheckCode);
+        if (!found)
+            found = LookupCode(OpenDialog);
+        return !found;
+    } catch (...) {
+        ShowError();
+        return false;
+    }
+}
+
+void ReportWindow::codeBoxChanged(const QString &)
+{
+    m_nameBox->setText(QString());
+}
+
+// --- Lookup -----------------------------------------------------------------
+
+void ReportWindow::lookupClicked()
+{
+    LookupCode(OpenDialog);
+    m_codeBox->setFocus(Qt::OtherFocusReason);
+}
+
+QString ReportWindow::lookupStatement(const QString &typedCode) const
+{
+    return lookupSql(kind(), typedCode);
+}
+
+QString ReportWindow::lookupNameColumnName() const
+{
+    return lookupNameColumn(kind());
+}
+
+bool ReportWindow::LookupCode(int Mode)
+{
+    try {
+        if (Mode == OpenDialog || Mode == OpenDialogToo) {
+            const LookupChoice choice = showLookup(this);
+            m_codeBox->setText(choice.code);
+        }
+        const QString code = m_codeBox->text();
+        if (code.isEmpty())
+            return false;
+        m_queryText = lookupStatement(code);
+        Recordset lookup;
+        lookup.Open(m_queryText, connection(), Recordset::adOpenStatic, Recordset::adLockReadOnly, -1);
+        if (lookup.RecordCount() < 1)
+            return false;
+        m_nameBox->setText(lookup.Fields(lookupNameColumnName()).toString());
+        return true;
+    } catch (...) {
+        ShowError();
+        return false;
+    }
+}
+
+// --- Preparation ------------------------------------------------------------
+
+std::shared_ptr<Connection> ReportWindow::connection() const
+{
+    std::shared_ptr<Connection> shared = SharedState::current().SharedConnection;
+    if (!shared)
+        throw Error(tr("No database connection: InitializeClass has not been called."),
+                    QStringLiteral("Orvane"));
+    return shared;
+}
+
+Recordset &ReportWindow::ReportRecordset()
+{
+    if (!m_reportRecordset)
+        m_reportRecordset = std::make_shared<Recordset>();
+    return *m_reportRecordset;
+}
+
+void ReportWindow::setReportRecordset(std::shared_ptr<Recordset> recordset)
+{
+    m_reportRecordset = std::move(recordset);
+}
+
+RptReportViewer *ReportWindow::lastViewer() const
+{
+    return m_lastViewer.data();
+}
+
+ReportParameters ReportWindow::parameters() const
+{
+    ReportParameters p;
+    p.from = m_fromDate->date();
+    p.to = m_toDate->date();
+    p.code = m_codeBox->text();
+    return p;
+}
+
+QString ReportWindow::reportStatement() const
+{
+    return reportSql(kind(), parameters(), *connection());
+}
+
+void ReportWindow::reopenReportRecordset(const QString &sql)
+{
+    m_queryText = sql;
+    Recordset &rows = ReportRecordset();
+    if (rows.State() == Recordset::adStateOpen)
+        rows.Close();
+    rows.Open(m_queryText, connection(), Recordset::adOpenStatic, Recordset::adLockReadOnly, -1);
+}
+
+void ReportWindow::showNoRecord()
+{
+    MsgBox(QString::fromLatin1(messages::NoRecordExists), vbInformation, caption());
+}
+
+Report &ReportWindow::newViewerWithReport()
+{
+    SharedState &state = SharedState::current();
+    // A viewer that Print filled and never showed has served its purpose once
+    // a newer one takes its place.
+    if (RptReportViewer *previous = state.existingWindow<RptReportViewer>();
+        previous && !previous->isVisible())
+        previous->deleteLater();
+
+    auto *viewer = new RptReportViewer;
+    state.setWindow<RptReportViewer>(viewer);
+    m_lastViewer = viewer;
+    viewer->ReportName = createReport();
+    if (!viewer->ReportName)
+        throw Error(tr("The report layout could not be created."), QStringLiteral("Orvane"));
+    return *viewer->ReportName;
+}
+
+void ReportWindow::setHeadings(Report &report)
+{
+    const ReportDefinition &definition = reportDefinition(kind());
+    if (!definition.companyNameSql.isEmpty())
+        m_queryText = definition.companyNameSql;
+    applyHeadings(report, kind(), parameters(), m_nameBox->text(), connection());
+}
+
+bool ReportWindow::PrepareReport()
+{
+    try {
+        if (!checkBeforeQuery())
+            return false;
+        BusyPointer busy(this);
+        reopenReportRecordset(reportStatement());
+        if (ReportRecordset().isBOF()) {
+            showNoRecord();
+            return false;
+        }
+        Report &report = newViewerWithReport();
+        setHeadings(report);
+        report.Database().SetDataSource(ReportRecordset());
+        return true;
+    } catch (...) {
+        ShowError();
+        return false;
+    }
+}
+
+// --- Preview, Print, Close --------------------------------------------------
+
+void ReportWindow::previewClicked()
+{
+    previewFlow();
+}
+
+void ReportWindow::printClicked()
+{
+    printFlow();
+}
+
+void ReportWindow::closeClicked()
+{
+    closeFlow();
+}
+
+void ReportWindow::previewFlow()
+{
+    try {
+        if (!PrepareReport())
+            return;
+        RptReportViewer *viewer = SharedState::current().existingWindow<RptReportViewer>();
+        if (!viewer)
+            return;
+        viewer->setWindowTitle(caption() + QStringLiteral(" ReportName"));
+        viewer->show();
+        viewer->raise();
+        viewer->activateWindow();
+    } catch (...) {
+        ShowError();
+    }
+}
+
+void ReportWindow::printFlow()
+{
+    try {
+        PrepareReport();
+        // Read whatever the preparation left, as the no-record path relies on.
+        if (ReportRecordset().RecordCount() == 0) {
+            MsgBox(QString::fromLatin1(messages::NoRecordFound), vbInformation,
+                   QStringLiteral("Information"));
+            return;
+        }
+        RptReportViewer *viewer = SharedState::current().existingWindow<RptReportViewer>();
+        if (!viewer || !viewer->ReportName)
+            throw Error(tr("There is no prepared report to print."), QStringLiteral("Orvane"));
+        viewer->RemoveObjectColors();
+        viewer->ReportName->PrintOut(true);
+    } catch (...) {
+        ShowError();
+    }
+}
+
+void ReportWindow::closeFlow()
+{
+    close();
+}
+
+} // namespace orvane

@@ -1,0 +1,280 @@
+#pragma once
+
+#include "ReportDefinition.h"
+#include "ReportQueries.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class QDateEdit;
+class QGridLayout;
+class QHBoxLayout;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace orvane {
+
+class Connection;
+class Recordset;
+class Report;
+class RptReportViewer;
+
+/// The frame of the report parameter windows: a date range, one code box with
+/// its name box and lookup button, and Preview, Print and Close.
+///
+/// It carries every shared behaviour, each in one virtual a window overrides
+/// only where it differs: the load step, the key handling (Enter moves on,
+/// Ctrl+Q closes, F1 in the code box opens the lookup), the code box change,
+/// the code validation (run whenever the focus is about to leave the code box,
+/// so an unknown code keeps the focus), the lookup button, LookupCode(Mode),
+/// PrepareReport() with its no-record outcome and headings, the Preview flow,
+/// the Print flow and the Close button.
+///
+/// The window deletes itself on close; the showing method creates a new one.
+/// The load step runs when the window is first shown.
+class ReportWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    /// LookupCode modes: 1 checks the typed code only; 3 (and 2) open the
+    /// lookup dialog first.
+    enum LookupMode { CheckCode = 1, OpenDialogToo = 2, OpenDialog = 3 };
+
+    /// What differs between windows in the standard controls. The defaults are
+    /// those of the purchase return summary.
+    struct Controls
+    {
+        ReportKind kind = ReportKind::PurchaseReturnSummary;
+        QString caption;                     // "" = the report's caption (ReportDefinition)
+
+        QString fromDateName = QStringLiteral("DtpFromDate");
+        QString toDateName = QStringLiteral("dtpToDate");
+        QString fromDateLabel = QStringLiteral("From Date");
+        QString toDateLabel = QStringLiteral("To Date");
+
+        QString codeBoxName = QStringLiteral("TxtVendorID");
+        QString nameBoxName = QStringLiteral("TxtVendorName");
+        QString lookupButtonName = QStringLiteral("BtnSchVendor");
+        QString codeLabel = QStringLiteral("Vendor");
+        QString nameLabel;                   // "" = no label of its own before the name box
+        int codeMaxLength = 10;
+        int nameMaxLength = 30;
+
+        QString previewText = QStringLiteral("Pre&view");
+        QString printText = QStringLiteral("&Print");
+        QString closeText = QStringLiteral("&Close");
+
+        // Object names of the labels ("" leaves them unnamed).
+        QString fromLabelName;
+        QString toLabelName;
+        QString codeLabelName;
+        QString nameLabelName;
+    };
+
+    /// The code and name a lookup dialog handed back ("" when cancelled).
+    struct LookupChoice
+    {
+        QString code;
+        QString name;
+    };
+
+    ~ReportWindow() override;
+
+    ReportKind kind() const { return m_controls.kind; }
+    QString caption() const { return windowTitle(); }
+
+    /// True when the code names a record of the window's kind, whose name is
+    /// then in the name box. Errors end in ShowError with false.
+    virtual bool LookupCode(int Mode);
+
+    /// Runs the report query into ReportRecordset and, when rows came back,
+    /// makes a new viewer (SharedState's current RptReportViewer) holding a new
+    /// report with its headings set and rows bound. False on no rows (after
+    /// "No record exists.") or on an error (after ShowError). The busy pointer
+    /// shows meanwhile and is always reset.
+    virtual bool PrepareReport();
+
+    /// The last SQL text the window built (preparation, company name, lookup).
+    QString queryText() const { return m_queryText; }
+
+    /// The window's own recordset, created on first use and reused by each
+    /// preparation. Never null.
+    Recordset &ReportRecordset();
+    /// Whether ReportRecordset has been created yet (Print reads it only then).
+    bool hasReportRecordset() const { return bool(m_reportRecordset); }
+    /// Lets a window hand the recordset a query returned (RunQuery variants).
+    void setReportRecordset(std::shared_ptr<Recordset> recordset);
+
+    /// The viewer made by the last successful preparation of this window
+    /// (null before; it may since have been closed by the user).
+    RptReportViewer *lastViewer() const;
+
+    /// The parameters as typed: dates, code, and whatever the window adds
+    /// (parameters() is virtual).
+    virtual ReportParameters parameters() const;
+
+    // The standard controls.
+    QDateEdit *fromDate() const { return m_fromDate; }
+    QDateEdit *toDate() const { return m_toDate; }
+    QLineEdit *codeBox() const { return m_codeBox; }
+    QLineEdit *nameBox() const { return m_nameBox; }
+    QPushButton *lookupButton() const { return m_lookupButton; }
+    QPushButton *previewButton() const { return m_preview; }
+    QPushButton *printButton() const { return m_print; }
+    QPushButton *closeButton() const { return m_close; }
+    QLabel *image() const { return m_image; }
+
+    /// The load step, run once per window (it is also run by the first show).
+    void ensureLoaded();
+
+public slots:
+    void previewClicked();   // the Preview flow
+    void printClicked();     // the Print flow
+    void closeClicked();     // the Close button
+    void lookupClicked();    // the lookup button
+
+protected:
+    explicit ReportWindow(const Controls &controls, QWidget *parent = nullptr);
+
+    // --- What a window states -------------------------------------------
+
+    /// Opens the window's lookup dialog modally (owner null: no owner) and
+    /// returns its hand-back. Every window implements this.
+    virtual LookupChoice showLookup(QWidget *owner) = 0;
+
+    /// A new report object of the window's layout. Every window implements this.
+    virtual std::unique_ptr<Report> createReport() const = 0;
+
+    /// The lookup SQL for the typed code (default: lookupSql of the report kind).
+    virtual QString lookupStatement(const QString &typedCode) const;
+    /// The column holding the name in the lookup's first row.
+    virtual QString lookupNameColumnName() const;
+
+    /// The report query (default: reportSql of the kind over the parameters).
+    virtual QString reportStatement() const;
+
+    /// Checks that run before the busy pointer and the query; false stops the
+    /// preparation (the check shows its own message). Default: none.
+    virtual bool checkBeforeQuery() { return true; }
+
+    /// The headings, in the report's order (default: applyHeadings of the kind,
+    /// with the name box's text). The company-name query, when the report has
+    /// one, becomes the query text.
+    virtual void setHeadings(Report &report);
+
+    // --- Named behaviours, each replaceable --------------------------------
+
+    /// Load step: From date from the host's default-date provider, To date today.
+    virtual void loadStep();
+
+    /// Key handling, seen before the focused control. Returns true when the key
+    /// is used up. Default: Enter moves the focus on (validating the code box
+    /// first), Ctrl+Q runs the Close handler when Close is enabled, F1 in the
+    /// code box runs f1Lookup().
+    virtual bool keyHandling(QKeyEvent *event);
+    /// F1 in the code box: the lookup without owner; code then name copied
+    /// back; no database check.
+    virtual void f1Lookup();
+
+    /// Code box change: clears the name box.
+    virtual void codeBoxChanged(const QString &text);
+
+    /// Code validation. Returns the event's Cancel: true keeps the focus in the
+    /// code box. Default: an empty code passes; else LookupCode(1), then
+    /// LookupCode(3) when that fails.
+    virtual bool codeValidation();
+
+    /// The flows behind the buttons.
+    virtual void previewFlow();
+    virtual void printFlow();
+    virtual void closeFlow();
+
+    /// A mouse click in the code box (default: nothing).
+    virtual void codeBoxClicked() {}
+
+    // --- Helpers for the windows ---------------------------------------------
+
+    /// The shared connection; throws Error when InitializeClass has not run.
+    std::shared_ptr<Connection> connection() const;
+
+    /// Closes ReportRecordset if open and reopens it over `sql` (static,
+    /// read-only, the shared connection). Sets the query text. Throws Error.
+    void reopenReportRecordset(const QString &sql);
+
+    /// The no-record outcome: "No record exists." (64) titled with the caption.
+    void showNoRecord();
+
+    /// Makes a new viewer the current one and gives it a new report of the
+    /// window's layout as its ReportName. Returns the report.
+    Report &newViewerWithReport();
+
+    /// Sets the query text (windows that build their own SQL).
+    void setQueryText(const QString &sql) { m_queryText = sql; }
+
+    /// The form grid: rows 0 and 1 hold the dates, row 2 the code; column 0
+    /// labels, 1 the first field, 2 and 3 further fields. Extra rows go after.
+    QGridLayout *form() const { return m_form; }
+    /// Adds a labelled row below the existing ones: label in column 0, `field`
+    /// in column 1 (spanning `span` columns). Returns the label.
+    QLabel *addFormRow(const QString &labelText, QWidget *field, const QString &labelName = {},
+                       int span = 1);
+    /// The row of buttons under the form.
+    QHBoxLayout *buttonRow() const { return m_buttons; }
+
+    /// Sets the focus chain, first to last (Tab and Enter follow it).
+    void setTabOrderChain(const QList<QWidget *> &chain);
+
+    /// Shows the busy pointer on a window for its lifetime.
+    class BusyPointer
+    {
+    public:
+        explicit BusyPointer(QWidget *window);
+        ~BusyPointer();
+        BusyPointer(const BusyPointer &) = delete;
+        BusyPointer &operator=(const BusyPointer &) = delete;
+
+    private:
+        QPointer<QWidget> m_window;
+    };
+
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void focusChanged(QWidget *old, QWidget *now);
+    bool belongsHere(const QObject *object) const;
+    /// Runs the code validation for one leave of the code box; true = may leave.
+    bool mayLeaveCodeBox();
+    void moveFocusOn(bool forward);
+
+    Controls m_controls;
+    QString m_queryText;
+    std::shared_ptr<Recordset> m_reportRecordset;
+    QPointer<RptReportViewer> m_lastViewer;
+
+    bool m_loaded = false;
+    bool m_validating = false;      // no second validation while the lookup is open
+    bool m_leaveValidated = false;  // this leave of the code box was already validated
+    enum { SwallowNone, SwallowPending } m_swallowClick = SwallowNone;
+    Qt::FocusReason m_lastFocusReason = Qt::OtherFocusReason;
+
+    QDateEdit *m_fromDate = nullptr;
+    QDateEdit *m_toDate = nullptr;
+    QLineEdit *m_codeBox = nullptr;
+    QLineEdit *m_nameBox = nullptr;
+    QPushButton *m_lookupButton = nullptr;
+    QPushButton *m_preview = nullptr;
+    QPushButton *m_print = nullptr;
+    QPushButton *m_close = nullptr;
+    QLabel *m_image = nullptr;
+    QGridLayout *m_form = nullptr;
+    QHBoxLayout *m_buttons = nullptr;
+};
+
+} // namespace orvane
