@@ -250,6 +250,7 @@ void PageCanvas::paintEvent(QPaintEvent *event)
         const QRect target(QPoint(x, y), size);
         p.fillRect(target.translated(3, 3), QColor(0, 0, 0, 70));   // drop shadow
         p.drawImage(target.topLeft(), pageImage(page));
+        emit m_view->pagePainted(page);
         for (const QRectF &hit : m_view->d->hitsOn(page)) {
             const QRectF r(x + hit.left() * perMm.x(), y + hit.top() * perMm.y(),
                            hit.width() * perMm.x(), hit.height() * perMm.y());

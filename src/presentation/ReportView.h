@@ -84,6 +84,8 @@ signals:
     void printButtonClicked(bool *useDefault);
     void pageChanged(int page);
     void paginationFinished();
+    /// A page was painted on screen (0-based); for benchmarks and tests.
+    void pagePainted(int page);
 
 private:
     struct Private;
