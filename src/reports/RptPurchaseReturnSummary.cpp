@@ -1,14 +1,8 @@
 #include "RptPurchaseReturnSummary.h"
 
-#include "Error.h"
-#include "Report.h"
 #include "SchVendors.h"
 #include "SharedState.h"
-
-#if __has_include("crpPurchaseReturnSummary.h")
 #include "crpPurchaseReturnSummary.h"
-#define ORVANE_HAVE_RETURN_SUMMARY_LAYOUT 1
-#endif
 
 namespace orvane {
 
@@ -27,12 +21,7 @@ ReportWindow::LookupChoice RptPurchaseReturnSummary::showLookup(QWidget *owner)
 
 std::unique_ptr<Report> RptPurchaseReturnSummary::createReport() const
 {
-#ifdef ORVANE_HAVE_RETURN_SUMMARY_LAYOUT
     return std::make_unique<crpPurchaseReturnSummary>();
-#else
-    throw Error(QStringLiteral("The layout crpPurchaseReturnSummary is not built in."),
-                QStringLiteral("Orvane"));
-#endif
 }
 
 } // namespace orvane
