@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ReportWindow.h"
+
+class QLineEdit;
+
+namespace orvane {
+
+/// A report window over the vendor code that adds a document-number range:
+/// "From Invoice No" (txtFromInvoiceno) and "To Invoice No" (txtToInvoiceno),
+/// five characters each and empty at load. The two registers share it; they
+/// differ in whether the boxes filter keys and where they stand in the tab order.
+class InvoiceRangeWindow : public ReportWindow
+{
+    Q_OBJECT
+public:
+    QLineEdit *fromInvoiceBox() const { return m_fromInvoice; }
+    QLineEdit *toInvoiceBox() const { return m_toInvoice; }
+
+    /// The frame's parameters plus both boxes as typed.
+    ReportParameters parameters() const override;
+
+protected:
+    InvoiceRangeWindow(const Controls &controls, QWidget *parent);
+
+private:
+    QLineEdit *m_fromInvoice = nullptr;
+    QLineEdit *m_toInvoice = nullptr;
+};
+
+} // namespace orvane

@@ -1,0 +1,56 @@
+#include "RptPurchaseReturnRegister.h"
+
+#include "Error.h"
+#include "Report.h"
+#include "SchVendors.h"
+#include "SharedState.h"
+
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+
+#if __has_include("CrpPurchaseReturnRegister.h")
+#include "CrpPurchaseReturnRegister.h"
+#define ORVANE_HAVE_RETURN_REGISTER_LAYOUT 1
+#endif
+
+namespace orvane {
+
+namespace {
+
+ReportWindow::Controls returnRegisterControls()
+{
+    ReportWindow::Controls controls;
+    controls.kind = ReportKind::PurchaseReturnRegister;
+    return controls;
+}
+
+} // namespace
+
+RptPurchaseReturnRegister::RptPurchaseReturnRegister(QWidget *parent)
+    : InvoiceRangeWindow(returnRegisterControls(), parent)
+{
+    setObjectName(QStringLiteral("RptPurchaseReturnRegister"));
+    // The number boxes come last, after the buttons.
+    setTabOrderChain(QList<QWidget *>{fromDate(), toDate(), codeBox(), previewButton(), printButton(), closeButton(),
+                      lookupButton(), nameBox(), fromInvoiceBox(), toInvoiceBox()});
+}
+
+ReportWindow::LookupChoice RptPurchaseReturnRegister::showLookup(QWidget *owner)
+{
+    auto *dialog = SharedState::current().window<SchVendors>();
+    dialog->showModal(owner);
+    return {dialog->ParaOutVendorID, dialog->ParaOutVendorName};
+}
+
+std::unique_ptr<Report> RptPurchaseReturnRegister::createReport() const
+{
+#ifdef ORVANE_HAVE_RETURN_REGISTER_LAYOUT
+    return std::make_unique<CrpPurchaseReturnRegister>();
+#else
+    throw Error(QStringLiteral("The layout CrpPurchaseReturnRegister is not built in."),
+                QStringLiteral("Orvane"));
+#endif
+}
+
+} // namespace orvane

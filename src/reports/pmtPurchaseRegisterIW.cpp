@@ -1,0 +1,72 @@
+#include "pmtPurchaseRegisterIW.h"
+
+#include "Error.h"
+#include "NumericKeyEventFilter.h"
+#include "Report.h"
+#include "SchVendors.h"
+#include "SharedState.h"
+#include "ShowError.h"
+
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+
+#if __has_include("crpPurchaseRegisterIW.h")
+#include "crpPurchaseRegisterIW.h"
+#define ORVANE_HAVE_PURCHASE_REGISTER_LAYOUT 1
+#endif
+
+namespace orvane {
+
+namespace {
+
+ReportWindow::Controls registerControls()
+{
+    ReportWindow::Controls controls;
+    controls.kind = ReportKind::PurchaseRegisterInvoiceWise;
+    controls.codeMaxLength = 5;
+    return controls;
+}
+
+} // namespace
+
+pmtPurchaseRegisterIW::pmtPurchaseRegisterIW(QWidget *parent)
+    : InvoiceRangeWindow(registerControls(), parent)
+{
+    setObjectName(QStringLiteral("pmtPurchaseRegisterIW"));
+    NumericKeyEventFilter::install(fromInvoiceBox(), false);
+    NumericKeyEventFilter::install(toInvoiceBox(), false);
+    setTabOrderChain(QList<QWidget *>{fromDate(), toDate(), fromInvoiceBox(), toInvoiceBox(), codeBox(),
+                      previewButton(), printButton(), closeButton(), lookupButton(), nameBox()});
+}
+
+ReportWindow::LookupChoice pmtPurchaseRegisterIW::showLookup(QWidget *owner)
+{
+    auto *dialog = SharedState::current().window<SchVendors>();
+    dialog->showModal(owner);
+    return {dialog->ParaOutVendorID, dialog->ParaOutVendorName};
+}
+
+std::unique_ptr<Report> pmtPurchaseRegisterIW::createReport() const
+{
+#ifdef ORVANE_HAVE_PURCHASE_REGISTER_LAYOUT
+    return std::make_unique<crpPurchaseRegisterIW>();
+#else
+    throw Error(QStringLiteral("The layout crpPurchaseRegisterIW is not built in."), QStringLiteral("Orvane"));
+#endif
+}
+
+void pmtPurchaseRegisterIW::printFlow()
+{
+    // A refused number box ends Print here: going on to the row count would
+    // offer the previous preparation's report for printing again.
+    try {
+        checkReportParameters(kind(), parameters());
+    } catch (...) {
+        ShowError();
+        return;
+    }
+    InvoiceRangeWindow::printFlow();
+}
+
+} // namespace orvane
