@@ -80,6 +80,13 @@ std::shared_ptr<Connection> Connection::create(const QSqlDatabase &database)
     return connection;
 }
 
+std::shared_ptr<Connection> Connection::create(const QSqlDatabase &database, Dialect dialect)
+{
+    std::shared_ptr<Connection> connection = create(database);
+    connection->d->dialect = dialect;
+    return connection;
+}
+
 QSqlDatabase Connection::database() const { return d->database; }
 QString Connection::connectionName() const { return d->database.connectionName(); }
 Connection::Dialect Connection::dialect() const { return d->dialect; }

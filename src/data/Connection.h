@@ -23,6 +23,8 @@ public:
     /// `database` must be open; its driver decides the dialect
     /// (QSQLITE, or QODBC with an SQLite ODBC driver: SQLite; otherwise SQL Server).
     static std::shared_ptr<Connection> create(const QSqlDatabase &database);
+    /// As create(database), with the dialect given instead of detected.
+    static std::shared_ptr<Connection> create(const QSqlDatabase &database, Dialect dialect);
 
     QSqlDatabase database() const;
     QString connectionName() const;
