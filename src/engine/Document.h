@@ -24,6 +24,10 @@ struct ReportContent
     QString title;
     QStringList parameters;              // position 1 first
     QDate printDate = QDate::currentDate();
+
+    /// Resolves the column of every field, summary and group against `table`.
+    /// Throws Error naming the object and column when the rows lack it.
+    void bindColumns();
 };
 
 /// One band on a page: which section, for which row, where.

@@ -85,6 +85,7 @@ struct LayoutObject
     ReportColor fillColor = NoColor;   // Box
     double lineWidth = 0.2;            // Line, Box outline (mm)
     bool elide = true;                 // text wider than rect ends in "…" (else clipped)
+    int column = -1;                   // Field, Summary: resolved by bindColumns(), -1 until then
 };
 
 struct Section
@@ -107,6 +108,7 @@ struct Group
     QString footer;              // section name ("" for none)
     int headerSection = -1;      // resolved indexes into Layout::sections
     int footerSection = -1;
+    int column = -1;             // resolved by bindColumns()
 };
 
 struct Layout

@@ -11,7 +11,9 @@ namespace orvane {
 
 class Recordset;
 class Table;
+class Document;
 struct Layout;
+struct ReportContent;
 
 /// Colours as the report object API passes them: 32-bit 0x00BBGGRR, -1 for none.
 using ReportColor = qint32;
@@ -118,6 +120,18 @@ public:
     const Layout &layout() const;
     std::shared_ptr<const Table> rows() const;   // null until SetDataSource
     std::vector<int> rowOrder() const;           // Table rows in report order
+
+    /// Binds rows without a recordset (tests, benchmarks). `order` lists the
+    /// Table rows to show (0-based); empty shows every row in Table order.
+    /// Throws Error when a field of the layout names a column the rows lack.
+    void setRows(std::shared_ptr<const Table> table, std::vector<int> order = {});
+
+    /// A frozen copy of what the pages show (layout with texts, colours and
+    /// orientation applied, rows, title, parameters), columns bound.
+    std::shared_ptr<const ReportContent> content() const;
+    /// Lays out every page now, on the calling thread (PaginationJob does it
+    /// in the background).
+    Document paginate() const;
 
 private:
     friend class ReportDatabase;

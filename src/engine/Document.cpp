@@ -1,0 +1,161 @@
+#include "Document.h"
+
+#include "Error.h"
+#include "Table.h"
+
+#include <cmath>
+
+namespace orvane {
+
+void ReportContent::bindColumns()
+{
+    auto resolve = [this](const QString &field, const QString &owner) {
+        if (field.isEmpty() || !table)
+            return -1;
+        const int c = table->columnIndex(field);
+        if (c < 0)
+            throw Error(QStringLiteral("%1: '%2' needs the column '%3', which the bound rows do not have.")
+                            .arg(layout.fileName.section(QLatin1Char('/'), -1), owner, field),
+                        QStringLiteral("Report engine"));
+        return c;
+    };
+    for (Section &s : layout.sections) {
+        for (LayoutObject &o : s.objects) {
+            if (o.kind == ObjectKind::Field || o.kind == ObjectKind::Summary)
+                o.column = resolve(o.field, o.name);
+        }
+    }
+    for (size_t i = 0; i < layout.groups.size(); ++i)
+        layout.groups[i].column = resolve(layout.groups[i].field, QStringLiteral("groups[%1]").arg(i));
+}
+
+double Document::summaryValue(const Placement &p, int objectIndex) const
+{
+    if (p.totals < 0)
+        return 0;
+    const int slot = summarySlot(content->layout.sections[p.section], objectIndex);
+    return slot < 0 ? 0 : totals[size_t(p.totals + slot)];
+}
+
+qint64 Document::memoryUsage() const
+{
+    return qint64(sizeof(Document)) + qint64(pages.capacity() * sizeof(PageEntry))
+           + qint64(placements.capacity() * sizeof(Placement)) + qint64(totals.capacity() * sizeof(double));
+}
+
+int summarySlot(const Section &section, int objectIndex)
+{
+    if (objectIndex < 0 || size_t(objectIndex) >= section.objects.size()
+        || section.objects[size_t(objectIndex)].kind != ObjectKind::Summary)
+        return -1;
+    int slot = 0;
+    for (int i = 0; i < objectIndex; ++i)
+        slot += section.objects[size_t(i)].kind == ObjectKind::Summary ? 1 : 0;
+    return slot;
+}
+
+QString formatNumber(double value, const FieldFormat &format)
+{
+    if (!std::isfinite(value))
+        return QString();
+    const int decimals = format.type == FieldFormat::Money ? 2
+                         : (format.type == FieldFormat::Integer ? 0 : format.decimals);
+    static const double pow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    const double scaled = std::round(std::fabs(value) * pow10[decimals]);
+    if (scaled == 0 && format.blankWhenZero)
+        return QString();
+    if (scaled >= 9e18) {
+        // Beyond 64-bit cents: let Qt do it, still with the minus and separators.
+        QLocale c(QLocale::C);
+        return c.toString(value, 'f', decimals);
+    }
+    quint64 units = quint64(scaled);
+    const quint64 whole = units / quint64(pow10[decimals]);
+    quint64 frac = units % quint64(pow10[decimals]);
+
+    // Built backwards into a small buffer: this runs for every cell of a page.
+    QChar buf[48];
+    int pos = 48;
+    for (int i = 0; i < decimals; ++i) {
+        buf[--pos] = QChar(char16_t(u'0' + frac % 10));
+        frac /= 10;
+    }
+    if (decimals > 0)
+        buf[--pos] = QLatin1Char('.');
+    quint64 w = whole;
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0 && format.type != FieldFormat::Text)
+            buf[--pos] = QLatin1Char(',');
+        buf[--pos] = QChar(char16_t(u'0' + w % 10));
+        w /= 10;
+        ++digits;
+    } while (w > 0);
+    if (value < 0 && units != 0)
+        buf[--pos] = QLatin1Char('-');
+    return QString(buf + pos, 48 - pos);
+}
+
+namespace {
+
+QString dateText(const QDate &d)
+{
+    if (!d.isValid())
+        return QString();
+    int y = 0, m = 0, day = 0;
+    d.getDate(&y, &m, &day);
+    QChar buf[10] = {QChar(char16_t(u'0' + day / 10)), QChar(char16_t(u'0' + day % 10)), QLatin1Char('/'),
+                     QChar(char16_t(u'0' + m / 10)),   QChar(char16_t(u'0' + m % 10)),   QLatin1Char('/'),
+                     QChar(char16_t(u'0' + (y / 1000) % 10)), QChar(char16_t(u'0' + (y / 100) % 10)),
+                     QChar(char16_t(u'0' + (y / 10) % 10)), QChar(char16_t(u'0' + y % 10))};
+    return QString(buf, 10);
+}
+
+} // namespace
+
+QString objectText(const Document &doc, int pageIndex, const Placement &placement, int objectIndex)
+{
+    const ReportContent &c = *doc.content;
+    const LayoutObject &o = c.layout.sections[placement.section].objects[size_t(objectIndex)];
+    switch (o.kind) {
+    case ObjectKind::Text:
+        return o.text;
+    case ObjectKind::Field: {
+        const int row = doc.tableRow(placement);
+        if (row < 0 || o.column < 0 || !c.table || c.table->isNull(row, o.column))
+            return QString();
+        switch (o.format.type) {
+        case FieldFormat::Text:
+            return c.table->text(row, o.column);
+        case FieldFormat::Date:
+            return dateText(c.table->date(row, o.column));
+        default:
+            return formatNumber(c.table->number(row, o.column), o.format);
+        }
+    }
+    case ObjectKind::Summary:
+        return formatNumber(doc.summaryValue(placement, objectIndex), o.format);
+    case ObjectKind::Special:
+        switch (o.special) {
+        case SpecialField::PageNumber:
+            return QString::number(pageIndex + 1);
+        case SpecialField::PageNofM:
+            // While pagination runs the count is not known yet.
+            return doc.complete ? QStringLiteral("Page %1 of %2").arg(pageIndex + 1).arg(doc.pageCount())
+                                : QStringLiteral("Page %1 of %2…").arg(pageIndex + 1).arg(doc.pageCount());
+        case SpecialField::PrintDate:
+            return dateText(c.printDate);
+        case SpecialField::ReportTitle:
+            return c.title;
+        case SpecialField::Parameter:
+            return o.parameter >= 1 && o.parameter <= c.parameters.size() ? c.parameters[o.parameter - 1] : QString();
+        case SpecialField::GroupContinued:
+            return placement.flags & Placement::Continued ? QStringLiteral("(continued)") : QString();
+        }
+        return QString();
+    default:
+        return QString();
+    }
+}
+
+} // namespace orvane
