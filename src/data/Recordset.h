@@ -32,12 +32,16 @@ public:
 
     /// Runs `source` over `connection`. Opening an open recordset is an error
     /// (close it first). Cursor and lock type are kept for the record; every
-    /// recordset is read-only and static on the client.
+    /// recordset is read-only and static on the client. A null `connection`
+    /// (the host has not handed one over yet) throws Error with source "Orvane".
+    /// Only a single SELECT (or WITH ... SELECT) is accepted; see Connection::readTable.
     void Open(const QString &source, const std::shared_ptr<Connection> &connection,
               int cursorType = adOpenStatic, int lockType = adLockReadOnly, int options = -1);
     /// Takes rows already read (Connection::Execute uses this).
     void openTable(std::shared_ptr<const Table> table, const QString &source);
     int State() const;
+    /// Drops the rows (a report holding table() keeps its own). Closing a closed
+    /// recordset does nothing. Most calls on a closed recordset throw Error.
     void Close();
 
     bool isBOF() const;   // before the first visible row, or no visible row
@@ -48,6 +52,8 @@ public:
     /// Throws when no such column exists or there is no current row.
     QVariant Fields(const QString &name) const;
 
+    /// MoveFirst/MoveLast on no rows leave BOF and EOF; MoveNext at EOF and
+    /// MovePrevious at BOF throw Error.
     void MoveFirst();
     void MoveNext();
     void MovePrevious();
@@ -58,7 +64,9 @@ public:
     void setAbsolutePosition(int position);
 
     /// Criteria such as "registrykey='companyname'"; "" shows every row again.
-    /// Leaves the first matching row current. Malformed criteria throw Error.
+    /// Leaves the first matching row current. Malformed criteria or an unknown
+    /// column throw Error and leave the visible rows as they were.
+    /// Grammar and comparison rules: CriteriaParser.h, Criteria.h.
     void setFilter(const QString &criteria);
     QString Filter() const;
 
