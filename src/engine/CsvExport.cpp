@@ -32,7 +32,7 @@ std::vector<bool> columnsWithTime(const Table &table, const std::vector<int> &ro
 {
     std::vector<bool> withTime(table.columnCount(), false);
     for (int c = 0; c < table.columnCount(); ++c) {
-        if (table.columnType(c) != Table::Type::DateTime && table.columnType(c) != Table::Type::Text)
+        if (table.columnType(c) != Table::Type::DateTime)
             continue;
         for (int row : rowOrder) {
             const QVariant v = table.value(row, c);
@@ -110,6 +110,10 @@ QString csvField(const QString &text)
 bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QString &fileName,
                const ExportProgress &progress)
 {
+    for (int row : rowOrder) {
+        if (row < 0 || row >= table.rowCount())
+            throw Error(QStringLiteral("Row %1 is not one of the report's rows.").arg(row), kSource);
+    }
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         throw Error(writeFailure(fileName, file.errorString()), kSource);
@@ -131,10 +135,6 @@ bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QStri
     QByteArray block = line.toUtf8();
     int done = 0;
     for (int row : rowOrder) {
-        if (row < 0 || row >= table.rowCount()) {
-            file.cancelWriting();
-            throw Error(QStringLiteral("Row %1 is not one of the report's rows.").arg(row), kSource);
-        }
         line.clear();
         for (int c = 0; c < columns; ++c) {
             if (c > 0)
