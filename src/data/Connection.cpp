@@ -141,8 +141,15 @@ std::shared_ptr<const Table> Connection::readTable(const QString &sql) const
     for (int c = 0; c < record.count(); ++c)
         names << record.fieldName(c);
     Table::Builder builder(names);
-    for (int c = 0; c < record.count(); ++c)
-        builder.setDeclaredType(c, record.field(c).metaType());
+    // SQLite tells the declared type of plain columns, which says where text
+    // is a date and where a whole number is money; other drivers give a field type.
+    const QStringList declared = d->nativeSqlite ? SqliteSupport::declaredTypes(query) : QStringList();
+    for (int c = 0; c < record.count(); ++c) {
+        if (declared.size() == record.count())
+            builder.setDeclaredType(c, Table::Builder::typeFromSqlName(declared.at(c)));
+        else
+            builder.setDeclaredType(c, record.field(c).metaType());
+    }
 
     const int columns = int(names.size());
     while (query.next()) {

@@ -3,6 +3,8 @@
 #include "LikePattern.h"
 
 #include <QSqlDriver>
+#include <QSqlQuery>
+#include <QSqlResult>
 #include <QVariant>
 
 #include <sqlite3.h>
@@ -88,6 +90,24 @@ bool SqliteSupport::registerFunctions(const QSqlDatabase &database)
              == SQLITE_OK
          && ok;
     return ok;
+}
+
+QStringList SqliteSupport::declaredTypes(const QSqlQuery &query)
+{
+    QStringList types;
+    const QSqlResult *result = query.result();
+    if (!result)
+        return types;
+    const QVariant v = result->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3_stmt*") != 0)
+        return types;
+    sqlite3_stmt *statement = *static_cast<sqlite3_stmt *const *>(v.constData());
+    if (!statement)
+        return types;
+    const int columns = sqlite3_column_count(statement);
+    for (int c = 0; c < columns; ++c)
+        types << QString::fromUtf8(sqlite3_column_decltype(statement, c));
+    return types;
 }
 
 SqliteSupport::ReadOnlyScope::ReadOnlyScope(const QSqlDatabase &database)

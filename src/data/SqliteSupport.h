@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QStringList>
+
+class QSqlQuery;
 
 namespace orvane {
 
@@ -14,6 +17,11 @@ public:
     /// and adds the collation UNICODE_NOCASE. Returns false when `database`
     /// holds no sqlite3 handle.
     static bool registerFunctions(const QSqlDatabase &database);
+
+    /// The declared SQL type of each result column of an executed QSQLITE
+    /// query ("DECIMAL(18, 2)", "DATETIME"; "" for expressions); empty when
+    /// the query holds no sqlite3 statement.
+    static QStringList declaredTypes(const QSqlQuery &query);
 
     /// While alive, the connection may only read: every action other than
     /// SELECT, reading a column and calling a function is denied when a

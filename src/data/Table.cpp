@@ -85,22 +85,6 @@ bool parseIsoDate(QStringView s, QDate &day, QTime &time)
     return time.isValid();
 }
 
-bool isNumericType(QMetaType type)
-{
-    switch (type.id()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
 
 } // namespace
 
@@ -257,9 +241,55 @@ Table::Builder::Builder(const QStringList &columnNames)
 
 Table::Builder::~Builder() = default;
 
-void Table::Builder::setDeclaredType(int column, QMetaType type)
+void Table::Builder::setDeclaredType(int column, Type type)
 {
     m_declared.at(size_t(column)) = type;
+}
+
+void Table::Builder::setDeclaredType(int column, QMetaType type)
+{
+    Type declared = Type::Null;
+    switch (type.id()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        declared = Type::Real;
+        break;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        declared = Type::Integer;
+        break;
+    case QMetaType::QDate:
+        declared = Type::Date;
+        break;
+    case QMetaType::QDateTime:
+        declared = Type::DateTime;
+        break;
+    default:
+        break;
+    }
+    m_declared.at(size_t(column)) = declared;
+}
+
+Table::Type Table::Builder::typeFromSqlName(const QString &declaration)
+{
+    const QString t = declaration.toUpper();
+    if (t.isEmpty())
+        return Type::Null;
+    // SQLite's own affinity rules first, then the date and money names it lacks.
+    if (t.contains(QLatin1String("INT")))
+        return Type::Integer;
+    if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB")) || t.contains(QLatin1String("TEXT")))
+        return Type::Text;
+    if (t.contains(QLatin1String("DATE")) || t.contains(QLatin1String("TIME")))
+        return Type::Date;
+    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB"))
+        || t.contains(QLatin1String("DEC")) || t.contains(QLatin1String("NUM")) || t.contains(QLatin1String("MONEY")))
+        return Type::Real;
+    return Type::Null;
 }
 
 void Table::Builder::beginRow()
@@ -305,8 +335,13 @@ void Table::Builder::setValue(int column, const QVariant &value)
         case QMetaType::UChar:
         case QMetaType::Long:
         case QMetaType::ULong:
-            kind = Type::Integer;
-            cell = quint64(value.toLongLong());
+            if (m_declared.at(size_t(column)) == Type::Real) {
+                kind = Type::Real;
+                cell = fromDouble(double(value.toLongLong()));
+            } else {
+                kind = Type::Integer;
+                cell = quint64(value.toLongLong());
+            }
             break;
         case QMetaType::Double:
         case QMetaType::Float:
@@ -334,11 +369,12 @@ void Table::Builder::setValue(int column, const QVariant &value)
             QDate day;
             QTime time;
             bool numeric = false;
-            if (isNumericType(m_declared.at(size_t(column)))) {
+            const Type declared = m_declared.at(size_t(column));
+            if (declared == Type::Integer || declared == Type::Real) {
                 const QString t = s.trimmed();
                 bool ok = false;
                 const qlonglong i = t.toLongLong(&ok);
-                if (ok) {
+                if (ok && declared == Type::Integer) {
                     kind = Type::Integer;
                     cell = quint64(i);
                     numeric = true;
@@ -352,7 +388,7 @@ void Table::Builder::setValue(int column, const QVariant &value)
                 }
             }
             if (numeric) {
-            } else if (parseIsoDate(s, day, time)) {
+            } else if (declared != Type::Text && parseIsoDate(s, day, time)) {
                 if (time == QTime(0, 0)) {
                     kind = Type::Date;
                     cell = quint64(day.toJulianDay());
@@ -426,10 +462,19 @@ std::shared_ptr<const Table> Table::Builder::finish()
                 only = Type(k);
             }
         }
-        if (kinds == 2 && has[int(Type::Integer)] && has[int(Type::Real)])
-            c.type = Type::Real;   // a numeric column with some whole values
-        else
+        if (kinds == 2 && has[int(Type::Integer)] && has[int(Type::Real)]) {
+            // A numeric column with some whole values (SQLite stores 2.00 as 2):
+            // all of it becomes Real, so every cell reads back as the same type.
+            for (size_t r = 0; r < c.kinds.size(); ++r) {
+                if (Type(c.kinds[r]) == Type::Integer) {
+                    c.kinds[r] = quint8(Type::Real);
+                    c.cells[r] = fromDouble(double(qint64(c.cells[r])));
+                }
+            }
+            c.type = Type::Real;
+        } else {
             c.type = kinds <= 1 ? only : Type::Text;
+        }
         c.kinds.shrink_to_fit();
         c.cells.shrink_to_fit();
     }

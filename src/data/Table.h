@@ -58,9 +58,19 @@ public:
     explicit Builder(const QStringList &columnNames);
     ~Builder();
     void beginRow();
-    /// The type the database declares for a column. A numeric column whose
-    /// values arrive as text (decimals through some drivers) is stored as numbers.
+    /// The type the database declares for a column, when the driver tells it
+    /// (Null: not known). Real: whole numbers are stored as Real too, so that a
+    /// money column never mixes types; Integer or Real: numbers that arrive as
+    /// text are stored as numbers; Text: text that looks like a date stays
+    /// text; otherwise ISO date text ("yyyy-MM-dd", optionally with a time)
+    /// is stored as a date.
+    void setDeclaredType(int column, Type type);
+    /// As above from a driver's field type (QSqlField::metaType()). Text types
+    /// count as unknown: drivers report text for types they do not know.
     void setDeclaredType(int column, QMetaType type);
+    /// The Table type that an SQL type name suggests ("DECIMAL(18, 2)": Real,
+    /// "DATETIME": Date, "VARCHAR(20)": Text); Null when it says nothing.
+    static Type typeFromSqlName(const QString &declaration);
     void setValue(int column, const QVariant &value);
     void endRow();
     std::shared_ptr<const Table> finish();
@@ -69,7 +79,7 @@ private:
     std::unique_ptr<Table> m_table;
     struct Interner;
     std::unique_ptr<Interner> m_interner;
-    std::vector<QMetaType> m_declared;
+    std::vector<Type> m_declared;
     int m_row = -1;
 };
 

@@ -136,6 +136,22 @@ void tst_Recordset::valuesKeepTheirTypes()
     rs.MoveLast();
     QCOMPARE(rs.Fields(QStringLiteral("BillNo")), QVariant(QStringLiteral("2024-03-01")));
     QCOMPARE(rs.Fields(QStringLiteral("PaidAmount")), QVariant(99.5));
+    // SQLite keeps 0.00 as the integer 0; a DECIMAL column still reads as decimals.
+    rs.MovePrevious();
+    QCOMPARE(rs.Fields(QStringLiteral("PaidAmount")), QVariant(0.0));
+
+    // The declared type decides, not the look of the value: a VARCHAR stays text
+    // even when every value of the result looks like a date.
+    Recordset bill;
+    bill.Open(QStringLiteral("select BillNo, PaidAmount from purchase where PurchaseId=2"), m_connection);
+    QCOMPARE(bill.Fields(QStringLiteral("PaidAmount")), QVariant(0.0));
+    bill.Close();
+    bill.Open(QStringLiteral("select BillNo from purchase where PurchaseId=3"), m_connection);
+    QCOMPARE(bill.Fields(QStringLiteral("BillNo")), QVariant(QStringLiteral("2024-03-01")));
+    QCOMPARE(bill.table()->columnType(0), Table::Type::Text);
+    // An expression has no declared type: ISO date text is a date there.
+    const auto expression = m_connection->Execute(QStringLiteral("select max(PurchaseDate) as last from purchase"));
+    QCOMPARE(expression->Fields(QStringLiteral("last")), QVariant(QDate(2024, 2, 29)));
 }
 
 void tst_Recordset::emptyResultIsBofAndEof()

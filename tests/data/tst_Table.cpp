@@ -16,6 +16,10 @@ private slots:
     void cells();
     void columnTypes_data();
     void columnTypes();
+    void declaredType_data();
+    void declaredType();
+    void typeFromSqlName_data();
+    void typeFromSqlName();
     void columnNamesIgnoreCase();
     void repeatedTextIsStoredOnce();
     void memoryStaysCompact();
@@ -102,6 +106,7 @@ void tst_Table::columnTypes_data()
         << QStringList{"2024-01-01", "", "2024-01-02"};
     QTest::newRow("whole and decimal numbers")
         << QVariantList{1, 2.5} << Table::Type::Real << QStringList{"1", "2.5"};
+    QTest::newRow("whole numbers only") << QVariantList{1, 2} << Table::Type::Integer << QStringList{"1", "2"};
     QTest::newRow("bill numbers that look like dates stay text")
         << QVariantList{QStringLiteral("2024-01-01"), QStringLiteral("B-17")} << Table::Type::Text
         << QStringList{"2024-01-01", "B-17"};
@@ -129,6 +134,66 @@ void tst_Table::columnTypes()
     for (int r = 0; r < t->rowCount(); ++r)
         got << t->text(r, 0);
     QCOMPARE(got, texts);
+}
+
+void tst_Table::declaredType_data()
+{
+    QTest::addColumn<Table::Type>("declared");
+    QTest::addColumn<QVariant>("in");
+    QTest::addColumn<QVariant>("value");
+
+    QTest::newRow("money stored whole reads as a decimal")
+        << Table::Type::Real << QVariant(qlonglong(2)) << QVariant(2.0);
+    QTest::newRow("decimal text reads as a number")
+        << Table::Type::Real << QVariant(QStringLiteral("1234.56")) << QVariant(1234.56);
+    QTest::newRow("whole text in an integer column")
+        << Table::Type::Integer << QVariant(QStringLiteral(" 42 ")) << QVariant(qlonglong(42));
+    QTest::newRow("fraction text in an integer column")
+        << Table::Type::Integer << QVariant(QStringLiteral("2.5")) << QVariant(2.5);
+    QTest::newRow("non-number text in a number column stays text")
+        << Table::Type::Real << QVariant(QStringLiteral("n/a")) << QVariant(QStringLiteral("n/a"));
+    QTest::newRow("date-like text in a text column stays text")
+        << Table::Type::Text << QVariant(QStringLiteral("2024-03-01")) << QVariant(QStringLiteral("2024-03-01"));
+    QTest::newRow("date text in a date column")
+        << Table::Type::Date << QVariant(QStringLiteral("2024-03-01")) << QVariant(QDate(2024, 3, 1));
+    QTest::newRow("date text, type unknown")
+        << Table::Type::Null << QVariant(QStringLiteral("2024-03-01")) << QVariant(QDate(2024, 3, 1));
+}
+
+void tst_Table::declaredType()
+{
+    QFETCH(Table::Type, declared);
+    QFETCH(QVariant, in);
+    QFETCH(QVariant, value);
+    Table::Builder b({QStringLiteral("x")});
+    b.setDeclaredType(0, declared);
+    b.beginRow();
+    b.setValue(0, in);
+    const auto t = b.finish();
+    QCOMPARE(t->value(0, 0), value);
+}
+
+void tst_Table::typeFromSqlName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Table::Type>("type");
+
+    QTest::newRow("integer") << "INTEGER" << Table::Type::Integer;
+    QTest::newRow("decimal") << "DECIMAL(18, 2)" << Table::Type::Real;
+    QTest::newRow("numeric lower case") << "numeric(9,4)" << Table::Type::Real;
+    QTest::newRow("money") << "money" << Table::Type::Real;
+    QTest::newRow("varchar") << "VARCHAR(60)" << Table::Type::Text;
+    QTest::newRow("datetime") << "DATETIME" << Table::Type::Date;
+    QTest::newRow("date") << "date" << Table::Type::Date;
+    QTest::newRow("expression has none") << "" << Table::Type::Null;
+    QTest::newRow("blob says nothing") << "BLOB" << Table::Type::Null;
+}
+
+void tst_Table::typeFromSqlName()
+{
+    QFETCH(QString, name);
+    QFETCH(Table::Type, type);
+    QCOMPARE(Table::Builder::typeFromSqlName(name), type);
 }
 
 void tst_Table::columnNamesIgnoreCase()
