@@ -87,6 +87,15 @@ std::shared_ptr<Connection> Connection::create(const QSqlDatabase &database, Dia
     return connection;
 }
 
+Connection *Connection::require(const std::shared_ptr<Connection> &connection)
+{
+    if (!connection)
+        throw Error(QStringLiteral("The connection to the database is not set up: the host has not yet handed "
+                                   "its database connection to the reports."),
+                    QStringLiteral("Orvane"));
+    return connection.get();
+}
+
 QSqlDatabase Connection::database() const { return d->database; }
 QString Connection::connectionName() const { return d->database.connectionName(); }
 Connection::Dialect Connection::dialect() const { return d->dialect; }

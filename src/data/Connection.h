@@ -26,6 +26,12 @@ public:
     /// As create(database), with the dialect given instead of detected.
     static std::shared_ptr<Connection> create(const QSqlDatabase &database, Dialect dialect);
 
+    /// `connection`, or Error (source "Orvane") saying that the connection is
+    /// not set up when it is null: the host called a report before handing its
+    /// connection over. Use it before calling a member through a shared pointer
+    /// that may be null: Connection::require(shared)->Execute(sql).
+    static Connection *require(const std::shared_ptr<Connection> &connection);
+
     QSqlDatabase database() const;
     QString connectionName() const;
     Dialect dialect() const;

@@ -57,11 +57,7 @@ void Recordset::Open(const QString &source, const std::shared_ptr<Connection> &c
     Q_UNUSED(options);
     if (d->open)
         fail(QStringLiteral("The recordset is already open: close it before opening it again."));
-    if (!connection)
-        throw Error(QStringLiteral("The connection to the database is not set up: the host has not yet handed "
-                                   "its database connection to the reports."),
-                    QStringLiteral("Orvane"));
-    std::shared_ptr<const Table> table = connection->readTable(source);
+    std::shared_ptr<const Table> table = Connection::require(connection)->readTable(source);
     openTable(std::move(table), source);
     d->cursorType = cursorType;
     d->lockType = lockType;

@@ -518,6 +518,16 @@ void tst_Recordset::connectionIsNotSetUp()
         QCOMPARE(e.source(), QStringLiteral("Orvane"));
     }
     QCOMPARE(rs.State(), int(Recordset::adStateClosed));
+
+    const std::shared_ptr<Connection> none;
+    try {
+        Connection::require(none)->Execute(QStringLiteral("select 1"));
+        QFAIL("executed without a connection");
+    } catch (const Error &e) {
+        QVERIFY(e.description().startsWith(QLatin1String("The connection to the database is not set up: ")));
+        QCOMPARE(e.source(), QStringLiteral("Orvane"));
+    }
+    QCOMPARE(Connection::require(m_connection), m_connection.get());
 }
 
 void tst_Recordset::connectionLeavesDatabaseOpen()
