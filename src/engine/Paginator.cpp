@@ -173,7 +173,7 @@ Document Paginator::paginate(const std::atomic_bool *cancel, const PageDone &pag
     startPage();
 
     for (int i = 0; i < rowCount; ++i) {
-        if (cancel && (i & 1023) == 0 && cancel->load(std::memory_order_relaxed)) {
+        if (cancel && (i & 63) == 0 && cancel->load(std::memory_order_relaxed)) {
             doc.cancelled = true;
             finishPage();
             return doc;

@@ -1,0 +1,298 @@
+#include "Document.h"
+#include "EngineTestData.h"
+#include "Paginator.h"
+#include "Report.h"
+
+#include <QtTest>
+
+using namespace orvane;
+using orvane::test::moneyText;
+
+Q_DECLARE_METATYPE(std::vector<int>)
+
+namespace {
+
+struct PageView
+{
+    const Document &doc;
+    const Section &section(const Placement &p) const { return doc.layout().sections[p.section]; }
+    QString text(int page, const Placement &p, const QString &object) const
+    {
+        const Section &s = section(p);
+        for (int i = 0; i < int(s.objects.size()); ++i) {
+            if (s.objects[size_t(i)].name == object)
+                return objectText(doc, page, p, i);
+        }
+        return QStringLiteral("<no %1>").arg(object);
+    }
+};
+
+} // namespace
+
+class tst_Paginator : public QObject
+{
+    Q_OBJECT
+
+private:
+    Document layOut(const std::vector<int> &lines, test::RegisterRows *rows = nullptr)
+    {
+        Report report(test::layoutPath("register.json"));
+        test::RegisterRows r = test::registerRows(lines);
+        report.setRows(r.table);
+        report.setReportTitle(QStringLiteral("Purchases of March"));
+        if (rows)
+            *rows = r;
+        return report.paginate();
+    }
+
+private slots:
+    void pageStructure_data();
+    void pageStructure();
+    void totals_data();
+    void totals();
+    void pageNofM();
+    void cancelStopsEarly();
+    void tallBandStandsAlone();
+    void formatNumber_data();
+    void formatNumber();
+};
+
+void tst_Paginator::pageStructure_data()
+{
+    QTest::addColumn<std::vector<int>>("lines");
+    QTest::newRow("no rows") << std::vector<int>{};
+    QTest::newRow("one row") << std::vector<int>{1};
+    QTest::newRow("small invoices") << std::vector<int>(200, 3);
+    QTest::newRow("one invoice over four pages") << std::vector<int>{200};
+    QTest::newRow("mixed sizes") << std::vector<int>{1, 60, 2, 45, 7, 90, 1, 1, 33};
+}
+
+// Headers, footers, continued group headers and unsplit bands, page by page.
+void tst_Paginator::pageStructure()
+{
+    QFETCH(std::vector<int>, lines);
+    test::RegisterRows rows;
+    const Document doc = layOut(lines, &rows);
+    const Layout &L = doc.layout();
+    const int rh = L.sectionIndex(QStringLiteral("ReportHeaderSection1"));
+    const int ph = L.sectionIndex(QStringLiteral("PageHeaderSection1"));
+    const int gh = L.sectionIndex(QStringLiteral("GroupHeaderSection1"));
+    const int det = L.sectionIndex(QStringLiteral("DetailSection1"));
+    const int gf = L.sectionIndex(QStringLiteral("GroupFooterSection1"));
+    const int rf = L.sectionIndex(QStringLiteral("ReportFooterSection1"));
+    const int pf = L.sectionIndex(QStringLiteral("PageFooterSection1"));
+    const double body = L.bodyRectMm().height();
+    const double footerTop = body - L.sections[size_t(pf)].height;
+    PageView view{doc};
+
+    QVERIFY(doc.complete);
+    QVERIFY(doc.pageCount() >= 1);
+    int reportHeaders = 0, reportFooters = 0, details = 0, freshHeaders = 0, footers = 0;
+    int lastInvoice = -1;
+    for (int page = 0; page < doc.pageCount(); ++page) {
+        const PageEntry &pe = doc.pages[size_t(page)];
+        QVERIFY(pe.count >= 2);
+        int k = pe.first;
+        if (page == 0) {
+            QCOMPARE(int(doc.placements[size_t(k)].section), rh);
+            QCOMPARE(doc.placements[size_t(k)].y, 0.0f);
+            ++k;
+        }
+        const Placement &header = doc.placements[size_t(k)];
+        QCOMPARE(int(header.section), ph);
+        QCOMPARE(double(header.y), page == 0 ? 20.0 : 0.0);
+
+        const Placement &footer = doc.placements[size_t(pe.first + pe.count - 1)];
+        QCOMPARE(int(footer.section), pf);
+        QCOMPARE(double(footer.y), footerTop);
+
+        // A page that starts inside an invoice repeats its header, marked continued.
+        const Placement &firstBody = doc.placements[size_t(k + 1 < pe.first + pe.count ? k + 1 : k)];
+        if (page > 0 && (int(firstBody.section) == det || int(firstBody.section) == gf || int(firstBody.section) == gh)) {
+            const bool goesOn = int(firstBody.section) != gh || (firstBody.flags & Placement::Continued);
+            if (goesOn) {
+                QCOMPARE(int(firstBody.section), gh);
+                QVERIFY(firstBody.flags & Placement::Continued);
+                QCOMPARE(view.text(page, firstBody, QStringLiteral("spContinued")), QStringLiteral("(continued)"));
+                QCOMPARE(view.text(page, firstBody, QStringLiteral("fldInvoice")), QString::number(lastInvoice));
+            }
+        }
+
+        double y = page == 0 ? 30 : 10;
+        for (int i = pe.first; i < pe.first + pe.count; ++i) {
+            const Placement &p = doc.placements[size_t(i)];
+            const Section &s = L.sections[p.section];
+            if (int(p.section) == pf)
+                continue;
+            // Bands follow each other without gaps or overlaps and stay clear of the footer.
+            if (int(p.section) != rh && int(p.section) != ph) {
+                QCOMPARE(double(p.y), y);
+                y += s.height;
+            }
+            QVERIFY2(double(p.y) + s.height <= footerTop + 1e-4,
+                     qPrintable(QStringLiteral("page %1: %2 at %3 runs into the footer").arg(page + 1).arg(s.name).arg(p.y)));
+            if (int(p.section) == rh)
+                ++reportHeaders;
+            if (int(p.section) == rf)
+                ++reportFooters;
+            if (int(p.section) == det)
+                ++details;
+            if (int(p.section) == gf)
+                ++footers;
+            if (int(p.section) == gh && !(p.flags & Placement::Continued)) {
+                ++freshHeaders;
+                lastInvoice = view.text(page, p, QStringLiteral("fldInvoice")).toInt();
+                QCOMPARE(view.text(page, p, QStringLiteral("spContinued")), QString());
+                // A fresh header is never the last body band of its page.
+                QVERIFY(i + 1 < pe.first + pe.count - 1);
+                QCOMPARE(int(doc.placements[size_t(i + 1)].section), det);
+            }
+        }
+    }
+    QCOMPARE(reportHeaders, 1);
+    QCOMPARE(reportFooters, 1);
+    QCOMPARE(details, rows.table->rowCount());
+    QCOMPARE(freshHeaders, int(lines.size()));
+    QCOMPARE(footers, int(lines.size()));
+}
+
+void tst_Paginator::totals_data()
+{
+    QTest::addColumn<std::vector<int>>("lines");
+    QTest::newRow("single line") << std::vector<int>{1};
+    QTest::newRow("many small invoices") << std::vector<int>(500, 4);
+    QTest::newRow("one long invoice") << std::vector<int>{3000};
+    QTest::newRow("uneven") << std::vector<int>{7, 1, 120, 2, 2, 64, 9};
+}
+
+// Group and report totals equal the sums of the rows, to the cent, as printed.
+void tst_Paginator::totals()
+{
+    QFETCH(std::vector<int>, lines);
+    test::RegisterRows rows;
+    const Document doc = layOut(lines, &rows);
+    const int gf = doc.layout().sectionIndex(QStringLiteral("GroupFooterSection1"));
+    const int rf = doc.layout().sectionIndex(QStringLiteral("ReportFooterSection1"));
+    PageView view{doc};
+
+    size_t group = 0;
+    qint64 running = 0;
+    int checkedReport = 0;
+    for (int page = 0; page < doc.pageCount(); ++page) {
+        const PageEntry &pe = doc.pages[size_t(page)];
+        for (int i = pe.first; i < pe.first + pe.count; ++i) {
+            const Placement &p = doc.placements[size_t(i)];
+            if (int(p.section) == gf) {
+                QVERIFY(group < rows.groupCents.size());
+                running += rows.groupCents[group];
+                QCOMPARE(view.text(page, p, QStringLiteral("sumGroupNet")), moneyText(rows.groupCents[group]));
+                QCOMPARE(view.text(page, p, QStringLiteral("sumLines")), QLocale(QLocale::English).toString(rows.groupLines[group]));
+                QCOMPARE(view.text(page, p, QStringLiteral("sumRunningNet")), moneyText(running));
+                QCOMPARE(qRound64(doc.summaryValue(p, 1) * 100), rows.groupCents[group]);
+                ++group;
+            } else if (int(p.section) == rf) {
+                QCOMPARE(view.text(page, p, QStringLiteral("sumReportNet")), moneyText(rows.totalCents));
+                QCOMPARE(view.text(page, p, QStringLiteral("sumReportLines")),
+                         QLocale(QLocale::English).toString(rows.table->rowCount()));
+                ++checkedReport;
+            }
+        }
+    }
+    QCOMPARE(group, rows.groupCents.size());
+    QCOMPARE(checkedReport, 1);
+}
+
+void tst_Paginator::pageNofM()
+{
+    const Document doc = layOut(std::vector<int>(120, 5));
+    QVERIFY(doc.pageCount() > 3);
+    PageView view{doc};
+    for (int page = 0; page < doc.pageCount(); ++page) {
+        const PageEntry &pe = doc.pages[size_t(page)];
+        const Placement &footer = doc.placements[size_t(pe.first + pe.count - 1)];
+        QCOMPARE(view.text(page, footer, QStringLiteral("spPages")),
+                 QStringLiteral("Page %1 of %2").arg(page + 1).arg(doc.pageCount()));
+        QCOMPARE(view.text(page, footer, QStringLiteral("spPrinted")),
+                 QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+    }
+}
+
+void tst_Paginator::cancelStopsEarly()
+{
+    Report report(test::layoutPath("register.json"));
+    report.setRows(test::registerRows(std::vector<int>(2000, 5)).table);
+    std::atomic_bool cancel{false};
+    int pagesSeen = 0;
+    const Document doc = Paginator(report.content()).paginate(&cancel, [&](const Document &partial, int pages) {
+        pagesSeen = pages;
+        QVERIFY(!partial.complete);
+        if (pages == 3)
+            cancel = true;
+    });
+    QVERIFY(doc.cancelled);
+    QVERIFY(!doc.complete);
+    QVERIFY(doc.pageCount() < 20);
+    QCOMPARE(doc.pageCount(), pagesSeen);
+}
+
+// A detail band taller than the page cannot be kept whole on any page: it gets a page of its own.
+void tst_Paginator::tallBandStandsAlone()
+{
+    QFile f(test::layoutPath("register.json"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QByteArray json = f.readAll();
+    json.replace("\"kind\": \"detail\", \"height\": 5", "\"kind\": \"detail\", \"height\": 300");
+    Layout layout = Layout::parse(json, QStringLiteral("tall.json"));
+    auto content = std::make_shared<ReportContent>();
+    content->layout = layout;
+    content->table = test::registerRows({3}).table;
+    content->order = {0, 1, 2};
+    content->bindColumns();
+    const Document doc = Paginator(content).paginate();
+    const int det = layout.sectionIndex(QStringLiteral("DetailSection1"));
+    int detailPages = 0;
+    for (int page = 0; page < doc.pageCount(); ++page) {
+        int onPage = 0;
+        for (int i = doc.pages[size_t(page)].first; i < doc.pages[size_t(page)].first + doc.pages[size_t(page)].count; ++i)
+            onPage += int(doc.placements[size_t(i)].section) == det ? 1 : 0;
+        QVERIFY(onPage <= 1);
+        detailPages += onPage;
+    }
+    QCOMPARE(detailPages, 3);
+}
+
+void tst_Paginator::formatNumber_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<bool>("blank");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("money millions") << 1234567.5 << int(FieldFormat::Money) << 2 << false << "1,234,567.50";
+    QTest::newRow("money negative") << -12.0 << int(FieldFormat::Money) << 2 << false << "-12.00";
+    QTest::newRow("money negative thousands") << -1000.25 << int(FieldFormat::Money) << 2 << false << "-1,000.25";
+    QTest::newRow("money rounds half up") << 2.675000001 << int(FieldFormat::Money) << 2 << false << "2.68";
+    QTest::newRow("tiny negative is zero") << -0.004 << int(FieldFormat::Money) << 2 << false << "0.00";
+    QTest::newRow("money zero") << 0.0 << int(FieldFormat::Money) << 2 << false << "0.00";
+    QTest::newRow("blank when zero") << 0.0 << int(FieldFormat::Money) << 2 << true << "";
+    QTest::newRow("integer rounds") << 1499.6 << int(FieldFormat::Integer) << 0 << false << "1,500";
+    QTest::newRow("number three decimals") << 1234.5678 << int(FieldFormat::Number) << 3 << false << "1,234.568";
+    QTest::newRow("billions") << 98765432109.99 << int(FieldFormat::Money) << 2 << false << "98,765,432,109.99";
+}
+
+void tst_Paginator::formatNumber()
+{
+    QFETCH(double, value);
+    QFETCH(int, type);
+    QFETCH(int, decimals);
+    QFETCH(bool, blank);
+    QFETCH(QString, expected);
+    FieldFormat f;
+    f.type = FieldFormat::Type(type);
+    f.decimals = decimals;
+    f.blankWhenZero = blank;
+    QCOMPARE(orvane::formatNumber(value, f), expected);
+}
+
+QTEST_GUILESS_MAIN(tst_Paginator)
+#include "tst_Paginator.moc"

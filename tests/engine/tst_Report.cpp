@@ -1,0 +1,355 @@
+#include "Document.h"
+#include "EngineTestData.h"
+#include "Error.h"
+#include "PaginationJob.h"
+#include "PdfExport.h"
+#include "Printing.h"
+#include "Recordset.h"
+#include "Report.h"
+
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace orvane;
+
+namespace {
+
+// Text of the first placement of `section` that shows `object`.
+QString shown(const Document &doc, const QString &section, const QString &object, int page = 0)
+{
+    const int s = doc.layout().sectionIndex(section);
+    const PageEntry &pe = doc.pages[size_t(page)];
+    for (int i = pe.first; i < pe.first + pe.count; ++i) {
+        const Placement &p = doc.placements[size_t(i)];
+        if (int(p.section) != s)
+            continue;
+        const auto &objects = doc.layout().sections[size_t(s)].objects;
+        for (int j = 0; j < int(objects.size()); ++j) {
+            if (objects[size_t(j)].name == object)
+                return objectText(doc, page, p, j);
+        }
+    }
+    return QStringLiteral("<not on page>");
+}
+
+QString runTool(const QString &tool, const QStringList &args)
+{
+    QProcess p;
+    p.start(tool, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QStringLiteral("<%1 failed: %2>").arg(tool, QString::fromLocal8Bit(p.readAllStandardError()));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+class tst_Report : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void setTextReachesThePage();
+    void setTextOnMissingObjectNamesIt_data();
+    void setTextOnMissingObjectNamesIt();
+    void titleAndParameters();
+    void parameterPositionOutOfRange_data();
+    void parameterPositionOutOfRange();
+    void sectionsAndObjectsWalk();
+    void colourStripping();
+    void dataSourceSharesVisibleRows();
+    void dataSourceMissingColumn();
+    void printOutWritesPdfWithText_data();
+    void printOutWritesPdfWithText();
+    void unknownPrinterKeepsDefault();
+    void noPrinterInstalled();
+    void exportCancelLeavesNoFile();
+    void backgroundPagination();
+
+private:
+    QTemporaryDir m_dir;
+    QList<PrintJob> m_jobs;
+    QString m_pdf;
+};
+
+void tst_Report::init()
+{
+    m_jobs.clear();
+    m_pdf = m_dir.filePath(QStringLiteral("printed.pdf"));
+    QFile::remove(m_pdf);
+    setPrintHandler([this](const Document &doc, const PrintJob &job) {
+        m_jobs << job;
+        exportPdf(doc, m_pdf);
+    });
+}
+
+void tst_Report::cleanup()
+{
+    setPrintHandler({});
+}
+
+void tst_Report::setTextReachesThePage()
+{
+    Report report(test::layoutPath("register.json"));
+    report.object(QStringLiteral("txtHeading")).SetText(QStringLiteral("From 01-Mar-2024 To 31-Mar-2024"));
+    report.setRows(test::registerRows({2}).table);
+    const Document doc = report.paginate();
+    QCOMPARE(shown(doc, QStringLiteral("ReportHeaderSection1"), QStringLiteral("txtHeading")),
+             QStringLiteral("From 01-Mar-2024 To 31-Mar-2024"));
+    // Changes after pagination do not reach a document already laid out.
+    report.object(QStringLiteral("txtHeading")).SetText(QStringLiteral("later"));
+    QCOMPARE(shown(doc, QStringLiteral("ReportHeaderSection1"), QStringLiteral("txtHeading")),
+             QStringLiteral("From 01-Mar-2024 To 31-Mar-2024"));
+}
+
+void tst_Report::setTextOnMissingObjectNamesIt_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("absent") << "txtCompName" << "The report tstRegister has no object named 'txtCompName'.";
+    QTest::newRow("case differs") << "TXTHEADING" << "The report tstRegister has no object named 'TXTHEADING'.";
+    QTest::newRow("a field, not a text") << "fldVendor" << "The report object 'fldVendor' is not a text object; its text cannot be set.";
+}
+
+void tst_Report::setTextOnMissingObjectNamesIt()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    Report report(test::layoutPath("register.json"));
+    try {
+        report.object(name).SetText(QStringLiteral("x"));
+        QFAIL("SetText succeeded");
+    } catch (const Error &e) {
+        QCOMPARE(e.description(), message);
+    }
+}
+
+void tst_Report::titleAndParameters()
+{
+    Report report(test::layoutPath("register.json"));
+    QCOMPARE(report.ReportTitle(), QStringLiteral("Accounts Opening Balances"));
+    QCOMPARE(report.parameterCount(), 2);
+    report.setReportTitle(QStringLiteral("Product Wise Purchase "));
+    report.ParameterFields(1).AddCurrentValue(QStringLiteral("Company Id - 12"));
+    report.ParameterFields(2).AddCurrentValue(QStringLiteral("From : 01/03/2024,   To : 31/03/2024"));
+    report.setRows(test::registerRows({1}).table);
+    const Document doc = report.paginate();
+    const QString rh = QStringLiteral("ReportHeaderSection1");
+    QCOMPARE(shown(doc, rh, QStringLiteral("spTitle")), QStringLiteral("Product Wise Purchase "));
+    QCOMPARE(shown(doc, rh, QStringLiteral("spParam1")), QStringLiteral("Company Id - 12"));
+    QCOMPARE(shown(doc, rh, QStringLiteral("spParam2")), QStringLiteral("From : 01/03/2024,   To : 31/03/2024"));
+}
+
+void tst_Report::parameterPositionOutOfRange_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::newRow("zero") << 0;
+    QTest::newRow("past the last") << 3;
+}
+
+void tst_Report::parameterPositionOutOfRange()
+{
+    QFETCH(int, position);
+    Report report(test::layoutPath("register.json"));
+    try {
+        report.ParameterFields(position).AddCurrentValue(QStringLiteral("x"));
+        QFAIL("accepted");
+    } catch (const Error &e) {
+        QCOMPARE(e.description(), QStringLiteral("The report tstRegister has no parameter %1 (it has 2).").arg(position));
+    }
+}
+
+void tst_Report::sectionsAndObjectsWalk()
+{
+    Report report(test::layoutPath("register.json"));
+    QStringList names;
+    for (ReportSection *s : report.Sections())
+        names << s->Name();
+    QCOMPARE(names, QStringList({"ReportHeaderSection1", "PageHeaderSection1", "GroupHeaderSection1", "DetailSection1",
+                                 "GroupFooterSection1", "ReportFooterSection1", "PageFooterSection1"}));
+    const std::vector<ReportObject *> header = report.Sections()[1]->ReportObjects();
+    QCOMPARE(int(header.size()), 5);
+    QCOMPARE(header[0]->Name(), QStringLiteral("boxHeader"));
+    QCOMPARE(header[0]->kind(), ReportObject::Kind::Box);
+    QCOMPARE(header[0]->FillColor(), 0xC0C0C0);
+    QCOMPARE(header[2]->kind(), ReportObject::Kind::Text);
+    QCOMPARE(header[2]->BackColor(), 0x0000FF);   // "#FF0000" is red: 0x00BBGGRR
+    QCOMPARE(header[4]->kind(), ReportObject::Kind::Line);
+    QCOMPARE(report.Sections()[3]->ReportObjects()[0]->kind(), ReportObject::Kind::Field);
+    QCOMPARE(report.Sections()[4]->ReportObjects()[0]->kind(), ReportObject::Kind::Summary);
+    QCOMPARE(report.Sections()[6]->ReportObjects()[0]->kind(), ReportObject::Kind::Special);
+}
+
+// What the viewer does before printing: strip colours except on NO* objects,
+// and the pages then show the changed colours.
+void tst_Report::colourStripping()
+{
+    Report report(test::layoutPath("register.json"));
+    for (ReportSection *s : report.Sections()) {
+        for (ReportObject *o : s->ReportObjects()) {
+            if (o->Name().toUpper().startsWith(QLatin1String("NO")))
+                continue;
+            if (o->kind() == ReportObject::Kind::Text || o->kind() == ReportObject::Kind::Field)
+                o->setBackColor(-1);
+            else if (o->kind() == ReportObject::Kind::Box)
+                o->setFillColor(16777215);
+        }
+    }
+    const auto &ph = report.content()->layout.sections[1].objects;
+    QCOMPARE(ph[0].fillColor, 0xFFFFFF);   // boxHeader
+    QCOMPARE(ph[1].fillColor, 0xFF0000);   // NOboxKeep keeps blue
+    QCOMPARE(ph[2].backColor, -1);         // lblInvoice
+    QCOMPARE(ph[3].backColor, 0x00FF00);   // NOlblAmount keeps green
+}
+
+void tst_Report::dataSourceSharesVisibleRows()
+{
+    test::RegisterRows rows = test::registerRows({3, 2, 4});
+    Recordset rs;
+    rs.openTable(rows.table, QStringLiteral("test"));
+    rs.setFilter(QStringLiteral("purchaseid <> 1001"));
+    QCOMPARE(rs.RecordCount(), 7);
+
+    Report report(test::layoutPath("register.json"));
+    report.Database().SetDataSource(rs, 3, 1);
+    QCOMPARE(report.rows().get(), rows.table.get());   // shared, not copied
+    QCOMPARE(report.rowOrder(), (std::vector<int>{0, 1, 2, 5, 6, 7, 8}));
+
+    // Reopening the recordset on other rows leaves the report as bound.
+    rs.Close();
+    rs.openTable(test::registerRows({1}).table, QStringLiteral("other"));
+    const Document doc = report.paginate();
+    QCOMPARE(shown(doc, QStringLiteral("ReportFooterSection1"), QStringLiteral("sumReportNet")),
+             test::moneyText(rows.groupCents[0] + rows.groupCents[2]));
+}
+
+void tst_Report::dataSourceMissingColumn()
+{
+    Table::Builder b({QStringLiteral("purchaseid"), QStringLiteral("vendorname")});
+    b.beginRow();
+    b.setValue(0, 1);
+    b.setValue(1, QStringLiteral("A"));
+    b.endRow();
+    Recordset rs;
+    rs.openTable(b.finish(), QStringLiteral("test"));
+    Report report(test::layoutPath("register.json"));
+    try {
+        report.Database().SetDataSource(rs);
+        QFAIL("bound rows without the report's columns");
+    } catch (const Error &e) {
+        QCOMPARE(e.description(),
+                 QStringLiteral("register.json: 'fldProduct' needs the column 'productname', which the bound rows do not have."));
+    }
+}
+
+void tst_Report::printOutWritesPdfWithText_data()
+{
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<bool>("prompt");
+    QTest::addColumn<bool>("landscape");
+    QTest::newRow("as designed, prompt") << 0 << true << false;
+    QTest::newRow("landscape, no prompt") << 2 << false << true;
+    QTest::newRow("portrait, no prompt") << 1 << false << false;
+}
+
+void tst_Report::printOutWritesPdfWithText()
+{
+    QFETCH(int, orientation);
+    QFETCH(bool, prompt);
+    QFETCH(bool, landscape);
+    const test::RegisterRows rows = test::registerRows({4, 30, 2});
+    Report report(test::layoutPath("register.json"));
+    report.object(QStringLiteral("txtHeading")).SetText(QStringLiteral("Purchase Register O'Brien & Co"));
+    report.setRows(rows.table);
+    report.setPaperOrientation(orientation);
+    QCOMPARE(report.PaperOrientation(), orientation);
+    report.PrintOut(prompt);
+
+    QCOMPARE(m_jobs.size(), 1);
+    QCOMPARE(m_jobs[0].prompt, prompt);
+    QVERIFY(QFile::exists(m_pdf));
+    const QString text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), m_pdf, QStringLiteral("-")});
+    QVERIFY2(text.contains(QStringLiteral("Purchase Register O'Brien & Co")), qPrintable(text.left(400)));
+    QVERIFY2(text.contains(test::moneyText(rows.totalCents)), qPrintable(test::moneyText(rows.totalCents)));
+    QVERIFY(text.contains(test::moneyText(rows.groupCents[1])));
+    QVERIFY(text.contains(QStringLiteral("Page 1 of")));
+
+    const QString info = runTool(QStringLiteral("pdfinfo"), {m_pdf});
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+)")).match(info);
+    QVERIFY2(m.hasMatch(), qPrintable(info));
+    const double w = m.captured(1).toDouble(), h = m.captured(2).toDouble();
+    QCOMPARE(w > h, landscape);
+    QVERIFY(qAbs(qMax(w, h) - 841.89) < 1.0);   // A4 in points
+}
+
+void tst_Report::unknownPrinterKeepsDefault()
+{
+    Report report(test::layoutPath("register.json"));
+    report.setRows(test::registerRows({1}).table);
+    report.SelectPrinter(QStringLiteral("Dummy Driver"), QStringLiteral("Ding Dong"), QStringLiteral("LPT1"));
+    QCOMPARE(report.printerName(), QString());
+    report.PrintOut(false);
+    QCOMPARE(m_jobs.size(), 1);
+    QCOMPARE(m_jobs[0].printerName, QString());
+    QVERIFY(QFile::exists(m_pdf));
+}
+
+void tst_Report::noPrinterInstalled()
+{
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        QSKIP("this machine has a printer");
+    setPrintHandler({});
+    Report report(test::layoutPath("register.json"));
+    report.setRows(test::registerRows({1}).table);
+    try {
+        report.PrintOut(false);
+        QFAIL("printed without a printer");
+    } catch (const Error &e) {
+        QVERIFY2(e.description().startsWith(QStringLiteral("No printer is installed.")), qPrintable(e.description()));
+    }
+}
+
+void tst_Report::exportCancelLeavesNoFile()
+{
+    Report report(test::layoutPath("register.json"));
+    report.setRows(test::registerRows(std::vector<int>(100, 5)).table);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("cancelled.pdf"));
+    int calls = 0;
+    const bool done = exportPdf(report, file, [&calls](int done, int total) {
+        ++calls;
+        return !(done == 2 && total > 2);
+    });
+    QVERIFY(!done);
+    QCOMPARE(calls, 2);
+    QVERIFY(!QFile::exists(file));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+void tst_Report::backgroundPagination()
+{
+    Report report(test::layoutPath("register.json"));
+    report.setRows(test::registerRows(std::vector<int>(3000, 4)).table);
+    const Document direct = report.paginate();
+
+    PaginationJob job(report);
+    QSignalSpy first(&job, &PaginationJob::firstPageReady);
+    QSignalSpy done(&job, &PaginationJob::finished);
+    QSignalSpy progress(&job, &PaginationJob::progress);
+    job.start();
+    QVERIFY(done.wait(30000));
+    QCOMPARE(first.count(), 1);
+    QCOMPARE(job.firstPage().pageCount(), 1);
+    QCOMPARE(job.firstPage().pages[0].count, direct.pages[0].count);
+    const Document doc = job.document();
+    QVERIFY(doc.complete);
+    QCOMPARE(doc.pageCount(), direct.pageCount());
+    QCOMPARE(progress.last().at(0).toInt(), direct.pageCount());
+}
+
+QTEST_MAIN(tst_Report)
+#include "tst_Report.moc"
