@@ -223,6 +223,10 @@ qint64 Table::memoryUsage() const
 struct Table::Builder::Interner
 {
     QHash<QString, quint32> ids;
+    // Result rows come sorted, so a column often repeats the text of the row
+    // before (the vendor of each line of one invoice): checked before hashing.
+    std::vector<QString> lastText;
+    std::vector<quint32> lastId;
 };
 
 Table::Builder::Builder(const QStringList &columnNames)
@@ -237,6 +241,8 @@ Table::Builder::Builder(const QStringList &columnNames)
             p.byName.insert(key, c);
     }
     m_declared.resize(size_t(columnNames.size()));
+    m_interner->lastText.resize(size_t(columnNames.size()));
+    m_interner->lastId.resize(size_t(columnNames.size()), quint32(-1));
 }
 
 Table::Builder::~Builder() = default;
@@ -310,11 +316,17 @@ void Table::Builder::setValue(int column, const QVariant &value)
     quint64 cell = 0;
 
     auto intern = [&](const QString &s) {
+        quint32 &lastId = m_interner->lastId[size_t(column)];
+        QString &lastText = m_interner->lastText[size_t(column)];
+        if (lastId != quint32(-1) && lastText == s)
+            return quint64(lastId);
         auto it = m_interner->ids.constFind(s);
         if (it == m_interner->ids.constEnd()) {
             it = m_interner->ids.insert(s, quint32(p.strings.size()));
             p.strings.push_back(s);
         }
+        lastText = s;
+        lastId = *it;
         return quint64(*it);
     };
 
