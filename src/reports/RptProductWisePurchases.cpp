@@ -1,5 +1,6 @@
 #include "RptProductWisePurchases.h"
 
+#include "CrpProductWisePurchase.h"
 #include "Connection.h"
 #include "Error.h"
 #include "MessageBox.h"
@@ -16,11 +17,6 @@
 #include <QLineEdit>
 
 #include <memory>
-
-#if __has_include("CrpProductWisePurchase.h")
-#include "CrpProductWisePurchase.h"
-#define ORVANE_HAVE_PRODUCT_WISE_LAYOUT 1
-#endif
 
 namespace orvane {
 
@@ -94,12 +90,7 @@ ReportWindow::LookupChoice RptProductWisePurchases::showLookup(QWidget *owner)
 
 std::unique_ptr<Report> RptProductWisePurchases::createReport() const
 {
-#ifdef ORVANE_HAVE_PRODUCT_WISE_LAYOUT
     return std::make_unique<CrpProductWisePurchase>();
-#else
-    throw Error(QStringLiteral("The layout CrpProductWisePurchase is not built in."),
-                QStringLiteral("Orvane"));
-#endif
 }
 
 void RptProductWisePurchases::loadStep()

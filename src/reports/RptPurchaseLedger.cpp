@@ -1,17 +1,12 @@
 #include "RptPurchaseLedger.h"
 
-#include "Error.h"
+#include "crpPurchaseLedger.h"
 #include "MessageBox.h"
 #include "Report.h"
 #include "SchProducts.h"
 #include "SharedState.h"
 
 #include <QLineEdit>
-
-#if __has_include("crpPurchaseLedger.h")
-#include "crpPurchaseLedger.h"
-#define ORVANE_HAVE_PURCHASE_LEDGER_LAYOUT 1
-#endif
 
 namespace orvane {
 
@@ -47,11 +42,7 @@ ReportWindow::LookupChoice RptPurchaseLedger::showLookup(QWidget *owner)
 
 std::unique_ptr<Report> RptPurchaseLedger::createReport() const
 {
-#ifdef ORVANE_HAVE_PURCHASE_LEDGER_LAYOUT
     return std::make_unique<crpPurchaseLedger>();
-#else
-    throw Error(QStringLiteral("The layout crpPurchaseLedger is not built in."), QStringLiteral("Orvane"));
-#endif
 }
 
 bool RptPurchaseLedger::checkBeforeQuery()

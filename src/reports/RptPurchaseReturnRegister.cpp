@@ -1,6 +1,6 @@
 #include "RptPurchaseReturnRegister.h"
 
-#include "Error.h"
+#include "CrpPurchaseReturnRegister.h"
 #include "Report.h"
 #include "SchVendors.h"
 #include "SharedState.h"
@@ -8,11 +8,6 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
-
-#if __has_include("CrpPurchaseReturnRegister.h")
-#include "CrpPurchaseReturnRegister.h"
-#define ORVANE_HAVE_RETURN_REGISTER_LAYOUT 1
-#endif
 
 namespace orvane {
 
@@ -45,12 +40,7 @@ ReportWindow::LookupChoice RptPurchaseReturnRegister::showLookup(QWidget *owner)
 
 std::unique_ptr<Report> RptPurchaseReturnRegister::createReport() const
 {
-#ifdef ORVANE_HAVE_RETURN_REGISTER_LAYOUT
     return std::make_unique<CrpPurchaseReturnRegister>();
-#else
-    throw Error(QStringLiteral("The layout CrpPurchaseReturnRegister is not built in."),
-                QStringLiteral("Orvane"));
-#endif
 }
 
 } // namespace orvane

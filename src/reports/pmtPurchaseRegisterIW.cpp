@@ -1,5 +1,6 @@
 #include "pmtPurchaseRegisterIW.h"
 
+#include "crpPurchaseRegisterIW.h"
 #include "Error.h"
 #include "NumericKeyEventFilter.h"
 #include "Report.h"
@@ -10,11 +11,6 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
-
-#if __has_include("crpPurchaseRegisterIW.h")
-#include "crpPurchaseRegisterIW.h"
-#define ORVANE_HAVE_PURCHASE_REGISTER_LAYOUT 1
-#endif
 
 namespace orvane {
 
@@ -49,11 +45,7 @@ ReportWindow::LookupChoice pmtPurchaseRegisterIW::showLookup(QWidget *owner)
 
 std::unique_ptr<Report> pmtPurchaseRegisterIW::createReport() const
 {
-#ifdef ORVANE_HAVE_PURCHASE_REGISTER_LAYOUT
     return std::make_unique<crpPurchaseRegisterIW>();
-#else
-    throw Error(QStringLiteral("The layout crpPurchaseRegisterIW is not built in."), QStringLiteral("Orvane"));
-#endif
 }
 
 void pmtPurchaseRegisterIW::printFlow()

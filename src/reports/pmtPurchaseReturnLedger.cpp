@@ -1,15 +1,10 @@
 #include "pmtPurchaseReturnLedger.h"
 
-#include "Error.h"
+#include "crpPurchaseReturnLedger.h"
 #include "MessageBox.h"
 #include "Report.h"
 
 #include <QLineEdit>
-
-#if __has_include("crpPurchaseReturnLedger.h")
-#include "crpPurchaseReturnLedger.h"
-#define ORVANE_HAVE_RETURN_LEDGER_LAYOUT 1
-#endif
 
 namespace orvane {
 
@@ -21,12 +16,7 @@ pmtPurchaseReturnLedger::pmtPurchaseReturnLedger(QWidget *parent)
 
 std::unique_ptr<Report> pmtPurchaseReturnLedger::createReport() const
 {
-#ifdef ORVANE_HAVE_RETURN_LEDGER_LAYOUT
     return std::make_unique<crpPurchaseReturnLedger>();
-#else
-    throw Error(QStringLiteral("The layout crpPurchaseReturnLedger is not built in."),
-                QStringLiteral("Orvane"));
-#endif
 }
 
 void pmtPurchaseReturnLedger::printFlow()

@@ -1,14 +1,9 @@
 #include "pmtPurchaseSummary.h"
 
-#include "Error.h"
+#include "crpPurchaseSummary.h"
 #include "Report.h"
 #include "SchVendors.h"
 #include "SharedState.h"
-
-#if __has_include("crpPurchaseSummary.h")
-#include "crpPurchaseSummary.h"
-#define ORVANE_HAVE_PURCHASE_SUMMARY_LAYOUT 1
-#endif
 
 namespace orvane {
 
@@ -38,11 +33,7 @@ ReportWindow::LookupChoice pmtPurchaseSummary::showLookup(QWidget *owner)
 
 std::unique_ptr<Report> pmtPurchaseSummary::createReport() const
 {
-#ifdef ORVANE_HAVE_PURCHASE_SUMMARY_LAYOUT
     return std::make_unique<crpPurchaseSummary>();
-#else
-    throw Error(QStringLiteral("The layout crpPurchaseSummary is not built in."), QStringLiteral("Orvane"));
-#endif
 }
 
 } // namespace orvane

@@ -5,12 +5,21 @@
 // all rows lie in March 2024 unless said otherwise.
 
 #include "Connection.h"
+#include "Document.h"
+#include "Recordset.h"
+#include "Report.h"
 #include "SharedState.h"
 #include "TestDatabase.h"
 
+#include <QApplication>
 #include <QDate>
+#include <QDir>
+#include <QPointer>
 #include <QSqlDatabase>
+#include <QTimer>
+#include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace orvane::test {
@@ -112,5 +121,91 @@ public:
 private:
     QSqlDatabase m_db;
 };
+
+/// The text a text object shows now (after SetText), read from the report's
+/// content; a null QString when the layout has no such object.
+inline QString objectText(const Report &report, const QString &name)
+{
+    const std::shared_ptr<const ReportContent> content = report.content();
+    for (const Section &section : content->layout.sections) {
+        for (const LayoutObject &object : section.objects) {
+            if (object.name == name)
+                return object.text;
+        }
+    }
+    return QString();
+}
+
+/// Every row of `rs` as one line of `format`'s columns: numbers in shortest
+/// form, text as it is, joined by blanks. "a/b: c d" style keys are the caller's.
+inline QStringList rowLines(Recordset &rs, const QStringList &columns)
+{
+    QStringList lines;
+    if (rs.State() != Recordset::adStateOpen)
+        return lines;
+    for (rs.MoveFirst(); !rs.isEOF(); rs.MoveNext()) {
+        QStringList cells;
+        for (const QString &column : columns) {
+            const QVariant v = rs.Fields(column);
+            bool isNumber = false;
+            const double d = v.toDouble(&isNumber);
+            cells << (isNumber && v.typeId() != QMetaType::QString ? QString::number(d) : v.toString());
+        }
+        lines << cells.join(QLatin1Char(' '));
+    }
+    return lines;
+}
+
+/// Runs `check` on the first visible top-level widget of type T that comes up
+/// (a modal viewer), then closes it, so a modal show returns to the test.
+template<class T>
+class ModalCloser : public QObject
+{
+public:
+    explicit ModalCloser(std::function<void(T *)> check = {})
+        : m_check(std::move(check))
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                T *t = qobject_cast<T *>(w);
+                if (t && t->isVisible() && !m_seen.contains(t)) {
+                    m_seen << t;
+                    ++shown;
+                    if (m_check)
+                        m_check(t);
+                    t->close();
+                }
+            }
+        });
+        m_timer.start(10);
+    }
+    int shown = 0;
+
+private:
+    std::function<void(T *)> m_check;
+    QList<QPointer<T>> m_seen;
+    QTimer m_timer;
+};
+
+/// Deletes every window of kind A or B still there (deleting one may take others with it).
+template<class A, class B>
+void deleteWindows()
+{
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<A *>(w) || qobject_cast<B *>(w))
+            windows << w;
+    }
+    for (const QPointer<QWidget> &w : windows)
+        delete w.data();
+}
+
+/// Saves a picture of `window` when ORVANE_SCREENSHOTS names a folder.
+inline void grabWindow(QWidget *window, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("ORVANE_SCREENSHOTS");
+    if (!dir.isEmpty())
+        window->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+}
 
 } // namespace orvane::test
