@@ -244,8 +244,9 @@ void LookupDialog::loadGrid()
         if (m_outName)
             m_outName->clear();
     } catch (...) {
-        // A list closed by the failing step must not be painted from stale counts.
-        m_model->refresh();
+        // The grid shows the list the dialog now holds (closed by the failing
+        // step: no rows), never stale rows that Select could hand back.
+        m_model->setRecordset(m_list);
         ShowError();
     }
 }
