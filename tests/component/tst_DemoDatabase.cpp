@@ -95,6 +95,7 @@ private slots:
     void lineValuesFollowTheFormulas();
     void returnsTakeBackWhatWasBought();
     void namesThatBreakCarelessSql();
+    void namesFitASingleByteCodePage();
     void companyNameInBothRegistries();
     void datesInsideTheTwoYears();
     void productsCoverTheLookupModes();
@@ -240,6 +241,25 @@ void tst_DemoDatabase::namesThatBreakCarelessSql()
     }
     QVERIFY(db.count("select count(*) from Products where ProductName like '%''%'") > 0);
     QVERIFY(db.count("select count(*) from Companies where CompanyName like '%''%'") > 0);
+}
+
+void tst_DemoDatabase::namesFitASingleByteCodePage()
+{
+    // On SQL Server the names land in VARCHAR columns: a letter outside
+    // Latin-1 would come back as '?'.
+    OpenedDatabase db(m_file);
+    int accented = 0;
+    for (const auto &[table, column] : {std::pair{"Parties", "PartyName"}, std::pair{"Parties", "City"},
+                                        std::pair{"Products", "ProductName"}, std::pair{"Companies", "CompanyName"},
+                                        std::pair{"Project_registry", "Value"}}) {
+        for (const QString &row : db.dump(QStringLiteral("(select %1 from %2)").arg(column, table), column)) {
+            for (const QChar c : row) {
+                QVERIFY2(c.unicode() <= 0xFF, qPrintable(row));
+                accented += c.unicode() > 0x7F;
+            }
+        }
+    }
+    QVERIFY(accented > 0);
 }
 
 void tst_DemoDatabase::companyNameInBothRegistries()

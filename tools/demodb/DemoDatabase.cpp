@@ -40,7 +40,7 @@ const char *const surnames[] = {
     "Ansari", "Farooqi", "Khan", "Mirza", "Baig", "Awan", "Gill", "Sandhu", "Bajwa",
     "Cheema", "Randhawa", "Virk", "Patel", "Mehta", "Shah", "Desai", "Kapoor",
     "Fernandes", "Pereira", "Gomes", "Almeida", "Costa", "Müller", "Schäfer", "Novak",
-    "Kovač", "Lindqvist", "Nørgaard", "García", "Muñoz", "O'Connor", "MacLeod",
+    "Kovács", "Lindqvist", "Nørgaard", "García", "Muñoz", "O'Connor", "MacLeod",
     "Okafor", "Mensah", "Haddad", "Nasser", "Yilmaz", "Öztürk", "Tanaka", "Nguyen",
     "Wong", "Lim", "Evans", "Hughes", "Brooks", "Carter", "Fischer", "Weber", "Rossi",
     "Bianchi", "Dubois", "Lefèvre",
