@@ -1,7 +1,7 @@
 // Report engine figures: pagination, page-model size, first page, PDF export,
 // beside a naive one-drawText-per-cell PDF baseline measured in the same run.
 //
-//   bench_engine [rows] [layout.json]
+//   bench_engine [rows] [layout.json] [keep.pdf]
 //   (defaults: 200000 rows, bench/engine/register13.json; pass
 //    src/presentation/layouts/crpPurchaseRegisterIW.json for the shipped layout)
 
@@ -185,6 +185,9 @@ int main(int argc, char **argv)
     cpu = cpuSeconds() - cpu;
     std::printf("PDF export, engine             %.2f s, %.0f rows/s (target >= 15000), %.1f MB; CPU %.2f s = %.0f rows/s\n",
                 engineS, rowCount / engineS, QFileInfo(pdf).size() / 1e6, cpu, rowCount / cpu);
+
+    if (argc > 3)
+        QFile::copy(pdf, QString::fromLocal8Bit(argv[3]));
 
     // The baseline takes long; a fifth of the pages gives its rate.
     const int basePages = std::max(1, doc.pageCount() / 5);

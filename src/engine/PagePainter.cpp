@@ -1,24 +1,17 @@
 #include "PagePainter.h"
 
-#include "Table.h"
+#include "PagePainter_p.h"
 
-#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QHash>
-#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QTextLayout>
 
 #include <cmath>
 
 namespace orvane {
 
 namespace {
-
-// Pages are painted in points (1/72 inch): fonts then get whole, precise
-// pixel sizes in user units whatever the device, and a point stays a point.
-constexpr double kPtPerMm = 72.0 / 25.4;
 
 QColor toQColor(ReportColor c)
 {
@@ -31,158 +24,200 @@ QRectF pt(const QRectF &mm)
     return QRectF(mm.x() * kPtPerMm, mm.y() * kPtPerMm, mm.width() * kPtPerMm, mm.height() * kPtPerMm);
 }
 
-struct ShapedText
+// Draws through QPainter in point units; glyph runs are built from the
+// shared metrics, so the screen and the printer place every glyph where the
+// PDF does.
+class PainterCanvas final : public Canvas
 {
-    QList<QGlyphRun> runs;
-    qreal width = 0;
-    qreal height = 0;
-};
+public:
+    PainterCanvas(QPainter &painter, std::vector<FontMetricsTable> &fonts, std::vector<QRawFont> &sized)
+        : m_p(painter), m_fonts(fonts), m_sized(sized)
+    {
+    }
 
-struct FontCache
-{
-    QFont font;
-    QHash<QString, ShapedText> texts;
-    QHash<QString, ShapedText> elided;   // key: width in 1/100 pt + '|' + text
+    void fillRect(const QRectF &r, ReportColor color) override { m_p.fillRect(r, toQColor(color)); }
+
+    void line(const QPointF &a, const QPointF &b, double width, ReportColor color) override
+    {
+        m_p.setPen(QPen(toQColor(color), width, Qt::SolidLine, Qt::FlatCap));
+        m_p.drawLine(a, b);
+    }
+
+    void box(const QRectF &r, double width, ReportColor stroke, ReportColor fill) override
+    {
+        m_p.setPen(width > 0 ? QPen(toQColor(stroke), width) : QPen(Qt::NoPen));
+        m_p.setBrush(fill < 0 ? QBrush(Qt::NoBrush) : QBrush(toQColor(fill)));
+        m_p.drawRect(r);
+        m_p.setBrush(Qt::NoBrush);
+    }
+
+    void image(const QRectF &r, const QImage &image, const QString &) override { m_p.drawImage(r, image); }
+
+    void text(int font, const quint32 *glyphs, const float *advances, int count, const QPointF &origin,
+              ReportColor color, const QRectF *clip) override
+    {
+        if (m_sized.size() <= size_t(font))
+            m_sized.resize(m_fonts.size());
+        QRawFont &raw = m_sized[size_t(font)];
+        if (!raw.isValid()) {
+            raw = m_fonts[size_t(font)].design;
+            raw.setPixelSize(m_fonts[size_t(font)].spec.size);
+        }
+        QList<QPointF> positions(count);
+        qreal x = 0;
+        for (int i = 0; i < count; ++i) {
+            positions[i] = QPointF(x, 0);
+            x += advances[i];
+        }
+        QGlyphRun run;
+        run.setRawFont(raw);
+        run.setRawData(glyphs, positions.constData(), count);
+        m_p.setPen(toQColor(color));
+        if (clip) {
+            m_p.save();
+            m_p.setClipRect(*clip, Qt::IntersectClip);
+        }
+        m_p.drawGlyphRun(origin, run);
+        if (clip)
+            m_p.restore();
+    }
+
+private:
+    QPainter &m_p;
+    std::vector<FontMetricsTable> &m_fonts;
+    std::vector<QRawFont> &m_sized;
 };
 
 } // namespace
 
-struct PagePainterPrivate
+FontMetricsTable::FontMetricsTable(const FontSpec &s) : spec(s)
 {
-    const Document *doc = nullptr;
-    int dpiX = 0, dpiY = 0;
-    QPaintDevice *device = nullptr;
-    std::vector<FontSpec> fontSpecs;
-    std::vector<std::vector<int>> objectFont;   // per section, per object
-    std::vector<FontCache> fonts;
-    QHash<QString, QImage> pictures;
-
-    void prepare(QPaintDevice *dev);
-    const ShapedText &shape(int font, const QString &text);
-    ShapedText layoutText(const QFont &font, const QString &text) const;
-    void drawText(QPainter &p, const LayoutObject &o, int font, const QRectF &r, const QString &text);
-    void drawObject(QPainter &p, const Placement &pl, int pageIndex, int objectIndex, qreal top);
-};
-
-void PagePainterPrivate::prepare(QPaintDevice *dev)
-{
-    if (dev->logicalDpiX() == dpiX && dev->logicalDpiY() == dpiY && !fonts.empty()) {
-        device = dev;
-        return;
-    }
-    device = dev;
-    dpiX = dev->logicalDpiX();
-    dpiY = dev->logicalDpiY();
-    fonts.clear();
-    for (const FontSpec &spec : fontSpecs) {
-        FontCache fc;
-        fc.font = QFont(spec.family);
-        // Qt sizes fonts from the device's resolution; in point units that
-        // means P points need P * 72 / dpi "points" on this device.
-        fc.font.setPointSizeF(spec.size * 72.0 / dpiY);
-        fc.font.setBold(spec.bold);
-        fc.font.setItalic(spec.italic);
-        fc.font.setHintingPreference(QFont::PreferNoHinting);
-        fc.font.setKerning(false);
-        fonts.push_back(std::move(fc));
-    }
+    QFont f(spec.family);
+    f.setBold(spec.bold);
+    f.setItalic(spec.italic);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setPixelSize(1000);
+    design = QRawFont::fromFont(f);
+    design.setPixelSize(1000);
+    ascent = design.ascent();
+    descent = design.descent();
+    m_glyphs.resize(0x10000);
+    m_known.resize(0x10000, false);
 }
 
-ShapedText PagePainterPrivate::layoutText(const QFont &font, const QString &text) const
+const FontMetricsTable::Glyph &FontMetricsTable::glyph(char16_t c)
 {
-    ShapedText s;
-    QTextLayout layout(text, font, device);
-    layout.setCacheEnabled(true);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    if (line.isValid())
-        line.setLineWidth(1e7);
-    layout.endLayout();
-    s.runs = layout.glyphRuns();
-    if (line.isValid()) {
-        s.width = line.naturalTextWidth();
-        s.height = line.ascent() + line.descent();
+    if (!m_known[c]) {
+        m_known[c] = true;
+        const QChar ch(c);
+        quint32 index = 0;
+        int n = 1;
+        if (design.glyphIndexesForChars(&ch, 1, &index, &n) && n == 1) {
+            QPointF adv;
+            design.advancesForGlyphIndexes(&index, &adv, 1, QRawFont::UseDesignMetrics);
+            m_glyphs[c] = {index, float(adv.x())};
+            if (!unicodeOf.contains(index))
+                unicodeOf.insert(index, c);
+        }
     }
-    return s;
+    return m_glyphs[c];
 }
 
-const ShapedText &PagePainterPrivate::shape(int font, const QString &text)
+PageRenderer::PageRenderer(const Document &document) : m_doc(&document)
 {
-    FontCache &fc = fonts[size_t(font)];
-    auto it = fc.texts.find(text);
-    if (it == fc.texts.end())
-        it = fc.texts.insert(text, layoutText(fc.font, text));
-    return *it;
-}
-
-void PagePainterPrivate::drawText(QPainter &p, const LayoutObject &o, int font, const QRectF &r, const QString &text)
-{
-    if (text.isEmpty())
-        return;
-    const ShapedText *s = &shape(font, text);
-    bool clip = false;
-    if (s->width > r.width() + 0.01) {
-        if (o.elide) {
-            FontCache &fc = fonts[size_t(font)];
-            const QString key = QString::number(qRound(r.width() * 100)) + QLatin1Char('|') + text;
-            auto it = fc.elided.find(key);
-            if (it == fc.elided.end()) {
-                QFontMetricsF fm(fc.font, device);
-                it = fc.elided.insert(key, layoutText(fc.font, fm.elidedText(text, Qt::ElideRight, r.width())));
+    std::vector<FontSpec> specs;
+    for (const Section &s : document.layout().sections) {
+        std::vector<int> ids;
+        for (const LayoutObject &o : s.objects) {
+            int found = -1;
+            for (size_t i = 0; i < specs.size() && found < 0; ++i) {
+                const FontSpec &f = specs[i];
+                if (f.family == o.font.family && f.size == o.font.size && f.bold == o.font.bold && f.italic == o.font.italic)
+                    found = int(i);
             }
-            s = &*it;
+            const bool drawsText = o.kind != ObjectKind::Box && o.kind != ObjectKind::Line && o.kind != ObjectKind::Picture;
+            if (found < 0 && drawsText) {
+                found = int(specs.size());
+                specs.push_back(o.font);
+            }
+            ids.push_back(found);
+        }
+        m_objectFont.push_back(std::move(ids));
+    }
+    m_fonts.reserve(specs.size());
+    for (const FontSpec &f : specs)
+        m_fonts.emplace_back(f);
+}
+
+void PageRenderer::drawText(Canvas &canvas, const LayoutObject &o, int font, const QRectF &r, const QString &text)
+{
+    FontMetricsTable &fm = m_fonts[size_t(font)];
+    const double scale = fm.spec.size / 1000.0;
+    const int n = int(text.size());
+    m_glyphs.resize(n);
+    m_advances.resize(n);
+    double width = 0;
+    const char16_t *chars = reinterpret_cast<const char16_t *>(text.constData());
+    for (int i = 0; i < n; ++i) {
+        const FontMetricsTable::Glyph &g = fm.glyph(chars[i]);
+        m_glyphs[i] = g.index;
+        m_advances[i] = float(g.advance * scale);
+        width += m_advances[i];
+    }
+    int count = n;
+    bool clip = false;
+    if (width > r.width() + 0.01) {
+        if (o.elide) {
+            // Cut from the end until the text and "…" fit.
+            const FontMetricsTable::Glyph &dots = fm.glyph(u'\x2026');
+            const double dotsWidth = dots.advance * scale;
+            while (count > 0 && width + dotsWidth > r.width() + 0.01)
+                width -= m_advances[--count];
+            m_glyphs.resize(count + 1);
+            m_advances.resize(count + 1);
+            m_glyphs[count] = dots.index;
+            m_advances[count] = float(dotsWidth);
+            width += dotsWidth;
+            ++count;
         } else {
             clip = true;
         }
     }
-    qreal x = r.left();
+    double x = r.left();
     if (o.alignment & Qt::AlignRight)
-        x = r.right() - s->width;
+        x = r.right() - width;
     else if (o.alignment & Qt::AlignHCenter)
-        x = r.left() + (r.width() - s->width) / 2;
-    qreal y = r.top();
+        x = r.left() + (r.width() - width) / 2;
+    const double height = (fm.ascent + fm.descent) * scale;
+    double top = r.top();
     if (o.alignment & Qt::AlignBottom)
-        y = r.bottom() - s->height;
+        top = r.bottom() - height;
     else if (o.alignment & Qt::AlignVCenter)
-        y = r.top() + (r.height() - s->height) / 2;
-    if (clip) {
-        p.save();
-        p.setClipRect(r, Qt::IntersectClip);
-    }
-    for (const QGlyphRun &run : s->runs)
-        p.drawGlyphRun(QPointF(x, y), run);
-    if (clip)
-        p.restore();
+        top = r.top() + (r.height() - height) / 2;
+    canvas.text(font, m_glyphs.constData(), m_advances.constData(), count, QPointF(x, top + fm.ascent * scale),
+                o.foreColor, clip ? &r : nullptr);
 }
 
-void PagePainterPrivate::drawObject(QPainter &p, const Placement &pl, int pageIndex, int objectIndex, qreal top)
+void PageRenderer::drawObject(Canvas &canvas, const Placement &pl, int pageIndex, int objectIndex, double top)
 {
-    const Section &section = doc->content->layout.sections[pl.section];
+    const Section &section = m_doc->content->layout.sections[pl.section];
     const LayoutObject &o = section.objects[size_t(objectIndex)];
     QRectF r = pt(o.rect);
-    r.translate(0, top);
+    r.translate(m_doc->layout().margins.left() * kPtPerMm, top);
 
     switch (o.kind) {
-    case ObjectKind::Box: {
-        const QPen pen(toQColor(o.foreColor), o.lineWidth * kPtPerMm);
-        p.setPen(o.lineWidth > 0 ? pen : QPen(Qt::NoPen));
-        p.setBrush(o.fillColor < 0 ? QBrush(Qt::NoBrush) : QBrush(toQColor(o.fillColor)));
-        p.drawRect(r);
-        p.setBrush(Qt::NoBrush);
+    case ObjectKind::Box:
+        canvas.box(r, o.lineWidth * kPtPerMm, o.foreColor, o.fillColor);
         return;
-    }
     case ObjectKind::Line:
-        p.setPen(QPen(toQColor(o.foreColor), o.lineWidth * kPtPerMm, Qt::SolidLine, Qt::FlatCap));
-        p.drawLine(r.topLeft(), r.bottomRight());
+        canvas.line(r.topLeft(), r.bottomRight(), o.lineWidth * kPtPerMm, o.foreColor);
         return;
     case ObjectKind::Picture: {
-        auto it = pictures.find(o.picture);
-        if (it == pictures.end())
-            it = pictures.insert(o.picture, QImage(o.picture));
-        if (!it->isNull()) {
-            QSizeF s = QSizeF(it->size()).scaled(r.size(), Qt::KeepAspectRatio);
-            p.drawImage(QRectF(r.topLeft(), s), *it);
-        }
+        auto it = m_images.find(o.picture);
+        if (it == m_images.end())
+            it = m_images.insert(o.picture, QImage(o.picture));
+        if (!it->isNull())
+            canvas.image(QRectF(r.topLeft(), QSizeF(it->size()).scaled(r.size(), Qt::KeepAspectRatio)), *it, o.picture);
         return;
     }
     default:
@@ -190,78 +225,62 @@ void PagePainterPrivate::drawObject(QPainter &p, const Placement &pl, int pageIn
     }
 
     if (o.backColor >= 0)
-        p.fillRect(r, toQColor(o.backColor));
+        canvas.fillRect(r, o.backColor);
     if (o.border.any()) {
-        p.setPen(QPen(toQColor(o.border.color), o.border.width * kPtPerMm, Qt::SolidLine, Qt::SquareCap));
-        if (o.border.top) p.drawLine(r.topLeft(), r.topRight());
-        if (o.border.bottom) p.drawLine(r.bottomLeft(), r.bottomRight());
-        if (o.border.left) p.drawLine(r.topLeft(), r.bottomLeft());
-        if (o.border.right) p.drawLine(r.topRight(), r.bottomRight());
+        const double w = o.border.width * kPtPerMm;
+        if (o.border.top) canvas.line(r.topLeft(), r.topRight(), w, o.border.color);
+        if (o.border.bottom) canvas.line(r.bottomLeft(), r.bottomRight(), w, o.border.color);
+        if (o.border.left) canvas.line(r.topLeft(), r.bottomLeft(), w, o.border.color);
+        if (o.border.right) canvas.line(r.topRight(), r.bottomRight(), w, o.border.color);
     }
-    const QString text = objectText(*doc, pageIndex, pl, objectIndex);
-    if (text.isEmpty())
-        return;
-    const QColor c = toQColor(o.foreColor);
-    if (p.pen().color() != c || p.pen().style() == Qt::NoPen)
-        p.setPen(c);
-    drawText(p, o, objectFont[pl.section][size_t(objectIndex)], r, text);
+    const QString text = objectText(*m_doc, pageIndex, pl, objectIndex);
+    if (!text.isEmpty())
+        drawText(canvas, o, m_objectFont[pl.section][size_t(objectIndex)], r, text);
 }
 
-PagePainter::PagePainter(const Document &document) : d(std::make_unique<PagePainterPrivate>())
+void PageRenderer::render(Canvas &canvas, int pageIndex)
 {
-    d->doc = &document;
-    for (const Section &s : document.layout().sections) {
-        std::vector<int> ids;
-        for (const LayoutObject &o : s.objects) {
-            int found = -1;
-            for (size_t i = 0; i < d->fontSpecs.size() && found < 0; ++i) {
-                const FontSpec &f = d->fontSpecs[i];
-                if (f.family == o.font.family && f.size == o.font.size && f.bold == o.font.bold && f.italic == o.font.italic)
-                    found = int(i);
-            }
-            if (found < 0) {
-                found = int(d->fontSpecs.size());
-                d->fontSpecs.push_back(o.font);
-            }
-            ids.push_back(found);
-        }
-        d->objectFont.push_back(std::move(ids));
+    const Document &doc = *m_doc;
+    if (pageIndex < 0 || pageIndex >= doc.pageCount())
+        return;
+    const double bodyTop = doc.layout().margins.top() * kPtPerMm;
+    const PageEntry &page = doc.pages[size_t(pageIndex)];
+    for (int i = page.first; i < page.first + page.count; ++i) {
+        const Placement &pl = doc.placements[size_t(i)];
+        const Section &s = doc.layout().sections[pl.section];
+        const double top = bodyTop + double(pl.y) * kPtPerMm;
+        for (int j = 0; j < int(s.objects.size()); ++j)
+            drawObject(canvas, pl, pageIndex, j, top);
     }
 }
+
+struct PagePainterPrivate
+{
+    explicit PagePainterPrivate(const Document &doc) : renderer(doc) {}
+    PageRenderer renderer;
+    std::vector<QRawFont> sized;
+};
+
+PagePainter::PagePainter(const Document &document) : d(std::make_unique<PagePainterPrivate>(document)) {}
 
 PagePainter::~PagePainter() = default;
 
 const Document &PagePainter::document() const
 {
-    return *d->doc;
+    return d->renderer.document();
 }
 
 void PagePainter::paint(QPainter &painter, int pageIndex, double scale)
 {
-    const Document &doc = *d->doc;
-    if (pageIndex < 0 || pageIndex >= doc.pageCount())
-        return;
     QPaintDevice *dev = painter.device();
-    d->prepare(dev);
-
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.scale(d->dpiX / 72.0 * scale, d->dpiY / 72.0 * scale);
-    const QMarginsF &m = doc.layout().margins;
-    painter.translate(m.left() * kPtPerMm, m.top() * kPtPerMm);
-    painter.setPen(Qt::black);
-    painter.setBrush(Qt::NoBrush);
-
-    const PageEntry &page = doc.pages[size_t(pageIndex)];
-    for (int i = page.first; i < page.first + page.count; ++i) {
-        const Placement &pl = doc.placements[size_t(i)];
-        const Section &s = doc.layout().sections[pl.section];
-        const qreal top = qreal(pl.y) * kPtPerMm;
-        for (int j = 0; j < int(s.objects.size()); ++j)
-            d->drawObject(painter, pl, pageIndex, j, top);
-    }
+    // Points as user units: the device's resolution decides the rest.
+    painter.scale(dev->logicalDpiX() / 72.0 * scale, dev->logicalDpiY() / 72.0 * scale);
+    PainterCanvas canvas(painter, d->renderer.fonts(), d->sized);
+    d->renderer.render(canvas, pageIndex);
     painter.restore();
 }
 
