@@ -138,6 +138,15 @@ int findRow(const Recordset &rs, const QString &key, const QString &value)
 
 } // namespace
 
+// Runs a report query; a database error fails the test function with its message.
+#define RUN_REPORT(rs, kind, parameters)                                          \
+    std::shared_ptr<Recordset> rs;                                                \
+    try {                                                                         \
+        rs = run(kind, parameters);                                               \
+    } catch (const Error &e) {                                                    \
+        QFAIL(qPrintable(e.source() + QStringLiteral(": ") + e.description()));  \
+    }
+
 class tst_ReportQueries : public QObject
 {
     Q_OBJECT
@@ -147,6 +156,7 @@ private slots:
 
     void lineValues_data();
     void lineValues();
+    void percentagesDivideAsDecimalsOnAnySchema();
     void returnSummaryGroupsByPrice();
     void purchaseSummaryTakesPaidAmountOnce();
     void vendorFilter_data();
@@ -195,6 +205,38 @@ void tst_ReportQueries::initTestCase()
     m_connection = Connection::create(m_db);
 }
 
+void tst_ReportQueries::percentagesDivideAsDecimalsOnAnySchema()
+{
+    // A host database whose money columns are plain DECIMAL keeps whole values
+    // as integers on SQLite; 15 * 5 / 100 must still be 0.75, not 0.
+    QFile schemaFile(test::schemaPath());
+    QVERIFY(schemaFile.open(QIODevice::ReadOnly));
+    QString schema = QString::fromUtf8(schemaFile.readAll());
+    schema.replace(QStringLiteral("REAL DECIMAL"), QStringLiteral("DECIMAL"));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plain-decimal"));
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    QVERIFY(db.open());
+    test::execScript(db, schema);
+    fillRows(db);
+    {
+        const auto connection = Connection::create(db);
+        const auto rs = connection->Execute(
+            reportSql(ReportKind::PurchaseRegisterInvoiceWise, april(), *connection));
+        QCOMPARE(rs->value(0, rs->fieldIndex(QStringLiteral("Price"))).toString(), QStringLiteral("15"));
+        QCOMPARE(number(*rs, 0, QStringLiteral("Totaldisc")), 17.5);
+        QCOMPARE(number(*rs, 0, QStringLiteral("Salestax")), 20.0);
+        const auto summary = connection->Execute(
+            reportSql(ReportKind::PurchaseReturnSummary, april(), *connection));
+        QCOMPARE(number(*summary, 0, QStringLiteral("NetValue")), 45.5);
+        const auto ledger = connection->Execute(
+            reportSql(ReportKind::ProductPurchaseReturnLedger, april(QStringLiteral("10")), *connection));
+        QCOMPARE(number(*ledger, 0, QStringLiteral("Totaldisc")), 3.5);
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("plain-decimal"));
+}
+
 std::shared_ptr<Recordset> tst_ReportQueries::run(ReportKind kind, const ReportParameters &p)
 {
     return m_connection->Execute(reportSql(kind, p, *m_connection));
@@ -236,7 +278,7 @@ void tst_ReportQueries::lineValues()
     QFETCH(double, disc);
     QFETCH(double, tax);
     QFETCH(double, net);
-    const auto rs = run(kind, april(code));
+    RUN_REPORT(rs, kind, april(code));
     const int row = findRow(*rs, keyColumn, key);
     QVERIFY2(row >= 0, qPrintable(column(*rs, keyColumn)));
     QCOMPARE(number(*rs, row, QStringLiteral("Grossvalue")), gross);
@@ -247,7 +289,7 @@ void tst_ReportQueries::lineValues()
 
 void tst_ReportQueries::returnSummaryGroupsByPrice()
 {
-    const auto rs = run(ReportKind::PurchaseReturnSummary, april());
+    RUN_REPORT(rs, ReportKind::PurchaseReturnSummary, april());
     QCOMPARE(column(*rs, QStringLiteral("Purreturnid")), QStringLiteral("3|3|8|8|9"));
 
     const int at15 = findRow(*rs, QStringLiteral("Price"), QStringLiteral("15"));
@@ -272,7 +314,7 @@ void tst_ReportQueries::returnSummaryGroupsByPrice()
 
 void tst_ReportQueries::purchaseSummaryTakesPaidAmountOnce()
 {
-    const auto rs = run(ReportKind::PurchaseSummary, april());
+    RUN_REPORT(rs, ReportKind::PurchaseSummary, april());
     QCOMPARE(column(*rs, QStringLiteral("purchaseid")), QStringLiteral("5|7|12|100000"));
     QCOMPARE(column(*rs, QStringLiteral("PaidAmount")).split(QLatin1Char('|')).first().toDouble(), 100.0);
     QCOMPARE(number(*rs, 2, QStringLiteral("PaidAmount")), 5.0);
@@ -309,13 +351,13 @@ void tst_ReportQueries::vendorFilter()
     QFETCH(QString, code);
     QFETCH(QString, idColumn);
     QFETCH(QString, ids);
-    const auto rs = run(kind, april(code));
+    RUN_REPORT(rs, kind, april(code));
     QCOMPARE(column(*rs, idColumn), ids);
 }
 
 void tst_ReportQueries::returnRegisterDropsProductWithoutUnit()
 {
-    const auto rs = run(ReportKind::PurchaseReturnRegister, april());
+    RUN_REPORT(rs, ReportKind::PurchaseReturnRegister, april());
     // Return 8's line of Loose (no unit) is gone; the lines come by return, then product.
     QCOMPARE(column(*rs, QStringLiteral("purreturnid")), QStringLiteral("3|3|3|8|9"));
     QCOMPARE(column(*rs, QStringLiteral("productid")), QStringLiteral("10|10|11|13|10"));
@@ -347,7 +389,7 @@ void tst_ReportQueries::returnRegisterNumbers()
     QFETCH(QString, fromNo);
     QFETCH(QString, toNo);
     QFETCH(QString, ids);
-    const auto rs = run(ReportKind::PurchaseReturnRegister, april(QString(), fromNo, toNo));
+    RUN_REPORT(rs, ReportKind::PurchaseReturnRegister, april(QString(), fromNo, toNo));
     QCOMPARE(column(*rs, QStringLiteral("purreturnid")), ids);
 }
 
@@ -373,7 +415,7 @@ void tst_ReportQueries::purchaseRegisterNumbers()
     QFETCH(QString, toNo);
     QFETCH(QString, ids);
     QFETCH(QString, products);
-    const auto rs = run(ReportKind::PurchaseRegisterInvoiceWise, april(QString(), fromNo, toNo));
+    RUN_REPORT(rs, ReportKind::PurchaseRegisterInvoiceWise, april(QString(), fromNo, toNo));
     QCOMPARE(column(*rs, QStringLiteral("purchaseid")), ids);
     QCOMPARE(column(*rs, QStringLiteral("productid")), products);
 }
@@ -445,7 +487,7 @@ void tst_ReportQueries::ledgersOrderAndFilter()
     QFETCH(QString, idColumn);
     QFETCH(QString, ids);
     // Runs at all only because the vendor-name ordering key is the select-list name.
-    const auto rs = run(kind, april(code));
+    RUN_REPORT(rs, kind, april(code));
     QCOMPARE(column(*rs, idColumn), ids);
     if (rs->RecordCount())
         QVERIFY(rs->fieldIndex(QStringLiteral("vendorname")) >= 0);
@@ -453,7 +495,7 @@ void tst_ReportQueries::ledgersOrderAndFilter()
 
 void tst_ReportQueries::productWisePurchases()
 {
-    const auto rs = run(ReportKind::ProductWisePurchases, april());
+    RUN_REPORT(rs, ReportKind::ProductWisePurchases, april());
     QCOMPARE(rs->RecordCount(), 4);
     QCOMPARE(findRow(*rs, QStringLiteral("ProductId"), QStringLiteral("13")), -1);
 
@@ -495,7 +537,7 @@ void tst_ReportQueries::productWiseCompanyFilter()
 {
     QFETCH(QString, code);
     QFETCH(int, rows);
-    const auto rs = run(ReportKind::ProductWisePurchases, april(code));
+    RUN_REPORT(rs, ReportKind::ProductWisePurchases, april(code));
     QCOMPARE(rs->RecordCount(), rows);
 }
 
@@ -525,7 +567,8 @@ void tst_ReportQueries::apostrophesNeverBreakAQuery()
         }
         QCOMPARE(rs->RecordCount(), 0);
     }
-    QCOMPARE(run(ReportKind::PurchaseSummary, april())->RecordCount(), 4);
+    RUN_REPORT(after, ReportKind::PurchaseSummary, april());
+    QCOMPARE(after->RecordCount(), 4);
 }
 
 void tst_ReportQueries::sqlNumberRanges_data()
