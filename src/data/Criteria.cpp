@@ -141,6 +141,14 @@ std::unique_ptr<Criteria::Bound> bind(const Node &node, const Table &table, cons
         bool ok = false;
         bound->number = text.trimmed().toDouble(&ok);
         bound->hasNumber = ok && !text.trimmed().isEmpty();
+        // 'True' and 'False' against a bit column; text cells still compare as text.
+        if (!bound->hasNumber && text.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+            bound->number = 1;
+            bound->hasNumber = true;
+        } else if (!bound->hasNumber && text.trimmed().compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) {
+            bound->number = 0;
+            bound->hasNumber = true;
+        }
         bound->day = dateFromText(text);
     } else {
         bound->number = literal.toDouble();

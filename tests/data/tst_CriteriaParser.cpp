@@ -16,7 +16,7 @@ namespace {
 std::shared_ptr<const Table> companies()
 {
     Table::Builder b({QStringLiteral("CompanyId"), QStringLiteral("CompanyName"), QStringLiteral("Price"),
-                      QStringLiteral("Since"), QStringLiteral("Note")});
+                      QStringLiteral("Since"), QStringLiteral("Note"), QStringLiteral("Active")});
     struct Row
     {
         int id;
@@ -39,6 +39,7 @@ std::shared_ptr<const Table> companies()
         b.setValue(2, r.price);
         b.setValue(3, r.since);
         b.setValue(4, r.note ? QVariant(QString::fromUtf8(r.note)) : QVariant());
+        b.setValue(5, r.id % 2 == 1);
         b.endRow();
     }
     return b.finish();
@@ -109,6 +110,9 @@ void tst_CriteriaParser::matches_data()
     QTest::newRow("qualified column") << "Companies.CompanyName like 'z%'" << QList<int>{5};
     QTest::newRow("literal percent with escape-free pattern") << "CompanyName like '%100%%'" << QList<int>{5};
     QTest::newRow("blanks around everything") << "  CompanyId   =   2  " << QList<int>{2};
+    QTest::newRow("bit column against True") << "Active = 'True'" << QList<int>{1, 3, 5};
+    QTest::newRow("bit column against 0") << "Active = 0" << QList<int>{2, 4};
+    QTest::newRow("text column against True is text") << "Note = 'true'" << QList<int>{};
     QTest::newRow("keywords as words only") << "CompanyName like 'ABC%' and CompanyId=2" << QList<int>{2};
 }
 
