@@ -14,6 +14,7 @@
 #include "SchVendors.h"
 #include "SharedState.h"
 #include "MessageBox.h"
+#include "Recordset.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,8 +25,10 @@
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <vector>
 
@@ -204,6 +207,27 @@ bool benchDialog(const char *name, const QString &keys, int openings)
     return ok;
 }
 
+/// The data layer's share: the same statements opened without a dialog.
+void benchOpenAlone(const char *what, const std::function<QString(const QString &)> &sql,
+                    const QStringList &filters)
+{
+    const std::shared_ptr<Connection> connection = SharedState::current().SharedConnection;
+    Figures figures;
+    int rows = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (const QString &filter : filters) {
+            Recordset list;
+            QElapsedTimer timer;
+            timer.start();
+            list.Open(sql(filter), connection);
+            figures.add(timer.nsecsElapsed());
+            rows = qMax(rows, list.RecordCount());
+        }
+    }
+    std::printf("  %-34s median %7.2f ms   max %7.2f ms   (n=%zu, up to %d rows)\n", what,
+                figures.median(), figures.max(), figures.ms.size(), rows);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -238,6 +262,11 @@ int main(int argc, char **argv)
     timer.start();
     QSqlDatabase db = test::createTestDatabase(file, QStringLiteral("bench-lookup"));
     fill(db, parties, products);
+    // Figures taken on a busy machine are not comparable; say how busy it was.
+    QFile loadavg(QStringLiteral("/proc/loadavg"));
+    if (loadavg.open(QIODevice::ReadOnly))
+        std::printf("load average %s on %d cores\n", loadavg.readLine().trimmed().constData(),
+                    QThread::idealThreadCount());
     std::printf("database %s: %d parties, %d products, 200 companies (made in %lld ms)\n",
                 qPrintable(file), parties, products, timer.elapsed());
     SharedState::current().SharedConnection = Connection::create(db);
@@ -247,6 +276,13 @@ int main(int argc, char **argv)
     ok = benchDialog<SchParty>("SchParty", QStringLiteral("AL<<KH<<M12<<<S "), 5) && ok;
     ok = benchDialog<SchProducts>("SchProducts", QStringLiteral("UR<<SE<<5K<<P"), 5) && ok;
     ok = benchDialog<SchCompany>("SchCompany", QStringLiteral("CR<<FAU<<<Z"), 5) && ok;
+
+    std::printf("Recordset::Open alone (data layer, no dialog)\n");
+    const QStringList filters = {QString(), QStringLiteral("A"), QStringLiteral("AL"), QStringLiteral("KH")};
+    benchOpenAlone("vendors", &SchVendors::listSql, filters);
+    benchOpenAlone("parties", &SchParty::listSql, filters);
+    benchOpenAlone("products", [](const QString &f) { return SchProducts::listSql(f, false, false, false); },
+                   filters);
 
     setMessageBoxHandler({});
     if (!keep)
