@@ -56,5 +56,5 @@ orvane::IClassFactory *DllGetClassObject(const char *progId)
 bool DllCanUnloadNow()
 {
     return orvane::SharedState::liveObjectCount() == 0
-        && orvane::SharedState::current().liveWindowCount() == 0;
+        && orvane::SharedState::liveWindowCountAllThreads() == 0;
 }

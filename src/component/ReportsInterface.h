@@ -58,7 +58,7 @@ using DllRegisterServerFunction = bool (*)();
 using DllUnregisterServerFunction = bool (*)();
 /// The class factory for `progId` (UTF-8), or null for a ProgID the library does not serve.
 using DllGetClassObjectFunction = IClassFactory *(*)(const char *progId);
-/// True when no Reports object and no window of the component is alive.
+/// True when no Reports object and no window of the component is alive, on any thread.
 using DllCanUnloadNowFunction = bool (*)();
 
 } // namespace orvane

@@ -7,6 +7,7 @@ namespace orvane {
 namespace {
 
 std::atomic<int> liveObjects{0};
+std::atomic<int> liveWindows{0};
 
 } // namespace
 
@@ -44,6 +45,13 @@ void SharedState::track(QWidget *window)
             return;
     }
     m_created.append(window);
+    ++liveWindows;
+    QObject::connect(window, &QObject::destroyed, [] { --liveWindows; });
+}
+
+int SharedState::liveWindowCountAllThreads()
+{
+    return liveWindows.load();
 }
 
 int SharedState::liveWindowCount() const

@@ -73,6 +73,9 @@ public:
     /// hidden), viewers replaced by setWindow included. For DllCanUnloadNow.
     int liveWindowCount() const;
 
+    /// The same over every thread of the process, for DllCanUnloadNow.
+    static int liveWindowCountAllThreads();
+
     /// Reports objects alive in the process (all threads), for DllCanUnloadNow.
     static int liveObjectCount();
     static void objectCreated();

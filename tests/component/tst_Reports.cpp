@@ -214,6 +214,13 @@ void tst_Reports::canUnloadNow()
     QVERIFY(!DllCanUnloadNow());
     delete window;
     QVERIFY(DllCanUnloadNow());
+
+    // So does an object created on another thread.
+    std::unique_ptr<Reports> elsewhere;
+    std::thread([&] { elsewhere = std::make_unique<Reports>(); }).join();
+    QVERIFY(!DllCanUnloadNow());
+    elsewhere.reset();
+    QVERIFY(DllCanUnloadNow());
 }
 
 void tst_Reports::classObjectByProgId_data()
