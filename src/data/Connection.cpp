@@ -142,7 +142,7 @@ std::shared_ptr<const Table> Connection::readTable(const QString &sql) const
     if (d->nativeSqlite)
         readOnly.emplace(db);
 
-    if (!query.exec(nativeSql(sql)))
+    if (!query.exec(nativeSql(SqlDialect::withoutTerminator(sql))))
         throw databaseError(query.lastError(), driver);
 
     const QSqlRecord record = query.record();

@@ -111,6 +111,15 @@ QString SqlDialect::sqliteFromSqlServer(const QString &sql)
     return out;
 }
 
+QString SqlDialect::withoutTerminator(const QString &sql)
+{
+    for (const Token &t : tokenize(sql)) {
+        if (symbolIs(sql, t, ';'))
+            return sql.left(t.start);
+    }
+    return sql;
+}
+
 QString SqlDialect::readOnlyProblem(const QString &sql)
 {
     std::vector<Token> all = tokenize(sql);

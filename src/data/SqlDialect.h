@@ -19,6 +19,11 @@ public:
     /// "" when `sql` is one read-only statement: a SELECT, or WITH ... SELECT,
     /// with at most a trailing ';'. Otherwise the reason it is refused, for the user.
     static QString readOnlyProblem(const QString &sql);
+
+    /// `sql` up to its first ';' outside literals, names and comments: what is
+    /// left of a statement that readOnlyProblem() accepted once its trailing
+    /// ';' and comments are cut (some drivers refuse anything after the ';').
+    static QString withoutTerminator(const QString &sql);
 };
 
 } // namespace orvane

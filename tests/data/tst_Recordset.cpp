@@ -91,6 +91,7 @@ void tst_Recordset::recordCount_data()
                           << 3;
     QTest::newRow("aggregate") << "select count(*) as n from purchase" << 1;
     QTest::newRow("with") << "with v as (select * from Parties where IsVendor=1) select * from v" << 2;
+    QTest::newRow("semicolons and a comment after") << "select * from Companies ;; -- all of them" << 5;
 }
 
 void tst_Recordset::recordCount()

@@ -14,6 +14,8 @@ private slots:
     void readOnly_data();
     void readOnly();
     void refusalSaysWhy();
+    void withoutTerminator_data();
+    void withoutTerminator();
     void rewriteNeverChangesLength();
 };
 
@@ -102,6 +104,25 @@ void tst_SqlDialect::refusalSaysWhy()
     QCOMPARE(SqlDialect::readOnlyProblem(QStringLiteral("select 1; drop table t")),
              QStringLiteral("Only one statement can be run at a time: more text follows the ';' at position 9."));
     QCOMPARE(SqlDialect::readOnlyProblem(QString()), QStringLiteral("The statement is empty."));
+}
+
+void tst_SqlDialect::withoutTerminator_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("none") << "select 1" << "select 1";
+    QTest::newRow("one") << "select 1;" << "select 1";
+    QTest::newRow("several and a comment") << "select 1 ;; -- done" << "select 1 ";
+    QTest::newRow("inside a literal kept") << "select ';' as a;" << "select ';' as a";
+    QTest::newRow("inside brackets kept") << "select 1 as [a;b]" << "select 1 as [a;b]";
+    QTest::newRow("inside a comment kept") << "select 1 /* ; */" << "select 1 /* ; */";
+}
+
+void tst_SqlDialect::withoutTerminator()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, expected);
+    QCOMPARE(SqlDialect::withoutTerminator(sql), expected);
 }
 
 // Arbitrary text must never crash the lexer, and the rewrite changes only
