@@ -544,8 +544,17 @@ void tst_Recordset::connectionLeavesDatabaseOpen()
     }
     QVERIFY(db.isOpen());
     const QString name = db.connectionName();
+    auto kept = Connection::create(db);
     db.close();
     QVERIFY_THROWS_EXCEPTION(Error, Connection::create(db));
+    try {
+        kept->Execute(QStringLiteral("select * from Companies"));
+        QFAIL("read over a closed connection");
+    } catch (const Error &e) {
+        QCOMPARE(e.description(), QStringLiteral("The host's database connection is closed."));
+        QCOMPARE(e.source(), QStringLiteral("QSQLITE"));
+    }
+    kept.reset();   // the layer's reference must go before the host removes the connection
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(name);
 }
