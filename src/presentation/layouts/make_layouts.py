@@ -24,6 +24,8 @@ INK = "#000000"
 TITLE_INK = "#1F3B63"
 
 FONT = "DejaVu Sans"
+BODY = {"size": 8}        # point size of headings, rows and totals of the layout being made
+TOTAL_SPILL = 5.0         # totals may reach this far left into the blank side of the column
 
 
 def font(size=8, bold=False, italic=False):
@@ -37,7 +39,7 @@ def text(name, x, y, w, h, value, size=8, bold=False, align="left", italic=False
 
 def field(name, x, y, w, h, column, fmt, size=8, bold=False, align=None, decimals=2, blank_zero=False):
     if align is None:
-        align = "right" if fmt in ("money", "number", "text") else ("center" if fmt == "date" else "left")
+        align = "right" if fmt in ("money", "number", "integer") else ("center" if fmt == "date" else "left")
     o = {"name": name, "kind": "field", "rect": [round(x, 2), round(y, 2), round(w, 2), round(h, 2)],
             "field": column, "format": fmt, "font": font(size, bold), "align": align}
     if fmt == "number":
@@ -142,13 +144,13 @@ def heading_band(name, cols, width, caption_row=None):
     objs.append(line("HeadingRuleTop", 0, top, width, 0.35))
     objs.append(line("HeadingRuleBottom", 0, top + h, width, 0.35))
     for c in cols:
-        objs.append(text("hdr" + c.column, c.x + PAD, top, c.width - 2 * PAD, h, c.heading, 8, True,
+        objs.append(text("hdr" + c.column, c.x + PAD, top, c.width - 2 * PAD, h, c.heading, BODY["size"], True,
                          heading_align(c)))
     return {"name": name, "kind": "pageHeader", "height": round(top + h + 1.0, 2), "objects": objs}
 
 
 def detail(name, cols):
-    objs = [field("fld" + c.column, c.x + PAD, 0, c.width - 2 * PAD, ROW, c.column, c.fmt,
+    objs = [field("fld" + c.column, c.x + PAD, 0, c.width - 2 * PAD, ROW, c.column, c.fmt, BODY["size"],
                   decimals=c.decimals, blank_zero=c.blank_zero) for c in cols]
     return {"name": name, "kind": "detail", "height": ROW, "objects": objs}
 
@@ -157,10 +159,13 @@ def totals_band(name, kind, cols, label, scope, width, double_rule):
     totalled = [c for c in cols if c.total]
     first = min(c.x for c in totalled)
     objs = [line(name + "RuleTop", first, 0.6, width, 0.3)]
-    objs.append(text("lbl" + name, PAD, 1.0, first - 2 * PAD, 5.0, label, 8, True, "right"))
+    objs.append(text("lbl" + name, PAD, 1.0, first - 2 * PAD - TOTAL_SPILL, 5.0, label, BODY["size"], True,
+                     "right"))
     for c in totalled:
-        objs.append(summary(("tot" if scope == "report" else "sub") + c.column, c.x + PAD, 1.0,
-                            c.width - 2 * PAD, 5.0, c.column, c.fmt, scope, decimals=c.decimals))
+        # Right aligned, so a wide total may use the blank left side of its column.
+        objs.append(summary(("tot" if scope == "report" else "sub") + c.column, c.x + PAD - TOTAL_SPILL, 1.0,
+                            c.width - 2 * PAD + TOTAL_SPILL, 5.0, c.column, c.fmt, scope, BODY["size"],
+                            decimals=c.decimals))
     h = 6.8
     if double_rule:
         objs.append(line(name + "RuleBottom1", first, 6.4, width, 0.3))
@@ -218,6 +223,7 @@ def flat_report(name, title, cols, company, headings, orientation="landscape"):
     """The five flat layouts: report header, page header, detail, grand totals,
     signatures, page footer."""
     width = LANDSCAPE_WIDTH if orientation == "landscape" else PORTRAIT_WIDTH
+    BODY["size"] = 8 if orientation == "landscape" else 7.5
     place(cols, width)
     lay = base(name, orientation)
     lay["sections"] = [
@@ -233,6 +239,7 @@ def flat_report(name, title, cols, company, headings, orientation="landscape"):
 
 def register(name, title, group_column, group_label, header_objs, cols, headings, footer_extra=None):
     width = LANDSCAPE_WIDTH
+    BODY["size"] = 8
     place(cols, width)
     lay = base(name, "landscape")
     lay["groups"] = [{"field": group_column, "header": "GroupHeaderSection1",
@@ -267,9 +274,9 @@ def labelled(prefix, x, label, label_w, column, fmt, value_w, y=1.0, h=4.8):
 
 def main():
     flat_report("crpPurchaseReturnSummary", "Purchase Returns Summary", [
-        Col("Purreturnid", "Return No.", 19, "text"),
+        Col("Purreturnid", "Return No.", 22, "text"),
         Col("Purreturndate", "Date", 21, "date"),
-        Col("purchaseid", "Purchase No.", 21, "text"),
+        Col("purchaseid", "Purchase No.", 25, "text"),
         Col("vendorname", "Vendor", None),
         qty("Qty", "Qty"),
         qty("Bonus", "Bonus", 15, blank_zero=True),
@@ -281,18 +288,18 @@ def main():
     ], True, [("txtDate", "Date Between :")])
 
     flat_report("crpPurchaseSummary", "Purchase Summary", [
-        Col("purchaseid", "Invoice No.", 17, "text"),
-        Col("purchasedate", "Date", 19, "date"),
+        Col("purchaseid", "Inv. No.", 15, "text"),
+        Col("purchasedate", "Date", 18, "date"),
         Col("vendorname", "Vendor", None),
-        money("Grossvalue", "Gross Value", 24),
+        money("Grossvalue", "Gross Value", 23),
         money("Totaldisc", "Discount", 22),
         money("Salestax", "Sales Tax", 22),
-        money("NetValue", "Net Value", 24),
-        money("PaidAmount", "Paid Amount", 24),
+        money("NetValue", "Net Value", 23),
+        money("PaidAmount", "Paid Amount", 23),
     ], False, [("txtDate", "Date Between :")], orientation="portrait")
 
     flat_report("crpPurchaseLedger", "Product Purchase Ledger", [
-        Col("purchaseid", "Invoice No.", 19, "text"),
+        Col("purchaseid", "Invoice No.", 22, "text"),
         Col("purchasedate", "Date", 21, "date"),
         Col("billno", "Bill No.", 22),
         Col("vendorname", "Vendor", None),
@@ -306,7 +313,7 @@ def main():
     ], False, [("txtDate", "Date Between :"), ("txtProduct", "Product :")])
 
     flat_report("crpPurchaseReturnLedger", "Product Purchase Return Ledger", [
-        Col("PurReturnID", "Return No.", 19, "text"),
+        Col("PurReturnID", "Return No.", 22, "text"),
         Col("PurReturnDate", "Date", 21, "date"),
         Col("vendorname", "Vendor", None),
         qty("Qty", "Qty"),
@@ -339,14 +346,14 @@ def main():
         Col("productid", "Code", 16, "text"),
         Col("productname", "Product", None),
         Col("UnitName", "Unit", 14),
-        qty("Multiplier", "Multiplier", 17, total=False),
+        qty("Multiplier", "Multiplier", 19, total=False),
         qty("qty", "Qty", 16, total=False),
         qty("bonus", "Bonus", 15, total=False, blank_zero=True),
         Col("price", "Price", 21, "money"),
-        money("Grossvalue", "Gross Value", 26),
-        money("Totaldisc", "Discount", 24),
-        money("Salestax", "Sales Tax", 24),
-        money("NetValue", "Net Value", 26),
+        money("Grossvalue", "Gross Value", 27),
+        money("Totaldisc", "Discount", 25),
+        money("Salestax", "Sales Tax", 25),
+        money("NetValue", "Net Value", 28),
     ]
     extra_y = 7.0
     footer_extra = []
