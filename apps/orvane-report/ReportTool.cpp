@@ -1,0 +1,186 @@
+#include "ReportTool.h"
+
+#include "Connection.h"
+#include "CsvExport.h"
+#include "Error.h"
+#include "PdfExport.h"
+#include "Recordset.h"
+#include "Report.h"
+#include "ReportLayouts.h"
+#include "XlsxExport.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+
+#include <numeric>
+
+namespace orvane {
+
+namespace {
+
+const QString ConnectionName = QStringLiteral("orvane-report");
+
+QString codeNoun(CodeKind kind)
+{
+    switch (kind) {
+    case CodeKind::Vendor:
+        return QStringLiteral("Vendor");
+    case CodeKind::Product:
+        return QStringLiteral("Product");
+    case CodeKind::Company:
+        return QStringLiteral("Company");
+    }
+    return QString();
+}
+
+QString errorText(const Error &e)
+{
+    return e.source().isEmpty() ? e.description() : e.source() + QStringLiteral(": ") + e.description();
+}
+
+} // namespace
+
+ReportTool::ReportTool(const ReportCommand &command, QTextStream &messages)
+    : m_command(command)
+    , m_messages(messages)
+{
+}
+
+int ReportTool::refuse(const QString &message)
+{
+    m_messages << "orvane-report: " << message << '\n' << ReportCommandLine::usageLine() << '\n';
+    m_messages.flush();
+    return ExitBadArguments;
+}
+
+int ReportTool::fail(const QString &message)
+{
+    m_messages << "orvane-report: " << message << '\n';
+    m_messages.flush();
+    return ExitFailure;
+}
+
+bool ReportTool::progress(int done, int total)
+{
+    if (!m_showProgress)
+        return true;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    // Short reports finish before anyone looks; long ones report ten times a second.
+    if (now - m_started < 300 || (now - m_lastProgress < 100 && done < total))
+        return true;
+    m_lastProgress = now;
+    m_progressShown = true;
+    m_messages << '\r' << m_command.report->commandName << ": " << done << " of " << total << "\x1b[K";
+    m_messages.flush();
+    return true;
+}
+
+int ReportTool::run()
+{
+    m_started = QDateTime::currentMSecsSinceEpoch();
+
+    int status = ExitFailure;
+    {
+        QSqlDatabase db;
+        if (m_command.odbc) {
+            if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))
+                return fail(QStringLiteral("the ODBC driver of Qt (QODBC) is not installed"));
+            db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), ConnectionName);
+            db.setDatabaseName(m_command.database);
+        } else {
+            // SQLite would create a missing file; the tool never writes to a database.
+            const QFileInfo file(m_command.database);
+            if (!file.isFile())
+                return fail(QStringLiteral("cannot open database %1: no such file").arg(m_command.database));
+            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), ConnectionName);
+            db.setDatabaseName(m_command.database);
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        }
+        if (!db.open()) {
+            status = fail(QStringLiteral("cannot open database %1: %2")
+                              .arg(m_command.odbc ? QStringLiteral("(ODBC)") : m_command.database,
+                                   db.lastError().text()));
+        } else {
+            status = runOn(Connection::create(db));
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(ConnectionName);
+    return status;
+}
+
+int ReportTool::runOn(const std::shared_ptr<Connection> &connection)
+{
+    const ReportDefinition &def = *m_command.report;
+    const ReportParameters &p = m_command.parameters;
+    try {
+        connection->setCursorLocation(Connection::adUseClient);
+
+        // The code means what the window's code box means: looked up by the
+        // window's lookup, and refused when it names nothing.
+        QString codeName;
+        const bool lookUp = def.codeKind == CodeKind::Company ? !p.code.isEmpty() : !p.code.trimmed().isEmpty();
+        if (lookUp) {
+            const std::optional<QString> name = lookupName(def.kind, p.code, connection);
+            if (!name) {
+                if (def.codeKind == CodeKind::Product)
+                    return refuse(QString::fromLatin1(messages::ProductCodeDoesntExist));
+                return refuse(QStringLiteral("%1 %2 doesn't exist.").arg(codeNoun(def.codeKind), p.code));
+            }
+            codeName = *name;
+        } else if (def.codeKind == CodeKind::Company) {
+            codeName = QString::fromLatin1(messages::AllCompanies);
+        }
+
+        Recordset rows;
+        rows.Open(reportSql(def.kind, p, *connection), connection, Recordset::adOpenStatic,
+                  Recordset::adLockReadOnly, -1);
+        if (rows.RecordCount() == 0) {
+            m_messages << "orvane-report: " << def.noRecordMessage << '\n';
+            m_messages.flush();
+            return ExitNoRows;
+        }
+
+        std::unique_ptr<Report> report = createReportLayout(def.layoutClass);
+        applyHeadings(*report, def.kind, p, codeName, connection);
+        if (def.kind == ReportKind::ProductWisePurchases)
+            report->Database().SetDataSource(rows, 3, 1);
+        else
+            report->Database().SetDataSource(rows);
+
+        const ExportProgress onProgress = [this](int done, int total) { return progress(done, total); };
+        switch (m_command.format) {
+        case OutputFormat::Pdf:
+            exportPdf(*report, m_command.output, onProgress);
+            break;
+        case OutputFormat::Csv:
+        case OutputFormat::Xlsx: {
+            // The rows as the query returned them, in its order.
+            std::vector<int> order(static_cast<size_t>(report->rows()->rowCount()));
+            std::iota(order.begin(), order.end(), 0);
+            if (m_command.format == OutputFormat::Csv)
+                exportCsv(*report->rows(), order, m_command.output, onProgress);
+            else
+                exportXlsx(*report->rows(), order, m_command.output, onProgress, def.caption);
+            break;
+        }
+        }
+        if (m_progressShown) {
+            m_messages << '\n';
+            m_messages.flush();
+        }
+        return ExitWritten;
+    } catch (const Error &e) {
+        if (m_progressShown)
+            m_messages << '\n';
+        return fail(errorText(e));
+    } catch (const std::exception &e) {
+        if (m_progressShown)
+            m_messages << '\n';
+        return fail(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+} // namespace orvane
