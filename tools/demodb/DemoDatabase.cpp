@@ -9,10 +9,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QUuid>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -241,24 +239,93 @@ QString moneyText(qint64 cents)
     return QLocale::c().toString(double(cents) / 100.0, 'f', 2);
 }
 
-void check(QSqlQuery &query, bool ok)
+// The generator talks to SQLite directly: at a million rows the driver layer
+// of QtSql costs more than SQLite itself.
+class SqliteFile
 {
-    if (!ok)
-        throw std::runtime_error(query.lastError().text().toStdString());
-}
+public:
+    explicit SqliteFile(const QString &file)
+    {
+        const int rc = sqlite3_open_v2(file.toUtf8().constData(), &m_db,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        if (rc != SQLITE_OK) {
+            const std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
+            sqlite3_close_v2(m_db);
+            throw std::runtime_error(QStringLiteral("cannot open %1: ").arg(file).toStdString() + message);
+        }
+    }
+    ~SqliteFile() { sqlite3_close_v2(m_db); }
+    SqliteFile(const SqliteFile &) = delete;
+    SqliteFile &operator=(const SqliteFile &) = delete;
 
-void run(QSqlDatabase &db, const QString &sql)
-{
-    QSqlQuery q(db);
-    check(q, q.exec(sql));
-}
+    void run(const QString &sql)
+    {
+        char *error = nullptr;
+        if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+            const std::string message = error ? error : sqlite3_errmsg(m_db);
+            sqlite3_free(error);
+            throw std::runtime_error(message);
+        }
+    }
 
-QSqlQuery prepared(QSqlDatabase &db, const QString &sql)
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+/// One prepared INSERT; values bound by 0-based position, as QSqlQuery does.
+class Statement
 {
-    QSqlQuery q(db);
-    check(q, q.prepare(sql));
-    return q;
-}
+public:
+    Statement(SqliteFile &db, const char *sql) : m_db(db.handle())
+    {
+        if (sqlite3_prepare_v2(m_db, sql, -1, &m_statement, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(m_db));
+    }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    void bindValue(int position, const QVariant &value)
+    {
+        const int index = position + 1;
+        int rc = SQLITE_OK;
+        if (value.isNull()) {
+            rc = sqlite3_bind_null(m_statement, index);
+        } else {
+            switch (value.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::Bool:
+                rc = sqlite3_bind_int64(m_statement, index, value.toLongLong());
+                break;
+            case QMetaType::Double:
+                rc = sqlite3_bind_double(m_statement, index, value.toDouble());
+                break;
+            default: {
+                const QByteArray text = value.toString().toUtf8();
+                rc = sqlite3_bind_text(m_statement, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            }
+        }
+        if (rc != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(m_db));
+    }
+
+    void exec()
+    {
+        const int rc = sqlite3_step(m_statement);
+        sqlite3_reset(m_statement);
+        if (rc != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(m_db));
+    }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_statement = nullptr;
+};
 
 QStringList schemaStatements(const QString &script)
 {
@@ -280,7 +347,7 @@ QStringList schemaStatements(const QString &script)
 class Generator
 {
 public:
-    Generator(QSqlDatabase &db, const DemoOptions &options, DemoSummary &summary)
+    Generator(SqliteFile &db, const DemoOptions &options, DemoSummary &summary)
         : m_db(db), m_options(options), m_summary(summary), m_random(options.seed)
     {
     }
@@ -299,8 +366,8 @@ public:
 private:
     void writeRegistry()
     {
-        QSqlQuery project = prepared(m_db, "INSERT INTO Project_registry (registrykey, Value) VALUES (?, ?)");
-        QSqlQuery registry = prepared(m_db, "INSERT INTO registry (registrykey, registryvalue) VALUES (?, ?)");
+        Statement project(m_db, "INSERT INTO Project_registry (registrykey, Value) VALUES (?, ?)");
+        Statement registry(m_db, "INSERT INTO registry (registrykey, registryvalue) VALUES (?, ?)");
         const QList<QPair<QString, QString>> keys = {
             {"companyname", m_options.companyName},
             {"companyaddress", "Plot 14, Grain Market, Multan"},
@@ -310,34 +377,34 @@ private:
         for (const auto &key : keys) {
             project.bindValue(0, key.first);
             project.bindValue(1, key.second);
-            check(project, project.exec());
+            project.exec();
             registry.bindValue(0, key.first);
             registry.bindValue(1, key.second);
-            check(registry, registry.exec());
+            registry.exec();
         }
     }
 
     void writeCompanies()
     {
-        QSqlQuery q = prepared(m_db, "INSERT INTO Companies (CompanyId, CompanyName) VALUES (?, ?)");
+        Statement q(m_db, "INSERT INTO Companies (CompanyId, CompanyName) VALUES (?, ?)");
         const int count = qBound(1, m_options.companies, 99);
         constexpr int named = int(std::size(companyNames));
         for (int id = 1; id <= count; ++id) {
             q.bindValue(0, id);
             q.bindValue(1, id <= named ? QString::fromUtf8(companyNames[id - 1])
                                        : QStringLiteral("Agro Company %1").arg(id));
-            check(q, q.exec());
+            q.exec();
         }
         m_summary.companies = count;
     }
 
     void writeUnits()
     {
-        QSqlQuery q = prepared(m_db, "INSERT INTO Units (UnitID, UnitName) VALUES (?, ?)");
+        Statement q(m_db, "INSERT INTO Units (UnitID, UnitName) VALUES (?, ?)");
         for (int id = 1; id <= int(std::size(unitNames)); ++id) {
             q.bindValue(0, id);
             q.bindValue(1, QString::fromUtf8(unitNames[id - 1]));
-            check(q, q.exec());
+            q.exec();
         }
         m_summary.units = int(std::size(unitNames));
     }
@@ -360,7 +427,7 @@ private:
 
     void writeParties()
     {
-        QSqlQuery q = prepared(m_db,
+        Statement q(m_db,
             "INSERT INTO Parties (PartyId, PartyName, City, Address, Phone, IsVendor, IsCustomer, IsBroker)"
             " VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
         const int count = qMax(int(std::size(specialParties)), m_options.parties);
@@ -397,7 +464,7 @@ private:
             q.bindValue(5, vendor ? 1 : 0);
             q.bindValue(6, customer ? 1 : 0);
             q.bindValue(7, broker ? 1 : 0);
-            check(q, q.exec());
+            q.exec();
             if (vendor)
                 m_vendors.push_back(id);
             m_summary.vendors += vendor;
@@ -409,7 +476,7 @@ private:
 
     void writeProducts()
     {
-        QSqlQuery q = prepared(m_db,
+        Statement q(m_db,
             "INSERT INTO Products (ProductId, ProductName, CompanyId, UnitID, IsCrop, IsBardana, IsBroker)"
             " VALUES (?, ?, ?, ?, ?, ?, ?)");
         const int count = qMax(10, m_options.products);
@@ -457,7 +524,7 @@ private:
             q.bindValue(4, base.kind == Kind::Crop ? 1 : 0);
             q.bindValue(5, base.kind == Kind::Bardana ? 1 : 0);
             q.bindValue(6, isBroker);
-            check(q, q.exec());
+            q.exec();
             m_products.push_back(p);
             m_summary.productsWithoutUnit += !p.hasUnit;
             m_summary.cropProducts += base.kind == Kind::Crop;
@@ -501,7 +568,7 @@ private:
         return l;
     }
 
-    void bindLine(QSqlQuery &q, int id, int lineNo, const Line &l, qint64 value, qint64 tax)
+    void bindLine(Statement &q, int id, int lineNo, const Line &l, qint64 value, qint64 tax)
     {
         q.bindValue(0, id);
         q.bindValue(1, lineNo);
@@ -520,10 +587,10 @@ private:
 
     void writePurchases()
     {
-        QSqlQuery head = prepared(m_db,
+        Statement head(m_db,
             "INSERT INTO purchase (PurchaseId, PurchaseDate, VendorId, BillNo, PaidAmount, Narration)"
             " VALUES (?, ?, ?, ?, ?, ?)");
-        QSqlQuery body = prepared(m_db,
+        Statement body(m_db,
             "INSERT INTO purchasebody (PurchaseId, LineNo, ProductId, Qty, Bonus, Price, DiscRatio,"
             " DiscValue, STRatio, STValue, Multiplier, TTLValue, TTLSalesTax)"
             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
@@ -562,7 +629,7 @@ private:
                 const qint64 value = lineValue(l);
                 const qint64 tax = lineSalesTax(l);
                 bindLine(body, id, n, l, value, tax);
-                check(body, body.exec());
+                body.exec();
                 total += value + tax;
                 m_summary.purchaseValue += value;
                 m_summary.purchaseSalesTax += tax;
@@ -589,7 +656,7 @@ private:
             head.bindValue(4, money(paid));
             head.bindValue(5, m_random.chance(0.6) ? nullText
                     : QVariant(QString::fromUtf8(m_random.pick(purchaseNarrations))));
-            check(head, head.exec());
+            head.exec();
             m_summary.paidAmount += paid;
             if (i == 0)
                 m_summary.firstPurchase = day;
@@ -632,10 +699,10 @@ private:
 
     void writeReturns()
     {
-        QSqlQuery head = prepared(m_db,
+        Statement head(m_db,
             "INSERT INTO purreturns (PurReturnId, PurReturnDate, PurchaseId, VendorId, Narration,"
             " ExpPlus, ExpMinus, ComRatio, ReceivedAmount) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        QSqlQuery body = prepared(m_db,
+        Statement body(m_db,
             "INSERT INTO purreturnsbody (PurReturnId, LineNo, ProductId, Qty, Bonus, Price, DiscRatio,"
             " DiscValue, STRatio, STValue, Multiplier, TTLValue, TTLSalesTax)"
             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
@@ -652,7 +719,7 @@ private:
                 const qint64 value = lineValue(l);
                 const qint64 tax = lineSalesTax(l);
                 bindLine(body, id, ++lineNo, l, value, tax);
-                check(body, body.exec());
+                body.exec();
                 total += value + tax;
                 m_summary.returnValue += value;
                 m_summary.returnSalesTax += tax;
@@ -676,12 +743,12 @@ private:
             head.bindValue(6, money(m_random.chance(0.1) ? m_random.between(20, 800) * 100 : 0));
             head.bindValue(7, ratio(m_random.chance(0.15) ? m_random.pick(commissions) : 0));
             head.bindValue(8, money(received));
-            check(head, head.exec());
+            head.exec();
         }
         m_summary.returns = id;
     }
 
-    QSqlDatabase &m_db;
+    SqliteFile &m_db;
     const DemoOptions &m_options;
     DemoSummary &m_summary;
     DemoRandom m_random;
@@ -689,31 +756,6 @@ private:
     std::vector<Product> m_products;
     std::vector<int> m_popularity;
     std::vector<PendingReturn> m_returns;
-};
-
-// Closes and removes the generator's own connection however generation ends.
-class ScopedDatabase
-{
-public:
-    explicit ScopedDatabase(const QString &file)
-        : m_name(QStringLiteral("orvane-demodb-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
-    {
-        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        m_db.setDatabaseName(file);
-        if (!m_db.open())
-            throw std::runtime_error(m_db.lastError().text().toStdString());
-    }
-    ~ScopedDatabase()
-    {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    QSqlDatabase &db() { return m_db; }
-
-private:
-    QString m_name;
-    QSqlDatabase m_db;
 };
 
 } // namespace
@@ -796,11 +838,10 @@ DemoSummary DemoDatabase::generate(const QString &file, const DemoOptions &optio
     summary.firstDay = QDate(fromYear, 4, 1);
     summary.lastDay = QDate(fromYear + 2, 3, 31);
     try {
-        ScopedDatabase scoped(partial);
-        QSqlDatabase &db = scoped.db();
-        run(db, "PRAGMA journal_mode=OFF");
-        run(db, "PRAGMA synchronous=OFF");
-        run(db, "PRAGMA cache_size=-65536");
+        SqliteFile db(partial);
+        db.run("PRAGMA journal_mode=OFF");
+        db.run("PRAGMA synchronous=OFF");
+        db.run("PRAGMA cache_size=-65536");
 
         // Indexes after the rows: building them once is cheaper than keeping them up.
         QStringList indexes;
@@ -808,16 +849,14 @@ DemoSummary DemoDatabase::generate(const QString &file, const DemoOptions &optio
             if (statement.startsWith(QLatin1String("CREATE INDEX"), Qt::CaseInsensitive))
                 indexes << statement;
             else
-                run(db, statement);
+                db.run(statement);
         }
-        if (!db.transaction())
-            throw std::runtime_error(db.lastError().text().toStdString());
+        db.run("BEGIN");
         Generator(db, options, summary).run();
         for (const QString &statement : std::as_const(indexes))
-            run(db, statement);
-        if (!db.commit())
-            throw std::runtime_error(db.lastError().text().toStdString());
-        run(db, "ANALYZE");
+            db.run(statement);
+        db.run("COMMIT");
+        db.run("ANALYZE");
     } catch (...) {
         QFile::remove(partial);
         throw;
