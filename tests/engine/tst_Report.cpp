@@ -7,6 +7,7 @@
 #include "Recordset.h"
 #include "Report.h"
 
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QSignalSpy>
@@ -68,6 +69,7 @@ private slots:
     void unknownPrinterKeepsDefault();
     void noPrinterInstalled();
     void exportCancelLeavesNoFile();
+    void exportedPdfIsSearchable();
     void backgroundPagination();
 
 private:
@@ -81,9 +83,13 @@ void tst_Report::init()
     m_jobs.clear();
     m_pdf = m_dir.filePath(QStringLiteral("printed.pdf"));
     QFile::remove(m_pdf);
+    // The printer function the system path uses, with a PDF file for paper.
     setPrintHandler([this](const Document &doc, const PrintJob &job) {
         m_jobs << job;
-        exportPdf(doc, m_pdf);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_pdf);
+        QVERIFY(paintDocument(printer, doc));
     });
 }
 
@@ -328,6 +334,38 @@ void tst_Report::exportCancelLeavesNoFile()
     QCOMPARE(calls, 2);
     QVERIFY(!QFile::exists(file));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+// The export writes its own PDF: text must come back out, fonts embedded once per face.
+void tst_Report::exportedPdfIsSearchable()
+{
+    const test::RegisterRows rows = test::registerRows(std::vector<int>(60, 5));
+    Report report(test::layoutPath("register.json"));
+    report.object(QStringLiteral("txtHeading")).SetText(QStringLiteral("Café (Ünits) – 50% \\ done"));
+    report.setRows(rows.table);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("export.pdf"));
+    int last = 0, total = 0;
+    QVERIFY(exportPdf(report, file, [&](int done, int of) {
+        last = done;
+        total = of;
+        return true;
+    }));
+    QVERIFY(total > 2);
+    QCOMPARE(last, total);
+    const QString text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    QVERIFY2(text.contains(QStringLiteral("Café (Ünits) – 50% \\ done")), qPrintable(text.left(300)));
+    QVERIFY(text.contains(test::moneyText(rows.totalCents)));
+    for (size_t g = 0; g < rows.groupCents.size(); ++g)
+        QVERIFY2(text.contains(test::moneyText(rows.groupCents[g])), qPrintable(test::moneyText(rows.groupCents[g])));
+    QVERIFY(text.contains(QStringLiteral("Page %1 of %1").arg(total)));
+    QVERIFY(text.contains(QStringLiteral("(continued)")));
+
+    const QString fonts = runTool(QStringLiteral("pdffonts"), {file});
+    const QStringList lines = fonts.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+    QCOMPARE(lines.size(), 2);   // regular and bold, each embedded once whatever its sizes
+    for (const QString &line : lines)
+        QVERIFY2(line.contains(QRegularExpression(QStringLiteral("yes\\s+no\\s+yes"))), qPrintable(line));
 }
 
 void tst_Report::backgroundPagination()
