@@ -1,15 +1,20 @@
 // Renders each report layout over demo rows to PDF so the layouts can be
-// looked at: render_layouts <output dir> [rows]. Prints the time per layout.
+// looked at, and a picture of the viewer window showing the invoice-wise
+// register: render_layouts <output dir> [rows]. Prints the time per layout.
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPixmap>
+#include <QTest>
 
 #include "DemoRows.h"
 #include "Error.h"
 #include "PdfExport.h"
 #include "Report.h"
 #include "ReportLayouts.h"
+#include "ReportView.h"
+#include "RptReportViewer.h"
 
 #include <cstdio>
 
@@ -51,6 +56,22 @@ int main(int argc, char **argv)
             std::printf("%-28s %6d rows  %7.1f ms  %s\n", qPrintable(name), rows,
                         timer.nsecsElapsed() / 1e6, qPrintable(file));
         }
+        RptReportViewer viewer;
+        viewer.resize(1100, 720);
+        viewer.ReportName = createReportLayout(QStringLiteral("crpPurchaseRegisterIW"));
+        viewer.ReportName->object(QStringLiteral("Txtinvoice"))
+            .SetText(QStringLiteral("Invoiceno Between : 1 To 99999"));
+        const auto rs = bench::demoRows(bench::layoutColumns(QStringLiteral("crpPurchaseRegisterIW")), rows);
+        viewer.ReportName->Database().SetDataSource(*rs);
+        viewer.setWindowTitle(QStringLiteral("Purchase Register (Invoicewise) ReportName"));
+        viewer.show();
+        if (!QTest::qWaitFor([&viewer] { return !viewer.CRViewer91->isPaginating(); }, 10000))
+            std::fprintf(stderr, "the layout did not finish in 10 s\n");
+        viewer.CRViewer91->findNext(QStringLiteral("Cough Syrup"));
+        QTest::qWait(100);
+        const QString shot = dir + QStringLiteral("/viewer.png");
+        viewer.grab().save(shot);
+        std::printf("viewer window: %s\n", qPrintable(shot));
     } catch (const Error &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.description()));
         return 1;

@@ -396,16 +396,15 @@ ReportView::ReportView(QWidget *parent)
     d->toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     QStyle *s = style();
 
-    d->printAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_DialogSaveButton),
+    d->printAction = d->toolBar->addAction(QIcon::fromTheme(QStringLiteral("document-print")),
                                            QStringLiteral("Print"), this, &ReportView::print);
-    d->printAction->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
-                                             s->standardIcon(QStyle::SP_ComputerIcon)));
     d->printAction->setToolTip(QStringLiteral("Print (Ctrl+P)"));
     d->printAction->setShortcut(QKeySequence::Print);
     d->printAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addAction(d->printAction);
 
-    d->exportAction = new QAction(s->standardIcon(QStyle::SP_DialogSaveButton),
+    d->exportAction = new QAction(QIcon::fromTheme(QStringLiteral("document-save-as"),
+                                                   s->standardIcon(QStyle::SP_DialogSaveButton)),
                                   QStringLiteral("Export…"), this);
     d->exportAction->setToolTip(QStringLiteral("Export to PDF, CSV or Excel"));
     connect(d->exportAction, &QAction::triggered, this, [this] { d->exportWithDialog(); });
@@ -477,6 +476,12 @@ ReportView::ReportView(QWidget *parent)
             d->searchBox->setStyleSheet(QStringLiteral("background: #ffd6d6"));
     });
     connect(d->searchBox, &QLineEdit::textEdited, this, [this] { d->searchBox->setStyleSheet(QString()); });
+
+    // The two actions a user looks for by name carry their text.
+    for (QAction *named : {d->printAction, d->exportAction}) {
+        if (auto *button = qobject_cast<QToolButton *>(d->toolBar->widgetForAction(named)))
+            button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    }
 
     layout->addWidget(d->toolBar);
     d->canvas = new PageCanvas(this);
