@@ -101,26 +101,29 @@ FontMetricsTable::FontMetricsTable(const FontSpec &s) : spec(s)
     design.setPixelSize(1000);
     ascent = design.ascent();
     descent = design.descent();
-    m_glyphs.resize(0x10000);
-    m_known.resize(0x10000, false);
+    m_blocks.resize(256);
 }
 
 const FontMetricsTable::Glyph &FontMetricsTable::glyph(char16_t c)
 {
-    if (!m_known[c]) {
-        m_known[c] = true;
+    std::shared_ptr<Block> &block = m_blocks[c >> 8];
+    if (!block)
+        block = std::make_shared<Block>();
+    Glyph &slot = block->glyphs[c & 0xFF];
+    if (!block->known[c & 0xFF]) {
+        block->known[c & 0xFF] = true;
         const QChar ch(c);
         quint32 index = 0;
         int n = 1;
         if (design.glyphIndexesForChars(&ch, 1, &index, &n) && n == 1) {
             QPointF adv;
             design.advancesForGlyphIndexes(&index, &adv, 1, QRawFont::UseDesignMetrics);
-            m_glyphs[c] = {index, float(adv.x())};
+            slot = {index, float(adv.x())};
             if (!unicodeOf.contains(index))
                 unicodeOf.insert(index, c);
         }
     }
-    return m_glyphs[c];
+    return slot;
 }
 
 PageRenderer::PageRenderer(const Document &document) : m_doc(&document)

@@ -16,8 +16,10 @@ struct PagePainterPrivate;
 /// transform map device pixels; the page is drawn in mm scaled to the device's
 /// resolution, and a point is a point on every device.
 ///
-/// Keeps shaped text between pages (most strings repeat), so paint many pages
-/// of one document with one PagePainter. Not thread-safe.
+/// Glyphs come from each font's design metrics (no hinting, no kerning), so
+/// text takes the same width on every device and in the PDF export. Keeps
+/// fonts and pictures between pages: paint many pages of one document with
+/// one PagePainter. Not thread-safe.
 class PagePainter
 {
 public:

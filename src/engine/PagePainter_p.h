@@ -10,6 +10,7 @@
 #include <QRawFont>
 #include <QVarLengthArray>
 
+#include <memory>
 #include <vector>
 
 namespace orvane {
@@ -35,8 +36,12 @@ public:
     QHash<quint32, char16_t> unicodeOf;   // glyphs handed out so far, for text extraction
 
 private:
-    std::vector<Glyph> m_glyphs;     // by UTF-16 code unit
-    std::vector<bool> m_known;
+    struct Block
+    {
+        Glyph glyphs[256];
+        bool known[256] = {};
+    };
+    std::vector<std::shared_ptr<Block>> m_blocks;   // by UTF-16 code unit / 256, made on first use
 };
 
 /// What a page is drawn onto. Coordinates are points from the page's
