@@ -6,6 +6,7 @@
 
 #include "Connection.h"
 #include "Document.h"
+#include "Printing.h"
 #include "Recordset.h"
 #include "Report.h"
 #include "SharedState.h"
@@ -156,8 +157,8 @@ inline QStringList rowLines(Recordset &rs, const QStringList &columns)
     return lines;
 }
 
-/// Runs `check` on the first visible top-level widget of type T that comes up
-/// (a modal viewer), then closes it, so a modal show returns to the test.
+/// Runs `check` on each modal top-level widget of type T that comes up (a
+/// modal viewer), then closes it, so the modal show returns to the test.
 template<class T>
 class ModalCloser : public QObject
 {
@@ -168,7 +169,7 @@ public:
         connect(&m_timer, &QTimer::timeout, this, [this] {
             for (QWidget *w : QApplication::topLevelWidgets()) {
                 T *t = qobject_cast<T *>(w);
-                if (t && t->isVisible() && !m_seen.contains(t)) {
+                if (t && t->isVisible() && t->isModal() && !m_seen.contains(t)) {
                     m_seen << t;
                     ++shown;
                     if (m_check)
