@@ -58,6 +58,8 @@ int showRealBox(const QString &text, int style, const QString &title)
     }
     QMessageBox box;
     box.setIcon(iconFor(style));
+    // Database messages may hold '<' and '&': show them as written, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setWindowTitle(title.isEmpty() ? QGuiApplication::applicationDisplayName() : title);
     const QList<ButtonChoice> choices = buttonsFor(style);

@@ -21,6 +21,7 @@ struct SeenBox
     QString title;
     QString text;
     QMessageBox::StandardButtons buttons;
+    Qt::TextFormat format = Qt::AutoText;
     bool found = false;
 };
 
@@ -38,6 +39,7 @@ void answerBox(SeenBox &seen, const std::function<void(QMessageBox *)> &answer)
         seen.title = box->windowTitle();
         seen.text = box->text();
         seen.buttons = box->standardButtons();
+        seen.format = box->textFormat();
         answer(box);
     });
 }
@@ -55,6 +57,7 @@ private slots:
     void buttonsAndResult_data();
     void buttonsAndResult();
     void escapeAnswersOkOnly();
+    void markupShownAsWritten();
     void recorderReplacesBoxAndCanBeRemoved();
 };
 
@@ -142,6 +145,17 @@ void tst_MessageBox::escapeAnswersOkOnly()
     QCOMPARE(MsgBox(QStringLiteral("Enter Product Code."), vbExclamation, QStringLiteral("Ledger")),
              int(vbOK));
     QVERIFY(seen.found);
+}
+
+void tst_MessageBox::markupShownAsWritten()
+{
+    SeenBox seen;
+    answerBox(seen, [](QMessageBox *box) { box->button(QMessageBox::Ok)->click(); });
+    const QString text = QStringLiteral("<b>D'Souza & Sons</b> <NULL> is not a code");
+    MsgBox(text, vbCritical, QStringLiteral("Orvane"));
+    QVERIFY(seen.found);
+    QCOMPARE(seen.text, text);
+    QCOMPARE(seen.format, Qt::PlainText);
 }
 
 void tst_MessageBox::recorderReplacesBoxAndCanBeRemoved()
