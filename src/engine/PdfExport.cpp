@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <map>
+#include <set>
 
 namespace orvane {
 
@@ -91,16 +92,98 @@ void putBe(QByteArray &out, quint32 v, int bytes)
         out += char((v >> (8 * i)) & 0xFF);
 }
 
-// The font program, rebuilt from its tables.
-QByteArray trueTypeFile(const QRawFont &font)
+quint16 be16(const QByteArray &d, int at)
+{
+    return quint16((uchar(d[at]) << 8) | uchar(d[at + 1]));
+}
+
+void setBe16(QByteArray &d, int at, quint16 v)
+{
+    d[at] = char(v >> 8);
+    d[at + 1] = char(v & 0xFF);
+}
+
+// Keeps the outlines of the glyphs in `used` (and the parts of composite
+// glyphs) and empties the rest; glyph numbers stay as they are, so the
+// content streams and widths need no renumbering.
+bool subsetGlyphs(QByteArray &glyf, QByteArray &loca, QByteArray &head, int numGlyphs, std::set<quint32> used)
+{
+    if (head.size() < 54 || numGlyphs <= 0)
+        return false;
+    const bool longOffsets = be16(head, 50) == 1;
+    if (loca.size() < (numGlyphs + 1) * (longOffsets ? 4 : 2))
+        return false;
+    auto offset = [&](int g) -> quint32 {
+        return longOffsets ? be32(loca.constData() + 4 * g) : quint32(be16(loca, 2 * g)) * 2;
+    };
+    used.insert(0);
+    std::vector<quint32> work(used.begin(), used.end());
+    while (!work.empty()) {
+        const quint32 g = work.back();
+        work.pop_back();
+        if (g >= quint32(numGlyphs))
+            continue;
+        const quint32 start = offset(int(g)), end = offset(int(g) + 1);
+        if (end <= start + 10 || end > quint32(glyf.size()))
+            continue;
+        if (qint16(be16(glyf, int(start))) >= 0)
+            continue;
+        int at = int(start) + 10;
+        for (;;) {
+            if (at + 4 > int(end))
+                break;
+            const quint16 flags = be16(glyf, at);
+            const quint16 part = be16(glyf, at + 2);
+            if (used.insert(part).second)
+                work.push_back(part);
+            at += 4 + ((flags & 0x0001) ? 4 : 2);
+            if (flags & 0x0008)
+                at += 2;
+            else if (flags & 0x0040)
+                at += 4;
+            else if (flags & 0x0080)
+                at += 8;
+            if (!(flags & 0x0020))
+                break;
+        }
+    }
+    QByteArray newGlyf, newLoca;
+    for (int g = 0; g < numGlyphs; ++g) {
+        putBe(newLoca, quint32(newGlyf.size()), 4);
+        if (used.count(quint32(g))) {
+            const quint32 start = offset(g), end = offset(g + 1);
+            if (end > start && end <= quint32(glyf.size()))
+                newGlyf += glyf.mid(int(start), int(end - start));
+            while (newGlyf.size() % 4)
+                newGlyf += char(0);
+        }
+    }
+    putBe(newLoca, quint32(newGlyf.size()), 4);
+    glyf = newGlyf;
+    loca = newLoca;
+    setBe16(head, 50, 1);
+    return true;
+}
+
+// The font program, rebuilt from its tables with only the glyphs in use.
+QByteArray trueTypeFile(const QRawFont &font, const std::set<quint32> &used)
 {
     static const char *const tags[] = {"OS/2", "cmap", "cvt ", "fpgm", "glyf", "head", "hhea",
                                        "hmtx", "loca", "maxp", "name", "post", "prep"};
-    std::vector<std::pair<QByteArray, QByteArray>> tables;
+    std::map<QByteArray, QByteArray> tables;
     for (const char *tag : tags) {
         const QByteArray t = font.fontTable(tag);
         if (!t.isEmpty())
-            tables.emplace_back(QByteArray(tag, 4), t);
+            tables[QByteArray(tag, 4)] = t;
+    }
+    const QByteArray maxp = tables["maxp"];
+    if (maxp.size() >= 6)
+        subsetGlyphs(tables["glyf"], tables["loca"], tables["head"], be16(maxp, 4), used);
+    for (auto it = tables.begin(); it != tables.end();) {
+        if (it->second.isEmpty())
+            it = tables.erase(it);
+        else
+            ++it;
     }
     const int n = int(tables.size());
     int pow2 = 1, log2 = 0;
@@ -205,8 +288,16 @@ public:
                 if (faceIndex(int(&other - fonts.data())) == used.first)
                     glyphs.insert(other.unicodeOf.keyValueBegin(), other.unicodeOf.keyValueEnd());
             }
+            std::set<quint32> keep;
+            for (const auto &g : glyphs)
+                keep.insert(g.first);
+            // A subset font is named with a six-letter tag of its own.
+            QByteArray tag;
+            quint32 h = quint32(qHash(QByteArray::number(type0) + QByteArray::number(int(keep.size()))));
+            for (int i = 0; i < 6; ++i, h /= 26)
+                tag += char('A' + h % 26);
+            const QByteArray name = tag + '+' + pdfName(fm.spec);
             const int cid = reserve(), descriptor = reserve(), file = reserve(), toUnicode = reserve();
-            const QByteArray name = pdfName(fm.spec);
 
             begin(type0);
             write("<< /Type /Font /Subtype /Type0 /BaseFont /" + name + " /Encoding /Identity-H /DescendantFonts [" +
@@ -231,7 +322,7 @@ public:
                   QByteArray::number(qRound(fm.descent)) + " /CapHeight " + QByteArray::number(qRound(fm.ascent)) +
                   " /StemV 80 /FontFile2 " + ref(file) + " >>\nendobj\n");
 
-            const QByteArray program = trueTypeFile(fm.design);
+            const QByteArray program = trueTypeFile(fm.design, keep);
             const QByteArray packed = deflate(program);
             begin(file);
             write("<< /Length " + QByteArray::number(packed.size()) + " /Length1 " + QByteArray::number(program.size()) +
