@@ -7,6 +7,7 @@
 #include "Recordset.h"
 #include "Report.h"
 #include "ReportLayouts.h"
+#include "RptReportViewer.h"
 #include "XlsxExport.h"
 
 #include <QDateTime>
@@ -72,9 +73,21 @@ bool ReportTool::progress(int done, int total)
         return true;
     m_lastProgress = now;
     m_progressShown = true;
-    m_messages << '\r' << m_command.report->commandName << ": " << done << " of " << total << "\x1b[K";
+    const char *unit = m_command.format == OutputFormat::Pdf ? "page" : "row";
+    m_messages << '\r' << m_command.report->commandName << ": " << unit << ' ' << done << " of " << total
+               << "\x1b[K";
     m_messages.flush();
     return true;
+}
+
+void ReportTool::endProgress()
+{
+    // The progress line is erased, so that only messages stay on the terminal.
+    if (!m_progressShown)
+        return;
+    m_messages << '\r' << "\x1b[K";
+    m_messages.flush();
+    m_progressShown = false;
 }
 
 int ReportTool::run()
@@ -134,16 +147,27 @@ int ReportTool::runOn(const std::shared_ptr<Connection> &connection)
             codeName = QString::fromLatin1(messages::AllCompanies);
         }
 
+        if (m_showProgress) {
+            // Reading a year of lines can take a while before any page exists.
+            m_messages << m_command.report->commandName << ": reading rows" << "\x1b[K";
+            m_messages.flush();
+            m_progressShown = true;
+        }
         Recordset rows;
         rows.Open(reportSql(def.kind, p, *connection), connection, Recordset::adOpenStatic,
                   Recordset::adLockReadOnly, -1);
         if (rows.RecordCount() == 0) {
+            endProgress();
             m_messages << "orvane-report: " << def.noRecordMessage << '\n';
             m_messages.flush();
             return ExitNoRows;
         }
 
-        std::unique_ptr<Report> report = createReportLayout(def.layoutClass);
+        // The report lives in a viewer, as after a window's preparation; the
+        // viewer is never shown, only asked to strip colours as Print does.
+        RptReportViewer viewer;
+        viewer.ReportName = createReportLayout(def.layoutClass);
+        Report *report = viewer.ReportName.get();
         applyHeadings(*report, def.kind, p, codeName, connection);
         if (def.kind == ReportKind::ProductWisePurchases)
             report->Database().SetDataSource(rows, 3, 1);
@@ -153,6 +177,7 @@ int ReportTool::runOn(const std::shared_ptr<Connection> &connection)
         const ExportProgress onProgress = [this](int done, int total) { return progress(done, total); };
         switch (m_command.format) {
         case OutputFormat::Pdf:
+            viewer.RemoveObjectColors();
             exportPdf(*report, m_command.output, onProgress);
             break;
         case OutputFormat::Csv:
@@ -167,18 +192,13 @@ int ReportTool::runOn(const std::shared_ptr<Connection> &connection)
             break;
         }
         }
-        if (m_progressShown) {
-            m_messages << '\n';
-            m_messages.flush();
-        }
+        endProgress();
         return ExitWritten;
     } catch (const Error &e) {
-        if (m_progressShown)
-            m_messages << '\n';
+        endProgress();
         return fail(errorText(e));
     } catch (const std::exception &e) {
-        if (m_progressShown)
-            m_messages << '\n';
+        endProgress();
         return fail(QString::fromLocal8Bit(e.what()));
     }
 }

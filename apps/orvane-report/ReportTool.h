@@ -28,6 +28,7 @@ private:
     int refuse(const QString &message);
     int fail(const QString &message);
     bool progress(int done, int total);
+    void endProgress();
 
     const ReportCommand &m_command;
     QTextStream &m_messages;

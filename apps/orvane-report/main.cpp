@@ -5,7 +5,7 @@
 #include "ReportTool.h"
 #include "SharedState.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTextStream>
 
 #include <cstdio>
@@ -32,7 +32,8 @@ int main(int argc, char *argv[])
     // The PDF is painted with the same fonts as on screen, but no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // Widgets too: the PDF is printed from a viewer that is never shown.
+    QApplication app(argc, argv);
 
     QTextStream err(stderr);
     QStringList arguments = QCoreApplication::arguments();
