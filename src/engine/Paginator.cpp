@@ -209,10 +209,12 @@ Document Paginator::paginate(const std::atomic_bool *cancel, const PageDone &pag
             for (int g = changed; g < groupCount; ++g) {
                 for (Accumulator &a : acc[size_t(g + 1)])
                     a = Accumulator();
-                openGroups = g + 1;
+                // Opened after its header is placed: a page break before the
+                // header must not repeat it as continued.
                 const int s = L.groups[size_t(g)].headerSection;
                 if (s >= 0)
                     place(s, i);
+                openGroups = g + 1;
             }
         }
 

@@ -53,6 +53,7 @@ private slots:
     void pageNofM();
     void cancelStopsEarly();
     void tallBandStandsAlone();
+    void newPageBeforeEachGroup();
     void formatNumber_data();
     void formatNumber();
 };
@@ -259,6 +260,41 @@ void tst_Paginator::tallBandStandsAlone()
         detailPages += onPage;
     }
     QCOMPARE(detailPages, 3);
+}
+
+// newPageBefore on the group header: every invoice opens a page of its own,
+// right under the page header, and nothing else moves.
+void tst_Paginator::newPageBeforeEachGroup()
+{
+    QFile f(test::layoutPath("register.json"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QByteArray json = f.readAll();
+    json.replace("\"kind\": \"groupHeader\", \"height\": 6", "\"kind\": \"groupHeader\", \"height\": 6, \"newPageBefore\": true");
+    auto content = std::make_shared<ReportContent>();
+    content->layout = Layout::parse(json, QStringLiteral("paged.json"));
+    QVERIFY(content->layout.sections[2].newPageBefore);
+    const test::RegisterRows rows = test::registerRows({3, 70, 1, 2});
+    content->table = rows.table;
+    for (int i = 0; i < rows.table->rowCount(); ++i)
+        content->order.push_back(i);
+    content->bindColumns();
+    const Document doc = Paginator(content).paginate();
+    const int ph = content->layout.sectionIndex(QStringLiteral("PageHeaderSection1"));
+    const int gh = content->layout.sectionIndex(QStringLiteral("GroupHeaderSection1"));
+    QStringList firstBands;
+    int fresh = 0;
+    for (int page = 0; page < doc.pageCount(); ++page) {
+        const PageEntry &pe = doc.pages[size_t(page)];
+        for (int i = pe.first; i < pe.first + pe.count; ++i) {
+            const Placement &p = doc.placements[size_t(i)];
+            if (int(p.section) == gh && !(p.flags & Placement::Continued)) {
+                ++fresh;
+                QCOMPARE(int(doc.placements[size_t(i - 1)].section), ph);
+            }
+        }
+    }
+    QCOMPARE(fresh, 4);
+    QCOMPARE(doc.pageCount(), 5);   // the 70-line invoice takes two pages
 }
 
 void tst_Paginator::formatNumber_data()

@@ -387,6 +387,16 @@ void tst_Report::backgroundPagination()
     QVERIFY(doc.complete);
     QCOMPARE(doc.pageCount(), direct.pageCount());
     QCOMPARE(progress.last().at(0).toInt(), direct.pageCount());
+
+    // Stopped at once: the document says so, and finished still comes.
+    PaginationJob stopped(report);
+    QSignalSpy stoppedDone(&stopped, &PaginationJob::finished);
+    stopped.start();
+    stopped.stop();
+    QVERIFY(stoppedDone.wait(30000));
+    QVERIFY(stopped.document().cancelled);
+    QVERIFY(!stopped.document().complete);
+    QVERIFY(stopped.document().pageCount() < direct.pageCount());
 }
 
 QTEST_MAIN(tst_Report)
