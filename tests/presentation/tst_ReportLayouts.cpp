@@ -12,6 +12,7 @@
 #include "Recordset.h"
 #include "Report.h"
 #include "ReportLayouts.h"
+#include "RptReportViewer.h"
 #include "Table.h"
 #include "crpPurchaseLedger.h"
 #include "crpPurchaseRegisterIW.h"
@@ -264,6 +265,16 @@ void tst_ReportLayouts::designRules()
     }
     QVERIFY(pageNofM);
     QVERIFY(printDate);
+
+    // On paper the title band keeps its tint; the heading band prints white.
+    RptReportViewer viewer;
+    viewer.ReportName = make();
+    const ReportColor titleFill = viewer.ReportName->object(QStringLiteral("NOTitleBand")).FillColor();
+    QVERIFY(titleFill != -1 && titleFill != 16777215);
+    QVERIFY(viewer.ReportName->object(QStringLiteral("HeadingBand")).FillColor() != 16777215);
+    viewer.RemoveObjectColors();
+    QCOMPARE(viewer.ReportName->object(QStringLiteral("NOTitleBand")).FillColor(), titleFill);
+    QCOMPARE(viewer.ReportName->object(QStringLiteral("HeadingBand")).FillColor(), ReportColor(16777215));
 
     // The registers group by document number with subtotals.
     if (layout.sectionIndex(QStringLiteral("GroupHeaderSection1")) >= 0) {
