@@ -1,6 +1,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -276,6 +277,16 @@ void tst_RptReportViewer::pageKeys()
     QCOMPARE(view->currentPage(), 0);
     view->showPage(pages + 10);                  // clamped
     QCOMPARE(view->currentPage(), pages - 1);
+
+    // Typing a page number in the page box goes there.
+    auto *pageBox = view->findChild<QLineEdit *>(QStringLiteral("pageBox"));
+    QVERIFY(pageBox);
+    pageBox->setFocus();
+    pageBox->selectAll();
+    QTest::keyClicks(pageBox, QStringLiteral("3"));
+    QTest::keyClick(pageBox, Qt::Key_Return);
+    QCOMPARE(view->currentPage(), 2);
+    QCOMPARE(view->pageStatusText(), QStringLiteral("3 of %1").arg(pages));
 }
 
 void tst_RptReportViewer::zoomLevels_data()
@@ -366,6 +377,30 @@ void tst_RptReportViewer::searchFindsAcrossPages()
     QCOMPARE(view->currentPage(), first);   // round once and back to the first hit
 
     QVERIFY(!view->findNext(QStringLiteral("no such text")));
+
+    // From the keyboard: Ctrl+F to the search box, Enter finds, F3 finds the next.
+    view->showFirstPage();
+    QWidget *canvas = view->focusProxy();
+    canvas->setFocus();
+    QTest::keyClick(canvas, Qt::Key_F, Qt::ControlModifier);
+    auto *searchBox = view->findChild<QLineEdit *>(QStringLiteral("searchBox"));
+    QVERIFY(searchBox);
+    QVERIFY(searchBox->hasFocus());
+    QTest::keyClicks(searchBox, QStringLiteral("Row 0100"));
+    QTest::keyClick(searchBox, Qt::Key_Return);
+    const int pageOf100 = view->currentPage();
+    QCOMPARE(view->searchHits(pageOf100).size(), 1);
+    searchBox->selectAll();
+    QTest::keyClicks(searchBox, QStringLiteral("Row 029"));
+    QTest::keyClick(searchBox, Qt::Key_Return);
+    const int pageOf290 = view->currentPage();
+    QVERIFY(pageOf290 > pageOf100);
+    int found = 1;
+    for (int i = 0; i < 9; ++i) {
+        QTest::keyClick(searchBox, Qt::Key_F3);
+        found += view->currentPage() >= pageOf290;
+    }
+    QCOMPARE(found, 10);   // Row 0290..Row 0299, all at or after the first hit's page
 }
 
 void tst_RptReportViewer::stopCancelsPagination()
