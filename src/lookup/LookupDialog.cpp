@@ -65,9 +65,11 @@ LookupDialog::LookupDialog(const Frame &frame, QWidget *parent)
 {
     setWindowTitle(m_frame.caption);
 
-    m_image = new QLabel(this);
-    m_image->setObjectName(QStringLiteral("Image1"));
-    m_image->setPixmap(searchIcon());
+    if (m_frame.hasImage) {
+        m_image = new QLabel(this);
+        m_image->setObjectName(QStringLiteral("Image1"));
+        m_image->setPixmap(searchIcon());
+    }
 
     m_label = new QLabel(tr("Name:"), this);
     m_label->setObjectName(QStringLiteral("Label9"));
@@ -110,7 +112,8 @@ LookupDialog::LookupDialog(const Frame &frame, QWidget *parent)
     m_close->setObjectName(m_frame.closeName);
 
     auto *top = new QHBoxLayout;
-    top->addWidget(m_image);
+    if (m_image)
+        top->addWidget(m_image);
     top->addWidget(m_label);
     top->addWidget(m_filter, 1);
     auto *buttons = new QHBoxLayout;

@@ -50,6 +50,7 @@ public:
         int cursorType = 3;  // static
         int lockType = 1;    // read-only
         bool newRecordsetPerLoad = false;
+        bool hasImage = true;  // the picture Image1 beside the filter
     };
 
     ~LookupDialog() override;

@@ -17,6 +17,7 @@ LookupDialog::Frame vendorFrame()
     frame.nameField = QStringLiteral("PartyName");
     frame.cursorType = Recordset::adOpenStatic;
     frame.lockType = Recordset::adLockReadOnly;
+    frame.hasImage = false;
     return frame;
 }
 

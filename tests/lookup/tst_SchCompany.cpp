@@ -7,6 +7,7 @@
 #include "Recordset.h"
 #include "SchCompany.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 using namespace orvane;
@@ -82,6 +83,9 @@ void tst_SchCompany::loadsOncePerOpening()
     SchCompany *d = dialog();
     QVERIFY(openShown(d));
     QCOMPARE(d->windowTitle(), QStringLiteral("Search Company"));
+    QVERIFY(d->findChild<QLabel *>(QStringLiteral("Image1")));
+    QCOMPARE(d->selectButton()->objectName(), QStringLiteral("CmdSelect"));
+    QCOMPARE(d->closeButton()->objectName(), QStringLiteral("CmdClose"));
     QCOMPARE(d->grid()->model()->columnCount(), 2);
     QCOMPARE(d->grid()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Comp. ID"));
     QCOMPARE(d->grid()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Company Name"));

@@ -81,7 +81,8 @@ void tst_SchParty::controls()
     QCOMPARE(d->windowTitle(), QStringLiteral("Search Parties"));
     QVERIFY(d->findChild<QPushButton *>(QStringLiteral("CmdSelect")));
     QVERIFY(d->findChild<QPushButton *>(QStringLiteral("CmdClose")));
-    QVERIFY(d->findChild<QLabel *>(QStringLiteral("Image1")));
+    auto *image = d->findChild<QLabel *>(QStringLiteral("Image1"));
+    QVERIFY(image && !image->pixmap().isNull());
     QAbstractItemModel *model = d->grid()->model();
     QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Party ID"));
     QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Name"));

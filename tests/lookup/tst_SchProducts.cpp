@@ -7,6 +7,7 @@
 #include "Recordset.h"
 #include "SchProducts.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 using namespace orvane;
@@ -151,6 +152,7 @@ void tst_SchProducts::defaultListShowsCompanies()
     SchProducts *d = dialog();
     QVERIFY(openShown(d));
     QCOMPARE(d->windowTitle(), QStringLiteral("Search Products"));
+    QVERIFY(d->findChild<QLabel *>(QStringLiteral("Image1")));
     QAbstractItemModel *model = d->grid()->model();
     QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Product ID"));
     QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Name"));

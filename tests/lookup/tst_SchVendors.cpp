@@ -127,8 +127,7 @@ void tst_SchVendors::controls()
     QVERIFY(filter);
     QCOMPARE(filter->maxLength(), 30);
     QVERIFY(d->findChild<QTableView *>(QStringLiteral("Grid")));
-    auto *image = d->findChild<QLabel *>(QStringLiteral("Image1"));
-    QVERIFY(image && !image->pixmap().isNull());
+    QVERIFY(!d->findChild<QLabel *>(QStringLiteral("Image1")));   // the other lookups have one
     auto *select = d->findChild<QPushButton *>(QStringLiteral("CmdSelect"));
     auto *close = d->findChild<QPushButton *>(QStringLiteral("CmdClose"));
     QVERIFY(select && close);
