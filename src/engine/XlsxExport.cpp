@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include "Error.h"
+#include "Layout.h"
 #include "Report.h"
 #include "Table.h"
 
@@ -235,7 +236,11 @@ bool exportXlsx(const Report &report, const QString &fileName, const ExportProgr
     const std::shared_ptr<const Table> rows = report.rows();
     if (!rows)
         throw Error(QStringLiteral("The report has no rows to export."), kSource);
-    return exportXlsx(*rows, report.rowOrder(), fileName, progress, report.ReportTitle());
+    // A title set at run time names the sheet; the stored design-time title
+    // of most layouts says nothing about the report.
+    const QString title = report.ReportTitle();
+    const QString sheet = title.trimmed() == report.layout().title.trimmed() ? QString() : title;
+    return exportXlsx(*rows, report.rowOrder(), fileName, progress, sheet);
 }
 
 } // namespace orvane

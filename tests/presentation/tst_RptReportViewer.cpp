@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,6 +42,21 @@ std::unique_ptr<Report> makeReport(int rows)
     rs.openTable(b.finish(), QStringLiteral("rows"));
     report->Database().SetDataSource(rs);
     return report;
+}
+
+/// The sheet names of a workbook, read with the system's unzip.
+QString sheetNames(const QString &xlsx)
+{
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx, QStringLiteral("xl/workbook.xml")});
+    if (!unzip.waitForFinished(30000))
+        return QString();
+    const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
+    QStringList names;
+    static const QRegularExpression sheet(QStringLiteral("<sheet name=\"([^\"]*)\""));
+    for (auto it = sheet.globalMatch(xml); it.hasNext();)
+        names << it.next().captured(1);
+    return names.join(QLatin1Char(','));
 }
 
 ReportObject *findObject(Report &report, const QString &name)
@@ -444,6 +461,14 @@ void tst_RptReportViewer::exportsByFileKind()
     QFile p(pdf);
     QVERIFY(p.open(QIODevice::ReadOnly));
     QCOMPARE(p.read(5), QByteArray("%PDF-"));
+
+    // The sheet takes the title set at run time, not the stored one.
+    const QString xlsx = dir.filePath(QStringLiteral("r.xlsx"));
+    QVERIFY(viewer.CRViewer91->exportTo(xlsx));
+    QCOMPARE(sheetNames(xlsx), QStringLiteral("Report"));
+    viewer.ReportName->setReportTitle(QStringLiteral("Product Wise Purchase "));
+    QVERIFY(viewer.CRViewer91->exportTo(xlsx));
+    QCOMPARE(sheetNames(xlsx), QStringLiteral("Product Wise Purchase"));
 
     QVERIFY_THROWS_EXCEPTION(Error, viewer.CRViewer91->exportTo(dir.filePath(QStringLiteral("r.txt"))));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("r.txt"))));
