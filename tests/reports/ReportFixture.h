@@ -13,13 +13,17 @@
 #include "TestDatabase.h"
 
 #include <QApplication>
+#include <QDateEdit>
+#include <QLineEdit>
 #include <QDate>
 #include <QDir>
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QTimer>
 #include <QWidget>
+#include <QtTest>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -137,16 +141,16 @@ inline QString objectText(const Report &report, const QString &name)
     return QString();
 }
 
-/// Every row of `rs` as one line of `format`'s columns: numbers in shortest
-/// form, text as it is, joined by blanks. "a/b: c d" style keys are the caller's.
-inline QStringList rowLines(Recordset &rs, const QStringList &columns)
+/// Every row of `rs` as one line: the blank-separated `columns`' values,
+/// numbers in shortest form ("4.5", "100"), text as it is.
+inline QStringList rowLines(Recordset &rs, const QString &columns)
 {
     QStringList lines;
     if (rs.State() != Recordset::adStateOpen)
         return lines;
     for (rs.MoveFirst(); !rs.isEOF(); rs.MoveNext()) {
         QStringList cells;
-        for (const QString &column : columns) {
+        for (const QString &column : columns.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const QVariant v = rs.Fields(column);
             bool isNumber = false;
             const double d = v.toDouble(&isNumber);
@@ -155,6 +159,44 @@ inline QStringList rowLines(Recordset &rs, const QStringList &columns)
         lines << cells.join(QLatin1Char(' '));
     }
     return lines;
+}
+
+/// `lines` with each run of lines that share their first word sorted: rows
+/// the query orders only by that key come in the database's order within it.
+inline QStringList tieSorted(QStringList lines)
+{
+    for (int start = 0; start < lines.size();) {
+        const QString key = lines.at(start).section(QLatin1Char(' '), 0, 0);
+        int end = start + 1;
+        while (end < lines.size() && lines.at(end).section(QLatin1Char(' '), 0, 0) == key)
+            ++end;
+        std::sort(lines.begin() + start, lines.begin() + end);
+        start = end;
+    }
+    return lines;
+}
+
+/// Shows the shared instance of window kind W, active, with the range set.
+template<class W>
+W *openReportWindow(QDate from = kMarchFirst, QDate to = kMarchLast)
+{
+    W *window = SharedState::current().window<W>();
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        qWarning("window did not become active");
+    window->fromDate()->setDate(from);
+    window->toDate()->setDate(to);
+    return window;
+}
+
+/// Types `code` into the window's code box and confirms it with Enter, as a user does.
+template<class W>
+void typeCode(W *window, const QString &code)
+{
+    window->codeBox()->setFocus();
+    QTest::keyClicks(window->codeBox(), code);
+    QTest::keyClick(window->codeBox(), Qt::Key_Return);
 }
 
 /// Runs `check` on each modal top-level widget of type T that comes up (a

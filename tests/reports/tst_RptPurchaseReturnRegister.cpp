@@ -20,13 +20,6 @@ class tst_RptPurchaseReturnRegister : public QObject
 {
     Q_OBJECT
 
-public:
-    static void initMain()
-    {
-        qputenv("LC_ALL", "C");
-        qputenv("LANG", "C");
-    }
-
 private slots:
     void initTestCase();
     void cleanup();
@@ -39,10 +32,7 @@ private slots:
     void enterFollowsTabOrder();
 
 private:
-    RptPurchaseReturnRegister *openWindow();
-
     std::unique_ptr<ReportFixture> m_fixture;
-    QPointer<RptPurchaseReturnRegister> m_window;
 };
 
 void tst_RptPurchaseReturnRegister::initTestCase()
@@ -53,18 +43,6 @@ void tst_RptPurchaseReturnRegister::initTestCase()
 void tst_RptPurchaseReturnRegister::cleanup()
 {
     deleteWindows<ReportWindow, RptReportViewer>();
-}
-
-RptPurchaseReturnRegister *tst_RptPurchaseReturnRegister::openWindow()
-{
-    m_window = SharedState::current().window<RptPurchaseReturnRegister>();
-    m_window->show();
-    m_window->activateWindow();
-    if (!QTest::qWaitForWindowActive(m_window))
-        qWarning("window did not become active");
-    m_window->fromDate()->setDate(kMarchFirst);
-    m_window->toDate()->setDate(kMarchLast);
-    return m_window;
 }
 
 void tst_RptPurchaseReturnRegister::ranges_data()
@@ -113,7 +91,7 @@ void tst_RptPurchaseReturnRegister::ranges()
     QFETCH(QStringList, expected);
 
     MessageRecorder boxes;
-    RptPurchaseReturnRegister *w = openWindow();
+    RptPurchaseReturnRegister *w = openReportWindow<RptPurchaseReturnRegister>();
     w->fromInvoiceBox()->setText(from);
     w->toInvoiceBox()->setText(to);
     w->codeBox()->setText(code);
@@ -124,9 +102,7 @@ void tst_RptPurchaseReturnRegister::ranges()
         const int vendor = w->queryText().indexOf(QLatin1String("v.partyid='") + code + QLatin1Char('\''));
         QVERIFY(vendor > 0 && vendor < w->queryText().indexOf(QLatin1String("r.purreturnid between")));
     }
-    QCOMPARE(rowLines(w->ReportRecordset(), {QStringLiteral("purreturnid"), QStringLiteral("productid"),
-                                             QStringLiteral("UnitName")}),
-             expected);
+    QCOMPARE(rowLines(w->ReportRecordset(), "purreturnid productid UnitName"), expected);
 
     RptReportViewer *viewer = w->lastViewer();
     QVERIFY(viewer && viewer->isVisible() && viewer->ReportName);
@@ -139,19 +115,15 @@ void tst_RptPurchaseReturnRegister::ranges()
 void tst_RptPurchaseReturnRegister::returnColumns()
 {
     MessageRecorder boxes;
-    RptPurchaseReturnRegister *w = openWindow();
+    RptPurchaseReturnRegister *w = openReportWindow<RptPurchaseReturnRegister>();
     w->fromInvoiceBox()->setText(QStringLiteral("15"));
     w->toInvoiceBox()->setText(QStringLiteral("15"));
     QVERIFY(w->PrepareReport());
     // 3 x 20 at 10% + 1.00 discount and 5% + 0.50 tax: 60, 9, 4.5, 55.5; the
     // return's vendor, narration, expenses, commission and received amount.
     QCOMPARE(rowLines(w->ReportRecordset(),
-                      {QStringLiteral("purreturnid"), QStringLiteral("vendorname"), QStringLiteral("productname"),
-                       QStringLiteral("qty"), QStringLiteral("price"), QStringLiteral("Grossvalue"),
-                       QStringLiteral("Totaldisc"), QStringLiteral("Salestax"), QStringLiteral("NetValue"),
-                       QStringLiteral("VendorID"), QStringLiteral("Narration"), QStringLiteral("Multiplier"),
-                       QStringLiteral("ExpPlus"), QStringLiteral("ExpMinus"), QStringLiteral("ComRatio"),
-                       QStringLiteral("ReceivedAmount")}),
+                      "purreturnid vendorname productname qty price Grossvalue Totaldisc Salestax NetValue "
+                      "VendorID Narration Multiplier ExpPlus ExpMinus ComRatio ReceivedAmount"),
              QStringList{QStringLiteral("15 Vendor Seven Panadol 3 20 60 9 4.5 55.5 7 short 1 5 1 2.5 50")});
     QCOMPARE(boxes.texts(), QString());
 }
@@ -159,7 +131,7 @@ void tst_RptPurchaseReturnRegister::returnColumns()
 void tst_RptPurchaseReturnRegister::noRecord()
 {
     MessageRecorder boxes;
-    RptPurchaseReturnRegister *w = openWindow();
+    RptPurchaseReturnRegister *w = openReportWindow<RptPurchaseReturnRegister>();
     w->fromInvoiceBox()->setText(QStringLiteral("41"));
     QTest::mouseClick(w->previewButton(), Qt::LeftButton);
     QCOMPARE(boxes.boxes.size(), 1);
@@ -171,7 +143,7 @@ void tst_RptPurchaseReturnRegister::noRecord()
 
 void tst_RptPurchaseReturnRegister::numberBoxesTakeAnyKey()
 {
-    RptPurchaseReturnRegister *w = openWindow();
+    RptPurchaseReturnRegister *w = openReportWindow<RptPurchaseReturnRegister>();
     QCOMPARE(w->fromInvoiceBox()->maxLength(), 5);
     QCOMPARE(w->toInvoiceBox()->maxLength(), 5);
     w->fromInvoiceBox()->setFocus();
@@ -182,7 +154,7 @@ void tst_RptPurchaseReturnRegister::numberBoxesTakeAnyKey()
 
 void tst_RptPurchaseReturnRegister::enterFollowsTabOrder()
 {
-    RptPurchaseReturnRegister *w = openWindow();
+    RptPurchaseReturnRegister *w = openReportWindow<RptPurchaseReturnRegister>();
     w->fromDate()->setFocus();
     QStringList order{w->focusWidget()->objectName()};
     for (int i = 0; i < 10; ++i) {

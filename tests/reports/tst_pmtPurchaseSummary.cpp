@@ -31,13 +31,6 @@ class tst_pmtPurchaseSummary : public QObject
 {
     Q_OBJECT
 
-public:
-    static void initMain()
-    {
-        qputenv("LC_ALL", "C");
-        qputenv("LANG", "C");
-    }
-
 private slots:
     void initTestCase();
     void cleanup();
@@ -57,7 +50,6 @@ private:
     pmtPurchaseSummary *openWindow(QDate from, QDate to, const QString &code);
 
     std::unique_ptr<ReportFixture> m_fixture;
-    QPointer<pmtPurchaseSummary> m_window;
 };
 
 void tst_pmtPurchaseSummary::initTestCase()
@@ -73,15 +65,9 @@ void tst_pmtPurchaseSummary::cleanup()
 
 pmtPurchaseSummary *tst_pmtPurchaseSummary::openWindow(QDate from, QDate to, const QString &code)
 {
-    m_window = SharedState::current().window<pmtPurchaseSummary>();
-    m_window->show();
-    m_window->activateWindow();
-    if (!QTest::qWaitForWindowActive(m_window))
-        qWarning("window did not become active");
-    m_window->fromDate()->setDate(from);
-    m_window->toDate()->setDate(to);
-    m_window->codeBox()->setText(code);
-    return m_window;
+    auto *window = openReportWindow<pmtPurchaseSummary>(from, to);
+    window->codeBox()->setText(code);
+    return window;
 }
 
 void tst_pmtPurchaseSummary::rows_data()
@@ -111,12 +97,8 @@ void tst_pmtPurchaseSummary::rows()
     pmtPurchaseSummary *w = openWindow(kMarchFirst, kMarchLast, code);
     QVERIFY(w->PrepareReport());
     QCOMPARE(boxes.texts(), QString());
-    const QStringList got = rowLines(w->ReportRecordset(),
-                                     {QStringLiteral("purchaseid"), QStringLiteral("Grossvalue"),
-                                      QStringLiteral("Totaldisc"), QStringLiteral("Salestax"),
-                                      QStringLiteral("NetValue"), QStringLiteral("PaidAmount"),
-                                      QStringLiteral("vendorname")});
-    QCOMPARE(got, expected);
+    QCOMPARE(rowLines(w->ReportRecordset(), "purchaseid Grossvalue Totaldisc Salestax NetValue PaidAmount vendorname"),
+             expected);
 }
 
 void tst_pmtPurchaseSummary::noRecord()
