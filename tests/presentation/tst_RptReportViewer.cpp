@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "Document.h"
 #include "Error.h"
@@ -364,6 +365,21 @@ void tst_RptReportViewer::zoomKeys()
     QCOMPARE(int(view->zoom()), 125);
     QTest::keyClick(canvas, Qt::Key_Minus, Qt::ControlModifier);
     QTest::keyClick(canvas, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(int(view->zoom()), 75);
+
+    // Ctrl+wheel zooms in steps; the wheel alone scrolls and leaves the zoom.
+    auto *area = view->findChild<QAbstractScrollArea *>();
+    auto wheel = [area](int delta, Qt::KeyboardModifiers modifiers) {
+        const QPointF at(area->viewport()->width() / 2.0, area->viewport()->height() / 2.0);
+        QWheelEvent event(at, area->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area->viewport(), &event);
+    };
+    wheel(120, Qt::ControlModifier);
+    QCOMPARE(int(view->zoom()), 100);
+    wheel(-120, Qt::NoModifier);
+    QCOMPARE(int(view->zoom()), 100);
+    wheel(-120, Qt::ControlModifier);
     QCOMPARE(int(view->zoom()), 75);
 }
 
