@@ -409,11 +409,19 @@ def main():
             o[key][1] = round(o[key][1] + 6.0, 2)
     rf["objects"] += sig["objects"]
     rf["height"] = round(rf["height"] + sig["height"] + 2, 2)
+    # A rule down the page between the purchase and the return figures.
+    split = cols[7].x
+    heading = heading_band("PageHeaderSection1", cols, width,
+                           caption_row=[("lblPurchases", "Purchases", 3, 6), ("lblReturns", "Returns", 7, 10)])
+    heading["objects"].append({"name": "SplitRuleHeading", "kind": "line",
+                               "rect": [round(split, 2), 5.0, 0, heading["height"] - 5.0], "lineWidth": 0.2})
+    rows = detail("DetailSection1", cols)
+    rows["objects"].append({"name": "SplitRule", "kind": "line", "rect": [round(split, 2), 0, 0, ROW],
+                            "lineWidth": 0.2})
     lay["sections"] = [
         {"name": "ReportHeaderSection1", "kind": "reportHeader", "height": 25.0, "objects": rh_objs},
-        heading_band("PageHeaderSection1", cols, width,
-                     caption_row=[("lblPurchases", "Purchases", 3, 6), ("lblReturns", "Returns", 7, 10)]),
-        detail("DetailSection1", cols),
+        heading,
+        rows,
         page_footer("PageFooterSection1", width, "Product Wise Purchases"),
         rf,
     ]
