@@ -6,12 +6,9 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QIntValidator>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPainter>
 #include <QProgressDialog>
 #include <QScrollBar>
@@ -288,7 +285,7 @@ void ReportView::Private::updateControls()
     lastAction->setEnabled(any && currentPage < pages - 1);
     stopAction->setVisible(paginating);
     stopAction->setEnabled(paginating);
-    printAction->setEnabled(report != nullptr && !paginating);
+    printAction->setEnabled(report != nullptr);   // printing lays the report out afresh
     exportAction->setEnabled(report != nullptr);
     if (!pageBox->hasFocus())
         pageBox->setText(any ? QString::number(currentPage + 1) : QString());
