@@ -1,5 +1,6 @@
 #include "InvoiceRangeWindow.h"
 
+#include <QGridLayout>
 #include <QLineEdit>
 
 namespace orvane {
@@ -24,6 +25,26 @@ InvoiceRangeWindow::InvoiceRangeWindow(const Controls &controls, QWidget *parent
 {
     addFormRow(QStringLiteral("From Invoice No"), m_fromInvoice);
     addFormRow(QStringLiteral("To Invoice No"), m_toInvoice);
+}
+
+void InvoiceRangeWindow::placeNumberRowsAboveCode()
+{
+    // The frame puts the code on row 2 and the number rows follow on 3 and 4.
+    struct Cell
+    {
+        QLayoutItem *item;
+        int row, column, rowSpan, columnSpan;
+    };
+    QGridLayout *grid = form();
+    QList<Cell> cells;
+    for (int i = grid->count() - 1; i >= 0; --i) {
+        int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+        grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+        if (row >= 2 && row <= 4)
+            cells.append({grid->takeAt(i), row == 2 ? 4 : row - 1, column, rowSpan, columnSpan});
+    }
+    for (const Cell &cell : cells)
+        grid->addItem(cell.item, cell.row, cell.column, cell.rowSpan, cell.columnSpan);
 }
 
 ReportParameters InvoiceRangeWindow::parameters() const

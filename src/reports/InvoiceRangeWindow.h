@@ -23,6 +23,10 @@ public:
 protected:
     InvoiceRangeWindow(const Controls &controls, QWidget *parent);
 
+    /// Shows the two number rows above the code row, for a window whose focus
+    /// visits them first.
+    void placeNumberRowsAboveCode();
+
 private:
     QLineEdit *m_fromInvoice = nullptr;
     QLineEdit *m_toInvoice = nullptr;

@@ -30,6 +30,7 @@ pmtPurchaseRegisterIW::pmtPurchaseRegisterIW(QWidget *parent)
     : InvoiceRangeWindow(registerControls(), parent)
 {
     setObjectName(QStringLiteral("pmtPurchaseRegisterIW"));
+    placeNumberRowsAboveCode();
     NumericKeyEventFilter::install(fromInvoiceBox(), false);
     NumericKeyEventFilter::install(toInvoiceBox(), false);
     setTabOrderChain(QList<QWidget *>{fromDate(), toDate(), fromInvoiceBox(), toInvoiceBox(), codeBox(),

@@ -6,6 +6,7 @@
 
 #include "Connection.h"
 #include "Document.h"
+#include "LookupDialog.h"
 #include "Printing.h"
 #include "Recordset.h"
 #include "Report.h"
@@ -200,7 +201,8 @@ void typeCode(W *window, const QString &code)
 }
 
 /// Runs `check` on each modal top-level widget of type T that comes up (a
-/// modal viewer), then closes it, so the modal show returns to the test.
+/// modal viewer, a lookup dialog), then closes it, so the modal show returns
+/// to the test. Closing a lookup dialog cancels it.
 template<class T>
 class ModalCloser : public QObject
 {

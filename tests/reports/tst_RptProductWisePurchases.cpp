@@ -4,7 +4,6 @@
 // name box shows after each way of cancelling the company lookup.
 
 #include "ReportFixture.h"
-#include "tst_ReportWindowSupport.h"
 
 #include "MessageRecorder.h"
 #include "PdfExport.h"
@@ -331,7 +330,7 @@ void tst_RptProductWisePurchases::lookupCancel()
     QFETCH(QString, focus);
 
     MessageRecorder boxes;
-    LookupDriver driver(LookupDriver::Answer::Cancel);
+    ModalCloser<LookupDialog> driver;   // cancels every lookup
     RptProductWisePurchases *w = openWindow(kMarchFirst, kMarchLast, QStringLiteral("12"));
     QCOMPARE(w->nameBox()->text(), QStringLiteral("Twelve Co"));
     w->codeBox()->setFocus();
@@ -346,7 +345,7 @@ void tst_RptProductWisePurchases::lookupCancel()
         QCOMPARE(w->nameBox()->text(), QStringLiteral("All Companies"));   // erased: All Companies at once
         QTest::keyClick(w->codeBox(), Qt::Key_Tab);
     }
-    QCOMPARE(driver.opened, 1);
+    QCOMPARE(driver.shown, 1);
     QCOMPARE(w->codeBox()->text(), QString());
     QCOMPARE(w->nameBox()->text(), name);
     QCOMPARE(w->focusWidget()->objectName(), focus);

@@ -3,7 +3,6 @@
 // the code as typed.
 
 #include "ReportFixture.h"
-#include "tst_ReportWindowSupport.h"
 
 #include "MessageRecorder.h"
 #include "RptPurchaseLedger.h"
@@ -134,13 +133,13 @@ void tst_RptPurchaseLedger::codeValidation()
     QFETCH(bool, focusStays);
 
     MessageRecorder boxes;
-    LookupDriver driver(LookupDriver::Answer::Cancel);
+    ModalCloser<LookupDialog> driver;   // cancels every lookup
     RptPurchaseLedger *w = openReportWindow<RptPurchaseLedger>();
     w->codeBox()->setFocus();
     QTest::keyClicks(w->codeBox(), typed);
     QTest::keyClick(w->codeBox(), Qt::Key_Tab);
     QCOMPARE(boxes.texts(), QString());
-    QCOMPARE(driver.opened, dialogs);
+    QCOMPARE(driver.shown, dialogs);
     QCOMPARE(w->nameBox()->text(), name);
     QCOMPARE(w->focusWidget() == w->codeBox(), focusStays);
     if (focusStays) {

@@ -3,7 +3,6 @@
 // the tab order and the single invoice heading.
 
 #include "ReportFixture.h"
-#include "tst_ReportWindowSupport.h"
 
 #include "MessageRecorder.h"
 #include "RptReportViewer.h"
@@ -205,12 +204,12 @@ void tst_pmtPurchaseRegisterIW::numberKeys()
 void tst_pmtPurchaseRegisterIW::anyPartyCodeAccepted()
 {
     MessageRecorder boxes;
-    LookupDriver driver(LookupDriver::Answer::Cancel);
+    ModalCloser<LookupDialog> driver;   // cancels every lookup
     pmtPurchaseRegisterIW *w = openReportWindow<pmtPurchaseRegisterIW>();
     w->codeBox()->setFocus();
     QTest::keyClicks(w->codeBox(), QStringLiteral("9"));
     QTest::keyClick(w->codeBox(), Qt::Key_Return);
-    QCOMPARE(driver.opened, 0);
+    QCOMPARE(driver.shown, 0);
     QCOMPARE(w->nameBox()->text(), QStringLiteral("Customer Nine"));
     QCOMPARE(w->focusWidget(), w->previewButton());
     QCOMPARE(boxes.texts(), QString());

@@ -3,7 +3,6 @@
 // Also the showing methods of the six windows of this family.
 
 #include "ReportFixture.h"
-#include "tst_ReportWindowSupport.h"
 
 #include "MessageRecorder.h"
 #include "PdfExport.h"
@@ -160,13 +159,13 @@ void tst_pmtPurchaseSummary::codeValidation()
     QFETCH(bool, focusStays);
 
     MessageRecorder boxes;
-    LookupDriver driver(LookupDriver::Answer::Cancel);
+    ModalCloser<LookupDialog> driver;   // cancels every lookup
     pmtPurchaseSummary *w = openWindow(kMarchFirst, kMarchLast, QString());
     w->codeBox()->setFocus();
     QTest::keyClicks(w->codeBox(), typed);
     QTest::keyClick(w->codeBox(), Qt::Key_Tab);
     QCOMPARE(boxes.texts(), QString());
-    QCOMPARE(driver.opened, dialogs);
+    QCOMPARE(driver.shown, dialogs);
     QCOMPARE(w->nameBox()->text(), name);
     QCOMPARE(w->focusWidget() == w->codeBox(), focusStays);
 }
