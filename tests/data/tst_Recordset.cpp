@@ -1,81 +1,125 @@
 #include "Connection.h"
+#include "DataTestSupport.h"
 #include "Error.h"
 #include "Recordset.h"
-#include "SqliteSupport.h"
 #include "Table.h"
 #include "TestDatabase.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace orvane;
+using test::columnTexts;
+using test::errorOf;
 
+Q_DECLARE_METATYPE(Table::Type)
+Q_DECLARE_METATYPE(Connection::Dialect)
+
+// The recordset contract, run on one SQLite file twice: through QSQLITE, and
+// through Qt's ODBC driver with the SQLite ODBC driver, where numbers and dates
+// arrive by another road.
 class tst_Recordset : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data();
     void initTestCase();
+    void init();
     void cleanupTestCase();
 
     void recordCount_data();
     void recordCount();
-    void fieldsIgnoreCase();
-    void valuesKeepTheirTypes();
+    void fieldsAndNavigation();
     void emptyResultIsBofAndEof();
-    void navigation();
     void reopenAfterClose();
-    void tableOutlivesReopen();
+    void valueTypes_data();
+    void valueTypes();
     void filter_data();
     void filter();
     void malformedFilterKeepsRows();
     void find_data();
     void find();
-    void findOptions();
-    void unicodeLike_data();
-    void unicodeLike();
+    void unicodeLikeInSql_data();
+    void unicodeLikeInSql();
     void isNullRewriteRuns();
-    void datesInSql();
-    void executeGivesOpenRecordset();
     void refusesWrites_data();
     void refusesWrites();
-    void hostStillWrites();
-    void readOnlyScopeDeniesWrites();
-    void errors_data();
-    void errors();
-    void connectionIsNotSetUp();
-    void connectionLeavesDatabaseOpen();
+    void databaseErrors_data();
+    void databaseErrors();
+    void missingOrClosedConnection();
+    void dateTextPerDialect_data();
+    void dateTextPerDialect();
 
 private:
-    QSqlDatabase m_db;
-    std::shared_ptr<Connection> m_connection;
+    QTemporaryDir m_dir;
+    QSqlDatabase m_sqlite;
+    QSqlDatabase m_odbc;
+    std::shared_ptr<Connection> m_native;
+    std::shared_ptr<Connection> m_viaOdbc;
+    QString m_odbcProblem;
+    std::shared_ptr<Connection> m_connection;   // of the current global row
 };
+
+void tst_Recordset::initTestCase_data()
+{
+    QTest::addColumn<bool>("odbc");
+    QTest::newRow("QSQLITE") << false;
+    QTest::newRow("ODBC") << true;
+}
 
 void tst_Recordset::initTestCase()
 {
-    m_db = test::createTestDatabase();
-    test::exec(m_db, QStringLiteral("INSERT INTO Companies VALUES (1,'Abbott Labs'),(2,'ABC Traders'),"
-                                    "(3,'\u00c9cole Chimie'),(4,'O''Brien & Sons'),(5,'Zeta 100%')"));
-    test::exec(m_db, QStringLiteral("INSERT INTO Parties (PartyId, PartyName, City, IsVendor) VALUES "
-                                    "(10,'Alpha Supply','Lahore',1),(11,'Beta Traders',NULL,1),"
-                                    "(12,'Gamma Retail','Karachi',0)"));
-    test::exec(m_db, QStringLiteral("INSERT INTO Products (ProductId, ProductName, CompanyId, IsCrop, IsBroker) VALUES "
-                                    "(100,'Urea',1,0,NULL),(101,'DAP',2,0,1),(102,'Wheat seed',3,1,0)"));
-    test::exec(m_db, QStringLiteral("INSERT INTO purchase (PurchaseId, PurchaseDate, VendorId, BillNo, PaidAmount) VALUES "
-                                    "(1,'2024-01-31',10,'B-1',1234.56),(2,'2024-02-01',10,'B-2',0),"
-                                    "(3,'2024-02-29',11,'2024-03-01',99.5)"));
-    test::exec(m_db, QStringLiteral("INSERT INTO Project_registry VALUES ('companyname','Orchard Agro'),"
-                                    "('address','Main Road'),('phone','042-111')"));
-    m_connection = Connection::create(m_db);
-    m_connection->setCursorLocation(Connection::adUseClient);
+    QVERIFY(m_dir.isValid());
+    const QString file = m_dir.filePath(QStringLiteral("host.db"));
+    m_sqlite = test::createTestDatabase(file, QStringLiteral("host-sqlite"));
+    for (const char *sql : {
+             "INSERT INTO Companies VALUES (1,'Abbott Labs'),(2,'ABC Traders'),(3,'\xc3\x89""cole Chimie'),"
+             "(4,'O''Brien & Sons'),(5,'Zeta 100%')",
+             "INSERT INTO Parties (PartyId, PartyName, City, IsVendor) VALUES (10,'Alpha Supply','Lahore',1),"
+             "(11,'Beta Traders',NULL,1),(12,'Gamma Retail','Karachi',0)",
+             "INSERT INTO Products (ProductId, ProductName, CompanyId, IsBroker) VALUES (100,'Urea',1,NULL),"
+             "(101,'DAP',2,1),(102,'Wheat seed',3,0)",
+             "INSERT INTO purchase (PurchaseId, PurchaseDate, VendorId, BillNo, PaidAmount) VALUES "
+             "(1,'2024-01-31',10,'B-1',1234.56),(2,'2024-02-01',10,'B-2',0),(3,'2024-02-29',11,'2024-03-01',99.5)",
+             "INSERT INTO purchasebody (PurchaseId, LineNo, ProductId, Qty, Price) VALUES "
+             "(1,1,100,2.5,1234.56),(1,2,101,3,10)",
+             "INSERT INTO Project_registry VALUES ('companyname','Orchard Agro'),('address','Main Road')"})
+        test::exec(m_sqlite, QString::fromUtf8(sql));
+    m_native = Connection::create(m_sqlite);
+    m_native->setCursorLocation(Connection::adUseClient);
+
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC"))) {
+        m_odbcProblem = QStringLiteral("Qt's ODBC driver is not installed");
+        return;
+    }
+    m_odbc = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("host-odbc"));
+    m_odbc.setDatabaseName(QStringLiteral("DRIVER={SQLite3};Database=%1;").arg(file));
+    if (m_odbc.open())
+        m_viaOdbc = Connection::create(m_odbc);
+    else
+        m_odbcProblem = QStringLiteral("the SQLite ODBC driver is not usable here: ") + m_odbc.lastError().text();
+}
+
+void tst_Recordset::init()
+{
+    QFETCH_GLOBAL(bool, odbc);
+    if (odbc && !m_viaOdbc)
+        QSKIP(qPrintable(m_odbcProblem));
+    m_connection = odbc ? m_viaOdbc : m_native;
 }
 
 void tst_Recordset::cleanupTestCase()
 {
     m_connection.reset();
-    const QString name = m_db.connectionName();
-    m_db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(name);
+    m_native.reset();
+    m_viaOdbc.reset();
+    m_sqlite = QSqlDatabase();
+    m_odbc = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("host-sqlite"));
+    QSqlDatabase::removeDatabase(QStringLiteral("host-odbc"));
 }
 
 void tst_Recordset::recordCount_data()
@@ -83,15 +127,14 @@ void tst_Recordset::recordCount_data()
     QTest::addColumn<QString>("sql");
     QTest::addColumn<int>("count");
 
-    QTest::newRow("all companies") << "select * from Companies" << 5;
-    QTest::newRow("vendors only") << "Select * FROM Parties Where IsVendor=1 order by Partyname" << 2;
+    QTest::newRow("all") << "select * from Companies" << 5;
+    QTest::newRow("where and order") << "Select * FROM Parties Where IsVendor=1 order by Partyname" << 2;
     QTest::newRow("none") << "select * from Companies where CompanyId > 99" << 0;
     QTest::newRow("join") << "Select Products.*,CompanyName  FROM Products Inner join Companies on "
-                             "Companies.CompanyId = Products.CompanyId order by Productname"
-                          << 3;
-    QTest::newRow("aggregate") << "select count(*) as n from purchase" << 1;
+                             "Companies.CompanyId = Products.CompanyId order by Productname" << 3;
     QTest::newRow("with") << "with v as (select * from Parties where IsVendor=1) select * from v" << 2;
     QTest::newRow("semicolons and a comment after") << "select * from Companies ;; -- all of them" << 5;
+    QTest::newRow("semicolon in a literal") << "select ';' as a from Companies;" << 5;
 }
 
 void tst_Recordset::recordCount()
@@ -102,138 +145,103 @@ void tst_Recordset::recordCount()
     rs.Open(sql, m_connection, Recordset::adOpenStatic, Recordset::adLockReadOnly, -1);
     QCOMPARE(rs.State(), int(Recordset::adStateOpen));
     QCOMPARE(rs.RecordCount(), count);
-    QCOMPARE(rs.table()->rowCount(), count);
 }
 
-void tst_Recordset::fieldsIgnoreCase()
+void tst_Recordset::fieldsAndNavigation()
 {
     Recordset rs;
     rs.Open(QStringLiteral("select CompanyId, CompanyName as [Company Name] from Companies order by CompanyId"),
             m_connection);
-    QCOMPARE(rs.Fields(QStringLiteral("companyid")), QVariant(qlonglong(1)));
     QCOMPARE(rs.Fields(QStringLiteral("COMPANY NAME")), QVariant(QStringLiteral("Abbott Labs")));
-    QCOMPARE(rs.fieldCount(), 2);
-    QCOMPARE(rs.fieldName(1), QStringLiteral("Company Name"));
-    QCOMPARE(rs.fieldIndex(QStringLiteral("COMPANYID")), 0);
-    QCOMPARE(rs.fieldIndex(QStringLiteral("VendorId")), -1);
-    try {
-        rs.Fields(QStringLiteral("VendorId"));
-        QFAIL("an unknown column was read");
-    } catch (const Error &e) {
-        QCOMPARE(e.description(), QStringLiteral("The result has no column named \"VendorId\"."));
-    }
-}
-
-void tst_Recordset::valuesKeepTheirTypes()
-{
-    Recordset rs;
-    rs.Open(QStringLiteral("select PurchaseId, PurchaseDate, PaidAmount, BillNo from purchase order by PurchaseId"),
-            m_connection);
-    QCOMPARE(rs.Fields(QStringLiteral("PurchaseId")).typeId(), int(QMetaType::LongLong));
-    QCOMPARE(rs.Fields(QStringLiteral("PurchaseDate")), QVariant(QDate(2024, 1, 31)));
-    QCOMPARE(rs.Fields(QStringLiteral("PaidAmount")), QVariant(1234.56));
-    QCOMPARE(rs.table()->columnType(1), Table::Type::Date);
-    // A bill number that looks like a date in a column of bill numbers stays text.
-    rs.MoveLast();
-    QCOMPARE(rs.Fields(QStringLiteral("BillNo")), QVariant(QStringLiteral("2024-03-01")));
-    QCOMPARE(rs.Fields(QStringLiteral("PaidAmount")), QVariant(99.5));
-    // SQLite keeps 0.00 as the integer 0; a DECIMAL column still reads as decimals.
+    QCOMPARE(rs.fieldIndex(QStringLiteral("companyid")), 0);
+    QCOMPARE(errorOf([&] { rs.Fields(QStringLiteral("VendorId")); }),
+             QStringLiteral("Orvane data: The result has no column named \"VendorId\"."));
+    QCOMPARE(columnTexts(rs, QStringLiteral("companyid")), QStringList({"1", "2", "3", "4", "5"}));
+    QCOMPARE(errorOf([&] { rs.MoveNext(); }),
+             QStringLiteral("Orvane data: Cannot move to the next row: the recordset is already past its last row."));
     rs.MovePrevious();
-    QCOMPARE(rs.Fields(QStringLiteral("PaidAmount")), QVariant(0.0));
-
-    // The declared type decides, not the look of the value: a VARCHAR stays text
-    // even when every value of the result looks like a date.
-    Recordset bill;
-    bill.Open(QStringLiteral("select BillNo, PaidAmount from purchase where PurchaseId=2"), m_connection);
-    QCOMPARE(bill.Fields(QStringLiteral("PaidAmount")), QVariant(0.0));
-    bill.Close();
-    bill.Open(QStringLiteral("select BillNo from purchase where PurchaseId=3"), m_connection);
-    QCOMPARE(bill.Fields(QStringLiteral("BillNo")), QVariant(QStringLiteral("2024-03-01")));
-    QCOMPARE(bill.table()->columnType(0), Table::Type::Text);
-    // An expression has no declared type: ISO date text is a date there.
-    const auto expression = m_connection->Execute(QStringLiteral("select max(PurchaseDate) as last from purchase"));
-    QCOMPARE(expression->Fields(QStringLiteral("last")), QVariant(QDate(2024, 2, 29)));
+    QCOMPARE(rs.Fields(QStringLiteral("CompanyId")).toInt(), 5);
+    rs.MoveFirst();
+    rs.MovePrevious();
+    QVERIFY(rs.isBOF() && !rs.isEOF());
+    QVERIFY_THROWS_EXCEPTION(Error, rs.MovePrevious());
+    rs.setAbsolutePosition(2);
+    QCOMPARE(rs.Fields(QStringLiteral("CompanyId")).toInt(), 3);
+    QVERIFY_THROWS_EXCEPTION(Error, rs.setAbsolutePosition(5));
 }
 
 void tst_Recordset::emptyResultIsBofAndEof()
 {
     Recordset rs;
     rs.Open(QStringLiteral("select * from Companies where 1=0"), m_connection);
-    QVERIFY(rs.isBOF());
-    QVERIFY(rs.isEOF());
-    QCOMPARE(rs.RecordCount(), 0);
-    QCOMPARE(rs.AbsolutePosition(), -1);
-    QCOMPARE(rs.fieldIndex(QStringLiteral("CompanyName")), 1);   // columns are known even without rows
-    rs.MoveFirst();
-    rs.MoveLast();
     QVERIFY(rs.isBOF() && rs.isEOF());
-    QVERIFY_THROWS_EXCEPTION(Error, rs.Fields(QStringLiteral("CompanyName")));
-    QVERIFY_THROWS_EXCEPTION(Error, rs.MoveNext());
-}
-
-void tst_Recordset::navigation()
-{
-    Recordset rs;
-    rs.Open(QStringLiteral("select CompanyId from Companies order by CompanyId"), m_connection);
-    QVERIFY(!rs.isBOF());
-    QStringList seen;
-    while (!rs.isEOF()) {
-        seen << rs.Fields(QStringLiteral("CompanyId")).toString();
-        rs.MoveNext();
-    }
-    QCOMPARE(seen, QStringList({"1", "2", "3", "4", "5"}));
-    QCOMPARE(rs.AbsolutePosition(), -1);
-    try {
-        rs.MoveNext();
-        QFAIL("moved past the end");
-    } catch (const Error &e) {
-        QCOMPARE(e.description(), QStringLiteral("Cannot move to the next row: the recordset is already past its last row."));
-        QCOMPARE(e.source(), QStringLiteral("Orvane data"));
-    }
-    rs.MovePrevious();
-    QCOMPARE(rs.Fields(QStringLiteral("CompanyId")), QVariant(qlonglong(5)));
+    QCOMPARE(rs.RecordCount(), 0);
+    QCOMPARE(rs.fieldIndex(QStringLiteral("CompanyName")), 1);   // columns are known without rows
     rs.MoveFirst();
-    rs.MovePrevious();
-    QVERIFY(rs.isBOF());
-    QVERIFY(!rs.isEOF());
-    QVERIFY_THROWS_EXCEPTION(Error, rs.MovePrevious());
-    rs.setAbsolutePosition(2);
-    QCOMPARE(rs.Fields(QStringLiteral("CompanyId")), QVariant(qlonglong(3)));
-    QVERIFY_THROWS_EXCEPTION(Error, rs.setAbsolutePosition(5));
-    QCOMPARE(rs.value(4, 0), QVariant(qlonglong(5)));
+    QVERIFY(rs.isBOF() && rs.isEOF());
+    QCOMPARE(errorOf([&] { rs.Fields(QStringLiteral("CompanyName")); }),
+             QStringLiteral("Orvane data: There is no current row to read \"CompanyName\" from: the recordset is at "
+                            "its beginning or end, or no row is left."));
 }
 
 void tst_Recordset::reopenAfterClose()
 {
     Recordset rs;
-    rs.Open(QStringLiteral("select * from Companies"), m_connection);
-    try {
-        rs.Open(QStringLiteral("select * from Parties"), m_connection);
-        QFAIL("an open recordset was opened again");
-    } catch (const Error &e) {
-        QCOMPARE(e.description(), QStringLiteral("The recordset is already open: close it before opening it again."));
-    }
-    QCOMPARE(rs.RecordCount(), 5);   // the failed open left it as it was
+    rs.Open(QStringLiteral("select * from Companies order by CompanyId"), m_connection);
+    const std::shared_ptr<const Table> shown = rs.table();
+    QCOMPARE(errorOf([&] { rs.Open(QStringLiteral("select * from Parties"), m_connection); }),
+             QStringLiteral("Orvane data: The recordset is already open: close it before opening it again."));
+    QCOMPARE(rs.RecordCount(), 5);   // the refused open left it as it was
     rs.Close();
     QCOMPARE(rs.State(), int(Recordset::adStateClosed));
-    QVERIFY(!rs.table());
     QVERIFY_THROWS_EXCEPTION(Error, rs.RecordCount());
     rs.Close();   // closing twice is harmless
     rs.Open(QStringLiteral("select * from Parties"), m_connection);
     QCOMPARE(rs.RecordCount(), 3);
-    QCOMPARE(rs.Source(), QStringLiteral("select * from Parties"));
+    // A grid still showing the first result keeps its rows.
+    QCOMPARE(shown->text(0, 1), QStringLiteral("Abbott Labs"));
 }
 
-void tst_Recordset::tableOutlivesReopen()
+void tst_Recordset::valueTypes_data()
 {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<Table::Type>("type");
+
+    QTest::newRow("decimal") << "select PaidAmount as v from purchase where PurchaseId=1" << QVariant(1234.56)
+                             << Table::Type::Real;
+    QTest::newRow("decimal stored as a whole number") << "select PaidAmount as v from purchase where PurchaseId=2"
+                                                      << QVariant(0.0) << Table::Type::Real;
+    QTest::newRow("integer") << "select PurchaseId as v from purchase where PurchaseId=2" << QVariant(qlonglong(2))
+                             << Table::Type::Integer;
+    QTest::newRow("computed") << "select Qty * Price as v from purchasebody where LineNo=1" << QVariant(3086.4)
+                              << Table::Type::Real;
+    QTest::newRow("count") << "select count(*) as v from purchasebody" << QVariant(qlonglong(2))
+                           << Table::Type::Integer;
+    QTest::newRow("date") << "select PurchaseDate as v from purchase where PurchaseId=1"
+                          << QVariant(QDate(2024, 1, 31)) << Table::Type::Date;
+    QTest::newRow("bill number that looks like a date stays text")
+        << "select BillNo as v from purchase where PurchaseId=3" << QVariant(QStringLiteral("2024-03-01"))
+        << Table::Type::Text;
+}
+
+void tst_Recordset::valueTypes()
+{
+    QFETCH(QString, sql);
+    QFETCH(QVariant, value);
+    QFETCH(Table::Type, type);
+    QFETCH_GLOBAL(bool, odbc);
     Recordset rs;
-    rs.Open(QStringLiteral("select * from Companies order by CompanyId"), m_connection);
-    const std::shared_ptr<const Table> shown = rs.table();
-    rs.Close();
-    rs.Open(QStringLiteral("select * from Parties"), m_connection);
-    QCOMPARE(shown->rowCount(), 5);
-    QCOMPARE(shown->text(0, 1), QStringLiteral("Abbott Labs"));
-    QVERIFY(rs.table() != shown);
+    rs.Open(sql, m_connection);
+    QCOMPARE(rs.RecordCount(), 1);
+    if (odbc && type == Table::Type::Text)
+        QEXPECT_FAIL("", "over ODBC the declared type is not known: a lone date-like text reads as a date", Abort);
+    QCOMPARE(rs.table()->columnType(0), type);
+    const QVariant got = rs.Fields(QStringLiteral("v"));
+    if (type == Table::Type::Real)
+        QCOMPARE(got.toDouble(), value.toDouble());
+    else
+        QCOMPARE(got, value);
 }
 
 void tst_Recordset::filter_data()
@@ -243,22 +251,18 @@ void tst_Recordset::filter_data()
     QTest::addColumn<QString>("column");
     QTest::addColumn<QStringList>("values");
 
-    QTest::newRow("company-name heading")
-        << "select * from Project_registry" << "registrykey='companyname'" << "Value" << QStringList{"Orchard Agro"};
-    QTest::newRow("key in other case")
-        << "select * from Project_registry" << "registrykey='COMPANYNAME'" << "Value" << QStringList{"Orchard Agro"};
-    QTest::newRow("no row passes") << "select * from Project_registry" << "registrykey='nothing'" << "Value"
-                                   << QStringList{};
+    const QString registry = QStringLiteral("select * from Project_registry");
+    QTest::newRow("company-name heading") << registry << "registrykey='COMPANYNAME'" << "Value"
+                                          << QStringList{"Orchard Agro"};
+    QTest::newRow("no row passes") << registry << "registrykey='nothing'" << "Value" << QStringList{};
     QTest::newRow("prefix") << "select * from Companies order by CompanyId" << "CompanyName like 'ab%'"
                             << "CompanyName" << QStringList{"Abbott Labs", "ABC Traders"};
     QTest::newRow("null city") << "select * from Parties order by PartyId" << "City is null" << "PartyName"
                                << QStringList{"Beta Traders"};
-    QTest::newRow("number") << "select * from Parties order by PartyId" << "PartyId >= 11" << "PartyName"
-                            << QStringList{"Beta Traders", "Gamma Retail"};
     QTest::newRow("date") << "select * from purchase order by PurchaseId" << "PurchaseDate >= '2024-02-01'"
                           << "BillNo" << QStringList{"B-2", "2024-03-01"};
-    QTest::newRow("empty shows all") << "select * from Companies order by CompanyId" << "" << "CompanyId"
-                                     << QStringList{"1", "2", "3", "4", "5"};
+    QTest::newRow("empty shows all") << "select * from Parties order by PartyId" << "" << "PartyId"
+                                     << QStringList{"10", "11", "12"};
 }
 
 void tst_Recordset::filter()
@@ -272,21 +276,13 @@ void tst_Recordset::filter()
     rs.Open(sql, m_connection);
     rs.MoveLast();
     rs.setFilter(criteria);
-    QCOMPARE(rs.Filter(), criteria);
     QCOMPARE(rs.RecordCount(), values.size());
     QCOMPARE(rs.isBOF(), values.isEmpty());
-    QCOMPARE(rs.isEOF(), values.isEmpty());
-    QStringList got;
-    for (; !rs.isEOF(); rs.MoveNext())
-        got << rs.Fields(column).toString();
-    QCOMPARE(got, values);
-    for (int r = 0; r < rs.RecordCount(); ++r)
-        QCOMPARE(rs.value(r, rs.fieldIndex(column)).toString(), values.at(r));
-
+    QCOMPARE(columnTexts(rs, column), values);
     // Clearing the filter brings every row back, the first current.
     rs.setFilter(QString());
     QCOMPARE(rs.RecordCount(), rs.table()->rowCount());
-    QCOMPARE(rs.AbsolutePosition(), rs.RecordCount() ? 0 : -1);
+    QCOMPARE(rs.AbsolutePosition(), 0);
 }
 
 void tst_Recordset::malformedFilterKeepsRows()
@@ -298,14 +294,6 @@ void tst_Recordset::malformedFilterKeepsRows()
     QVERIFY_THROWS_EXCEPTION(Error, rs.setFilter(QStringLiteral("nosuchcolumn='x'")));
     QCOMPARE(rs.RecordCount(), 1);
     QCOMPARE(rs.Fields(QStringLiteral("Value")), QVariant(QStringLiteral("Orchard Agro")));
-    try {
-        rs.setFilter(QStringLiteral("registrykey='nothing'"));
-        rs.Fields(QStringLiteral("Value"));
-        QFAIL("a value was read with no row left");
-    } catch (const Error &e) {
-        QCOMPARE(e.description(), QStringLiteral("There is no current row to read \"Value\" from: the recordset is "
-                                                 "at its beginning or end, or no row is left."));
-    }
 }
 
 void tst_Recordset::find_data()
@@ -314,13 +302,11 @@ void tst_Recordset::find_data()
     QTest::addColumn<int>("position");
 
     QTest::newRow("prefix of two finds the first") << "Companyname like 'AB%'" << 0;
-    QTest::newRow("longer prefix") << "Companyname like 'ABC%'" << 1;
-    QTest::newRow("lower case") << "Companyname like 'abc t%'" << 1;
+    QTest::newRow("longer prefix, lower case") << "Companyname like 'abc t%'" << 1;
     QTest::newRow("accented") << "Companyname like '\u00e9c%'" << 2;
     QTest::newRow("apostrophe doubled") << "Companyname like 'O''Brien%'" << 3;
     QTest::newRow("percent typed by the user") << "Companyname like 'Zeta 100%%'" << 4;
     QTest::newRow("no match is EOF") << "Companyname like 'XY%'" << -1;
-    QTest::newRow("blank prefix matches all") << "Companyname like ' %'" << -1;
 }
 
 void tst_Recordset::find()
@@ -328,8 +314,8 @@ void tst_Recordset::find()
     QFETCH(QString, criteria);
     QFETCH(int, position);
     Recordset rs;
-    rs.Open(QStringLiteral("select * from Companies order by CompanyId"), m_connection,
-            Recordset::adOpenDynamic, Recordset::adLockOptimistic, -1);
+    rs.Open(QStringLiteral("select * from Companies order by CompanyId"), m_connection, Recordset::adOpenDynamic,
+            Recordset::adLockOptimistic, -1);
     rs.MoveLast();
     rs.Find(criteria, 0, Recordset::adSearchForward, Recordset::adBookmarkFirst);
     QCOMPARE(rs.AbsolutePosition(), position);
@@ -337,226 +323,138 @@ void tst_Recordset::find()
     QCOMPARE(rs.RecordCount(), 5);   // Find never narrows the rows
 }
 
-void tst_Recordset::findOptions()
-{
-    Recordset rs;
-    rs.Open(QStringLiteral("select * from Companies order by CompanyId"), m_connection);
-    const QString prefix = QStringLiteral("CompanyName like 'a%'");
-    rs.Find(prefix);
-    QCOMPARE(rs.AbsolutePosition(), 0);
-    rs.Find(prefix, 1, Recordset::adSearchForward, Recordset::adBookmarkCurrent);
-    QCOMPARE(rs.AbsolutePosition(), 1);
-    rs.Find(prefix, 1, Recordset::adSearchForward, Recordset::adBookmarkCurrent);
-    QVERIFY(rs.isEOF());
-    rs.Find(prefix, 0, Recordset::adSearchBackward, Recordset::adBookmarkLast);
-    QCOMPARE(rs.AbsolutePosition(), 1);
-    rs.Find(QStringLiteral("CompanyId > 10"), 0, Recordset::adSearchBackward, Recordset::adBookmarkLast);
-    QVERIFY(rs.isBOF());
-    QVERIFY(!rs.isEOF());
-    QVERIFY_THROWS_EXCEPTION(Error, rs.Find(QStringLiteral("CompanyName like")));
-}
-
-void tst_Recordset::unicodeLike_data()
+void tst_Recordset::unicodeLikeInSql_data()
 {
     QTest::addColumn<QString>("where");
     QTest::addColumn<QStringList>("names");
 
     QTest::newRow("small accent finds capital") << "CompanyName LIKE '\u00e9%'" << QStringList{"\u00c9cole Chimie"};
-    QTest::newRow("capital accent finds itself") << "CompanyName like '%CHIMIE'" << QStringList{"\u00c9cole Chimie"};
     QTest::newRow("apostrophe, any case") << "CompanyName like 'o''b%'" << QStringList{"O'Brien & Sons"};
-    QTest::newRow("ascii ignores case") << "CompanyName like 'ab%'" << QStringList{"Abbott Labs", "ABC Traders"};
     QTest::newRow("escape clause") << "CompanyName like '%100!%' escape '!'" << QStringList{"Zeta 100%"};
-    QTest::newRow("not like") << "CompanyName not like '%a%'" << QStringList{"\u00c9cole Chimie", "O'Brien & Sons"};
-    QTest::newRow("null never matches") << "NULL like '%'" << QStringList{};
     QTest::newRow("unicode collation") << "CompanyName = '\u00c9COLE CHIMIE' collate UNICODE_NOCASE"
                                        << QStringList{"\u00c9cole Chimie"};
 }
 
-void tst_Recordset::unicodeLike()
+void tst_Recordset::unicodeLikeInSql()
 {
     QFETCH(QString, where);
     QFETCH(QStringList, names);
-    QVERIFY(m_connection->hasUnicodeLike());
+    if (!m_connection->hasUnicodeLike())
+        QSKIP("LIKE in SQL folds case the Unicode way only where the layer registers its own (QSQLITE)");
     Recordset rs;
     rs.Open(QStringLiteral("select CompanyName from Companies where ") + where + QStringLiteral(" order by CompanyId"),
             m_connection);
-    QStringList got;
-    for (; !rs.isEOF(); rs.MoveNext())
-        got << rs.Fields(QStringLiteral("CompanyName")).toString();
-    QCOMPARE(got, names);
+    QCOMPARE(columnTexts(rs, QStringLiteral("CompanyName")), names);
 }
 
 void tst_Recordset::isNullRewriteRuns()
 {
     Recordset rs;
-    rs.Open(QStringLiteral("Select Products.*,CompanyName  FROM Products Inner join Companies on Companies.CompanyId = "
-                           "Products.CompanyId Where IsNull(Products.IsBroker,0)=0   order by Productname"),
-            m_connection);
-    QCOMPARE(rs.RecordCount(), 2);
-    QCOMPARE(rs.Fields(QStringLiteral("ProductName")), QVariant(QStringLiteral("Urea")));
-    QCOMPARE(m_connection->nativeSql(QStringLiteral("select ISNULL(a,0) as [ISNULL(a)], 'ISNULL(' from t")),
-             QStringLiteral("select IFNULL(a,0) as [ISNULL(a)], 'ISNULL(' from t"));
-    const auto values = m_connection->Execute(QStringLiteral("select isnull(NULL, 'none') as a, ISNULL ('x', 'y') as b, "
-                                                             "'isnull(' as c"));
-    QCOMPARE(values->Fields(QStringLiteral("a")), QVariant(QStringLiteral("none")));
-    QCOMPARE(values->Fields(QStringLiteral("b")), QVariant(QStringLiteral("x")));
-    QCOMPARE(values->Fields(QStringLiteral("c")), QVariant(QStringLiteral("isnull(")));
-}
-
-void tst_Recordset::datesInSql()
-{
-    QCOMPARE(m_connection->dialect(), Connection::Dialect::SQLite);
-    QCOMPARE(m_connection->dateText(QDate(2024, 2, 1)), QStringLiteral("2024-02-01"));
-    const QString sql = QStringLiteral("select * from purchase where PurchaseDate between '%1' and '%2'")
-                            .arg(m_connection->dateText(QDate(2024, 2, 1)), m_connection->dateText(QDate(2024, 2, 29)));
-    Recordset rs;
-    rs.Open(sql, m_connection);
-    QCOMPARE(rs.RecordCount(), 2);
-}
-
-void tst_Recordset::executeGivesOpenRecordset()
-{
-    const std::shared_ptr<Recordset> rs =
-        m_connection->Execute(QStringLiteral("select * from Parties where IsVendor=1 order by PartyName"));
-    QCOMPARE(rs->State(), int(Recordset::adStateOpen));
-    QCOMPARE(rs->RecordCount(), 2);
-    QCOMPARE(rs->Fields(QStringLiteral("partyname")), QVariant(QStringLiteral("Alpha Supply")));
-    rs->Close();
-    rs->Open(QStringLiteral("select * from Parties"), m_connection);
-    QCOMPARE(rs->RecordCount(), 3);
+    rs.Open(QStringLiteral("select ProductName, 'IsNull(' as t from Products "
+                           "where IsNull(IsBroker,0)=0 order by ProductName"), m_connection);
+    QCOMPARE(columnTexts(rs, QStringLiteral("ProductName")), QStringList({"Urea", "Wheat seed"}));
+    rs.MoveFirst();
+    QCOMPARE(rs.Fields(QStringLiteral("t")), QVariant(QStringLiteral("IsNull(")));
 }
 
 void tst_Recordset::refusesWrites_data()
 {
     QTest::addColumn<QString>("sql");
-    QTest::newRow("delete") << "delete from Companies";
-    QTest::newRow("second statement") << "select 1; delete from Companies";
-    QTest::newRow("drop") << "DROP TABLE Companies";
-    QTest::newRow("pragma") << "pragma user_version = 7";
-    QTest::newRow("select into") << "select * into Copy from Companies";
-    QTest::newRow("with update") << "with a as (select 1) update Companies set CompanyName='x'";
+    QTest::addColumn<QString>("message");
+
+    const QString onlyRead = QStringLiteral("Orvane data: The reports only read data: ");
+    QTest::newRow("delete") << "delete from Companies"
+                            << onlyRead + "only a SELECT statement can be run, not one that begins with \"delete\".";
+    QTest::newRow("update after WITH") << "with a as (select 1) update Companies set CompanyName='x'"
+                                       << onlyRead + "only a SELECT statement can be run, not one that begins "
+                                                     "with \"update\".";
+    QTest::newRow("select into") << "select * into Copy from Companies"
+                                 << onlyRead + "a statement with INTO, which writes, is refused.";
+    QTest::newRow("second statement") << "select 1; delete from Companies"
+                                      << "Orvane data: Only one statement can be run at a time: more text follows "
+                                         "the ';' at position 9.";
+    QTest::newRow("empty") << "" << "Orvane data: The statement is empty.";
 }
 
+// Refused before they reach the database: the rows stay.
 void tst_Recordset::refusesWrites()
 {
     QFETCH(QString, sql);
+    QFETCH(QString, message);
     Recordset rs;
-    try {
-        rs.Open(sql, m_connection);
-        QFAIL("a writing statement was run");
-    } catch (const Error &e) {
-        QCOMPARE(e.source(), QStringLiteral("Orvane data"));
-        QVERIFY(!e.description().isEmpty());
-    }
+    QCOMPARE(errorOf([&] { rs.Open(sql, m_connection); }), message);
     QCOMPARE(rs.State(), int(Recordset::adStateClosed));
-    QVERIFY_THROWS_EXCEPTION(Error, m_connection->Execute(sql));
-    QCOMPARE(m_connection->Execute(QStringLiteral("select count(*) as n from Companies"))->Fields(QStringLiteral("n")),
-             QVariant(qlonglong(5)));
+    QCOMPARE(errorOf([&] { m_connection->Execute(sql); }), message);
+    QCOMPARE(m_connection->Execute(QStringLiteral("select count(*) as n from Companies"))->Fields(
+                 QStringLiteral("n")).toInt(), 5);
 }
 
-// The guard is put on only around the layer's own statements.
-void tst_Recordset::hostStillWrites()
-{
-    m_connection->Execute(QStringLiteral("select * from Companies"));
-    QSqlQuery host(m_db);
-    QVERIFY2(host.exec(QStringLiteral("INSERT INTO Units VALUES (1, 'kg')")), qPrintable(host.lastError().text()));
-    QVERIFY(host.exec(QStringLiteral("DELETE FROM Units")));
-}
-
-void tst_Recordset::readOnlyScopeDeniesWrites()
-{
-    QSqlQuery host(m_db);
-    {
-        SqliteSupport::ReadOnlyScope readOnly(m_db);
-        QVERIFY(!host.exec(QStringLiteral("INSERT INTO Units VALUES (2, 'bag')")));
-        QVERIFY2(host.lastError().databaseText().contains(QLatin1String("not authorized")),
-                 qPrintable(host.lastError().databaseText()));
-        QVERIFY(host.exec(QStringLiteral("select count(*) from Units")));
-    }
-    QVERIFY(host.exec(QStringLiteral("select count(*) from Units")) && host.next());
-    QCOMPARE(host.value(0).toInt(), 0);
-}
-
-void tst_Recordset::errors_data()
+void tst_Recordset::databaseErrors_data()
 {
     QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("message");
 
-    QTest::newRow("no such table") << "select * from nothere" << "no such table: nothere" << "QSQLITE";
-    QTest::newRow("no such column") << "select nocolumn from Companies" << "no such column: nocolumn" << "QSQLITE";
-    QTest::newRow("syntax") << "select * from" << "incomplete input" << "QSQLITE";
-    QTest::newRow("apostrophe left open") << "select * from Parties where PartyName like '%O'Brien%'"
-                                          << "near \"Brien\": syntax error" << "QSQLITE";
-    QTest::newRow("empty") << "" << "The statement is empty." << "Orvane data";
+    QTest::newRow("no such table") << "select * from nothere" << "no such table: nothere";
+    QTest::newRow("apostrophe left undoubled") << "select * from Parties where PartyName like '%O'Brien%'"
+                                               << "near \"Brien\": syntax error";
 }
 
-void tst_Recordset::errors()
+// The database's own message, with the driver as the source.
+void tst_Recordset::databaseErrors()
 {
     QFETCH(QString, sql);
-    QFETCH(QString, description);
-    QFETCH(QString, source);
+    QFETCH(QString, message);
     Recordset rs;
-    try {
-        rs.Open(sql, m_connection);
-        QFAIL("a failing statement did not throw");
-    } catch (const Error &e) {
-        QCOMPARE(e.description(), description);
-        QCOMPARE(e.source(), source);
-    }
+    const QString error = errorOf([&] { rs.Open(sql, m_connection); });
+    QVERIFY2(error.startsWith(m_connection->database().driverName() + QLatin1String(": ")), qPrintable(error));
+    QVERIFY2(error.contains(message), qPrintable(error));
     QCOMPARE(rs.State(), int(Recordset::adStateClosed));
 }
 
-void tst_Recordset::connectionIsNotSetUp()
+void tst_Recordset::missingOrClosedConnection()
 {
     Recordset rs;
-    try {
-        rs.Open(QStringLiteral("select * from Companies"), nullptr);
-        QFAIL("opened without a connection");
-    } catch (const Error &e) {
-        QVERIFY2(e.description().startsWith(QLatin1String("The connection to the database is not set up: ")),
-                 qPrintable(e.description()));
-        QCOMPARE(e.source(), QStringLiteral("Orvane"));
-    }
-    QCOMPARE(rs.State(), int(Recordset::adStateClosed));
+    QVERIFY(errorOf([&] { rs.Open(QStringLiteral("select 1"), nullptr); })
+                .startsWith(QLatin1String("Orvane: The connection to the database is not set up: ")));
+    QVERIFY(errorOf([] { Connection::require({})->Execute(QStringLiteral("select 1")); })
+                .startsWith(QLatin1String("Orvane: The connection to the database is not set up: ")));
 
-    const std::shared_ptr<Connection> none;
-    try {
-        Connection::require(none)->Execute(QStringLiteral("select 1"));
-        QFAIL("executed without a connection");
-    } catch (const Error &e) {
-        QVERIFY(e.description().startsWith(QLatin1String("The connection to the database is not set up: ")));
-        QCOMPARE(e.source(), QStringLiteral("Orvane"));
-    }
-    QCOMPARE(Connection::require(m_connection), m_connection.get());
-}
-
-void tst_Recordset::connectionLeavesDatabaseOpen()
-{
-    QSqlDatabase db = test::createTestDatabase();
+    const QString name = QStringLiteral("closed-by-host");
     {
-        auto connection = Connection::create(db);
-        connection->Execute(QStringLiteral("select * from Companies"));
-        QCOMPARE(connection->CursorLocation(), int(Connection::adUseServer));
-        connection->setCursorLocation(Connection::adUseClient);
-        QCOMPARE(connection->CursorLocation(), int(Connection::adUseClient));
-        QVERIFY_THROWS_EXCEPTION(Error, connection->setCursorLocation(7));
-    }
-    QVERIFY(db.isOpen());
-    const QString name = db.connectionName();
-    auto kept = Connection::create(db);
-    db.close();
-    QVERIFY_THROWS_EXCEPTION(Error, Connection::create(db));
-    try {
-        kept->Execute(QStringLiteral("select * from Companies"));
-        QFAIL("read over a closed connection");
-    } catch (const Error &e) {
-        QCOMPARE(e.description(), QStringLiteral("The host's database connection is closed."));
-        QCOMPARE(e.source(), QStringLiteral("QSQLITE"));
-    }
-    kept.reset();   // the layer's reference must go before the host removes the connection
-    db = QSqlDatabase();
+        QSqlDatabase db = QSqlDatabase::cloneDatabase(m_connection->database(), name);
+        QVERIFY(db.open());
+        auto kept = Connection::create(db);
+        db.close();
+        QCOMPARE(errorOf([&] { kept->Execute(QStringLiteral("select * from Companies")); }),
+                 db.driverName() + QStringLiteral(": The host's database connection is closed."));
+        QVERIFY_THROWS_EXCEPTION(Error, Connection::create(db));
+    }   // the layer's reference goes before the host removes the connection
     QSqlDatabase::removeDatabase(name);
+}
+
+void tst_Recordset::dateTextPerDialect_data()
+{
+    QTest::addColumn<Connection::Dialect>("dialect");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("isNullSql");
+
+    QTest::newRow("SQLite") << Connection::Dialect::SQLite << "1999-12-31" << "select IFNULL(a,0) from t";
+    QTest::newRow("SQL Server") << Connection::Dialect::SqlServer << "19991231" << "select isnull(a,0) from t";
+}
+
+void tst_Recordset::dateTextPerDialect()
+{
+    QFETCH(Connection::Dialect, dialect);
+    QFETCH(QString, text);
+    QFETCH(QString, isNullSql);
+    QCOMPARE(m_connection->dialect(), Connection::Dialect::SQLite);   // detected, not given
+    const auto connection = Connection::create(m_connection->database(), dialect);
+    QCOMPARE(connection->dateText(QDate(1999, 12, 31)), text);
+    QCOMPARE(connection->nativeSql(QStringLiteral("select isnull(a,0) from t")), isNullSql);
+    // The text between quotes finds the rows of those days.
+    const QString sql = QStringLiteral("select * from purchase where PurchaseDate between '%1' and '%2'");
+    QCOMPARE(m_connection->Execute(sql.arg(m_connection->dateText(QDate(2024, 2, 1)),
+                                           m_connection->dateText(QDate(2024, 2, 29))))->RecordCount(), 2);
 }
 
 QTEST_GUILESS_MAIN(tst_Recordset)
