@@ -251,7 +251,10 @@ bool ReportWindow::eventFilter(QObject *watched, QEvent *event)
             auto *key = static_cast<QKeyEvent *>(event);
             const bool plainTab = (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
                 && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-            if (plainTab && focusWidget() == m_codeBox) {
+            // Tab leaves every control in tab order, the date pickers too
+            // (their own Tab would walk day, month and year first); leaving the
+            // code box validates it.
+            if (plainTab) {
                 moveFocusOn(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
                 return true;
             }
