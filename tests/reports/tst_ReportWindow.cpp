@@ -38,6 +38,7 @@ private slots:
     void leaveCodeBox();
     void cancelledLookupThenEmptyBoxLeaves();
     void clickElsewhereWithUnknownCode();
+    void accessKeyWithUnknownCode();
     void lookupButton();
     void codeChangeClearsName();
 
@@ -285,6 +286,33 @@ void tst_ReportWindow::clickElsewhereWithUnknownCode()
     QCOMPARE(clicked.count(), 1);
     QCOMPARE(w->nameBox()->text(), QStringLiteral("Vendor Seven"));
     QVERIFY(w->lastViewer() && w->lastViewer()->isVisible());
+}
+
+void tst_ReportWindow::accessKeyWithUnknownCode()
+{
+    // Alt+V moves the focus to Preview before pressing it: the code is checked
+    // first, and a refused leave presses nothing.
+    MessageRecorder boxes;
+    RptPurchaseReturnSummary *w = openWindow();
+    w->codeBox()->setFocus();
+    QTest::keyClicks(w->codeBox(), QStringLiteral("404"));
+    LookupDriver driver(LookupDriver::Answer::Cancel);
+    QSignalSpy clicked(w->previewButton(), &QPushButton::clicked);
+    QTest::keyClick(w->codeBox(), Qt::Key_V, Qt::AltModifier);
+    QTest::qWait(150);   // an access key clicks after a short animation
+    QCOMPARE(driver.opened, 1);
+    QCOMPARE(clicked.count(), 0);
+    QCOMPARE(w->focusWidget(), w->codeBox());
+    QCOMPARE(boxes.texts(), QString());
+
+    // A good code: checked once, then Preview runs.
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTest::keyClicks(w->codeBox(), QStringLiteral("8"));
+    QTest::keyClick(w->codeBox(), Qt::Key_V, Qt::AltModifier);
+    QTRY_COMPARE(clicked.count(), 1);
+    QCOMPARE(driver.opened, 1);
+    QCOMPARE(w->nameBox()->text(), QStringLiteral("O'Brien Traders"));
 }
 
 void tst_ReportWindow::lookupButton()
