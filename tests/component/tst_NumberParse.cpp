@@ -11,15 +11,11 @@ class tst_NumberParse : public QObject
     Q_OBJECT
 
 private slots:
-    void leadingNumberText_data();
-    void leadingNumberText();
     void leadingNumber_data();
     void leadingNumber();
-    void neverAnExponent_data();
-    void neverAnExponent();
 };
 
-void tst_NumberParse::leadingNumberText_data()
+void tst_NumberParse::leadingNumber_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected");
@@ -27,82 +23,40 @@ void tst_NumberParse::leadingNumberText_data()
     QTest::newRow("leading zeros dropped") << "007" << "7";
     QTest::newRow("stops at a letter") << "12A" << "12";
     QTest::newRow("letter first gives 0") << "A1" << "0";
-    QTest::newRow("leading blank skipped") << " 42" << "42";
-    QTest::newRow("leading tab skipped") << "\t42" << "42";
-    QTest::newRow("blanks inside skipped") << "1 2" << "12";
-    QTest::newRow("trailing blanks") << "42  " << "42";
-    QTest::newRow("minus kept") << "-3" << "-3";
-    QTest::newRow("minus after blank") << " -3" << "-3";
+    QTest::newRow("blanks and tabs skipped anywhere") << " \t1 2  " << "12";
+    QTest::newRow("minus kept") << " -3" << "-3";
     QTest::newRow("plus dropped") << "+5" << "5";
     QTest::newRow("trailing zero of fraction") << "1.50" << "1.5";
-    QTest::newRow("whole fraction") << "2.000" << "2";
     QTest::newRow("leading point") << ".5" << "0.5";
     QTest::newRow("second point stops") << "1.2.3" << "1.2";
     QTest::newRow("empty") << "" << "0";
     QTest::newRow("blanks only") << "   " << "0";
     QTest::newRow("sign only") << "-" << "0";
-    QTest::newRow("point only") << "." << "0";
     QTest::newRow("minus zero") << "-0" << "0";
     QTest::newRow("apostrophe stops") << "12'; drop table Parties --" << "12";
-    QTest::newRow("apostrophe first") << "'1" << "0";
     QTest::newRow("comma stops") << "1,234" << "1";
-    QTest::newRow("exponent") << "1E3" << "1000";
-    QTest::newRow("exponent lower case") << "25e-1" << "2.5";
+    QTest::newRow("exponent written out") << "25e-1" << "2.5";
     QTest::newRow("D exponent") << "2D2" << "200";
-    QTest::newRow("exponent without digits") << "12E" << "12";
-    QTest::newRow("exponent sign without digits") << "12E+" << "12";
-    QTest::newRow("hex prefix is no number") << "&H10" << "0";
+    QTest::newRow("exponent without digits") << "12E+" << "12";
     QTest::newRow("arabic-indic digits are no digits") << QString::fromUtf8("\u0661\u0662") << "0";
-    QTest::newRow("fullwidth digit stops") << QString::fromUtf8("5\uFF15") << "5";
     QTest::newRow("small fraction plainly") << "0.0000001" << "0.0000001";
     QTest::newRow("largest plain code") << "999999999999999" << "999999999999999";
     QTest::newRow("huge clamped") << "12345678901234567890" << "999999999999999";
     QTest::newRow("huge negative clamped") << "-12345678901234567890" << "-999999999999999";
+    QTest::newRow("300 nines clamped") << QString(300, QLatin1Char('9')) << "999999999999999";
     QTest::newRow("overflowing exponent clamped") << "1e400" << "999999999999999";
-    QTest::newRow("underflowing exponent is 0") << "1e-400" << "0";
     QTest::newRow("many digits, tiny exponent") << "123456789e-5" << "1234.56789";
-}
-
-void tst_NumberParse::leadingNumberText()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, expected);
-    QCOMPARE(LeadingNumberText(typed), expected);
-}
-
-void tst_NumberParse::leadingNumber_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<double>("expected");
-
-    QTest::newRow("code") << "15" << 15.0;
-    QTest::newRow("decimal") << "3.25kg" << 3.25;
-    QTest::newRow("negative decimal") << "-0.75" << -0.75;
-    QTest::newRow("nothing") << "abc" << 0.0;
-    QTest::newRow("clamped") << "1e30" << LeadingNumberLimit;
+    QTest::newRow("far underflow is 0") << "1e-400" << "0";
 }
 
 void tst_NumberParse::leadingNumber()
 {
     QFETCH(QString, typed);
-    QFETCH(double, expected);
-    QCOMPARE(LeadingNumber(typed), expected);
-}
-
-void tst_NumberParse::neverAnExponent_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("20 digits") << "99999999999999999999";
-    QTest::newRow("1e20") << "1e20";
-    QTest::newRow("1e-20") << "1e-20";
-    QTest::newRow("300 nines") << QString(300, QLatin1Char('9'));
-}
-
-void tst_NumberParse::neverAnExponent()
-{
-    // Whatever is typed, the text must stay a plain SQL number literal.
-    QFETCH(QString, typed);
+    QFETCH(QString, expected);
     const QString text = LeadingNumberText(typed);
+    QCOMPARE(text, expected);
+    QCOMPARE(LeadingNumber(typed), expected.toDouble());
+    // Whatever is typed, the text must stay a plain SQL number literal.
     static const QRegularExpression plain(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
     QVERIFY2(plain.match(text).hasMatch(), qPrintable(text));
 }
