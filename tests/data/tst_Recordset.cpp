@@ -6,7 +6,6 @@
 #include "TestDatabase.h"
 
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
