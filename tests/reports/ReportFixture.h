@@ -43,7 +43,13 @@ Returns:
    40  25-Mar  vendor 7    product 6    1 x 50
     0  02-Mar  vendor 7    product 6    1 x 10  (only a range starting at 0 finds it)
 
-TTLValue is the line's gross less discount and TTLSalesTax its tax, as the host stores them.
+TTLValue is the line's gross less discount and TTLSalesTax its tax, as the host stores them, so
+product-wise over March, all companies (products 7 and 10 have returns only and do not appear):
+  product 5:  PQty 13, PPrice avg(20,25,15)=20, PDisc 30+5+0=35, PValue 185+50+15=250,
+              RQty 3, RPrice 20, RDisc 9, RValue 55.5, unit Box
+  product 6:  PQty 5, PPrice avg(50,10)=30, PDisc 0, PValue 210,
+              RQty 2, RPrice avg(50,10)=30, RDisc 0, RValue 60, unit Kg
+  product 11: PQty 1, PPrice 40, PDisc 0, PValue 40, returns all 0, unit Kg
 */
 inline void fillReportRows(QSqlDatabase db)
 {
