@@ -61,7 +61,7 @@ public:
         QRawFont &raw = m_sized[size_t(font)];
         if (!raw.isValid()) {
             raw = m_fonts[size_t(font)].design;
-            raw.setPixelSize(m_fonts[size_t(font)].spec.size);
+            raw.setPixelSize(m_fonts[size_t(font)].face.size);
         }
         QList<QPointF> positions(count);
         qreal x = 0;
@@ -90,11 +90,11 @@ private:
 
 } // namespace
 
-FontMetricsTable::FontMetricsTable(const FontSpec &s) : spec(s)
+FontMetricsTable::FontMetricsTable(const FontSpec &s) : face(s)
 {
-    QFont f(spec.family);
-    f.setBold(spec.bold);
-    f.setItalic(spec.italic);
+    QFont f(face.family);
+    f.setBold(face.bold);
+    f.setItalic(face.italic);
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setPixelSize(1000);
     design = QRawFont::fromFont(f);
@@ -155,7 +155,7 @@ PageRenderer::PageRenderer(const Document &document) : m_doc(&document)
 void PageRenderer::drawText(Canvas &canvas, const LayoutObject &o, int font, const QRectF &r, const QString &text)
 {
     FontMetricsTable &fm = m_fonts[size_t(font)];
-    const double scale = fm.spec.size / 1000.0;
+    const double scale = fm.face.size / 1000.0;
     const int n = int(text.size());
     m_glyphs.resize(n);
     m_advances.resize(n);

@@ -20,7 +20,7 @@ namespace orvane {
 class FontMetricsTable
 {
 public:
-    explicit FontMetricsTable(const FontSpec &spec);
+    explicit FontMetricsTable(const FontSpec &face);
 
     struct Glyph
     {
@@ -29,7 +29,7 @@ public:
     };
     const Glyph &glyph(char16_t c);
 
-    const FontSpec spec;
+    const FontSpec face;
     QRawFont design;         // pixel size 1000: one unit = 1/1000 em
     double ascent = 0;       // 1/1000 em
     double descent = 0;

@@ -216,17 +216,17 @@ QByteArray trueTypeFile(const QRawFont &font, const std::set<quint32> &used)
     return out + body;
 }
 
-QByteArray pdfName(const FontSpec &spec)
+QByteArray pdfName(const FontSpec &face)
 {
     QByteArray name;
-    for (QChar c : spec.family) {
+    for (QChar c : face.family) {
         if (c.isLetterOrNumber() && c.unicode() < 128)
             name += char(c.unicode());
     }
     if (name.isEmpty())
         name = "Font";
-    if (spec.bold || spec.italic)
-        name += QByteArray("-") + (spec.bold ? "Bold" : "") + (spec.italic ? "Italic" : "");
+    if (face.bold || face.italic)
+        name += QByteArray("-") + (face.bold ? "Bold" : "") + (face.italic ? "Italic" : "");
     return name;
 }
 
@@ -296,7 +296,7 @@ public:
             quint32 h = quint32(qHash(QByteArray::number(type0) + QByteArray::number(int(keep.size()))));
             for (int i = 0; i < 6; ++i, h /= 26)
                 tag += char('A' + h % 26);
-            const QByteArray name = tag + '+' + pdfName(fm.spec);
+            const QByteArray name = tag + '+' + pdfName(fm.face);
             const int cid = reserve(), descriptor = reserve(), file = reserve(), toUnicode = reserve();
 
             begin(type0);
@@ -318,7 +318,7 @@ public:
 
             begin(descriptor);
             write("<< /Type /FontDescriptor /FontName /" + name + " /Flags 32 /FontBBox [-1000 -400 2000 1200] /ItalicAngle " +
-                  (fm.spec.italic ? "-12" : "0") + " /Ascent " + QByteArray::number(qRound(fm.ascent)) + " /Descent -" +
+                  (fm.face.italic ? "-12" : "0") + " /Ascent " + QByteArray::number(qRound(fm.ascent)) + " /Descent -" +
                   QByteArray::number(qRound(fm.descent)) + " /CapHeight " + QByteArray::number(qRound(fm.ascent)) +
                   " /StemV 80 /FontFile2 " + ref(file) + " >>\nendobj\n");
 
@@ -455,7 +455,7 @@ public:
         m_content += "BT /F";
         m_content += QByteArray::number(face);
         m_content += ' ';
-        appendNum(m_content, m_renderer.fonts()[size_t(font)].spec.size);
+        appendNum(m_content, m_renderer.fonts()[size_t(font)].face.size);
         m_content += "Tf ";
         appendNum(m_content, origin.x());
         appendNum(m_content, m_height - origin.y());
@@ -479,9 +479,9 @@ private:
     int faceIndex(int font) const
     {
         const std::vector<FontMetricsTable> &fonts = m_renderer.fonts();
-        const FontSpec &f = fonts[size_t(font)].spec;
+        const FontSpec &f = fonts[size_t(font)].face;
         for (int i = 0; i < font; ++i) {
-            const FontSpec &o = fonts[size_t(i)].spec;
+            const FontSpec &o = fonts[size_t(i)].face;
             if (o.family == f.family && o.bold == f.bold && o.italic == f.italic)
                 return i;
         }

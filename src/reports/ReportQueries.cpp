@@ -44,18 +44,19 @@ QString sqlDate(const DateTextFunction &dateText, const QDate &day)
     return dateText(day);
 }
 
-// The percentage terms divide by 100.0, not 100: SQLite stores whole-valued
-// decimals as integers and would truncate 15 * 5 / 100 to 0. SQL Server's
-// decimal arithmetic gives the same value either way.
+// The percentage terms divide by a whole 100 as the host's own queries do. On
+// SQLite that is decimal division only because the money columns have REAL
+// affinity (tools/schema.sql); whole values in plain DECIMAL columns would
+// divide as integers.
 
 QString purchaseReturnSummarySql(const ReportParameters &p, const DateTextFunction &dateText)
 {
     QString sql;
     sql += QLatin1String("select r.Purreturnid,r.Purreturndate,r.purchaseid,v.partyname as vendorname ");
     sql += QLatin1String(" ,sum(rb.Qty*rb.Price) as Grossvalue ");
-    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price*rb.Discratio/100.0)+rb.Discvalue)) as Totaldisc ");
-    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price*rb.stratio/100.0)+rb.stvalue)) as Salestax ");
-    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price-((rb.Price*rb.Discratio/100.0)+rb.Discvalue))+ ((rb.Price*rb.stratio/100.0)+rb.stvalue))) as NetValue,Sum(rb.Qty) as Qty,Sum(rb.Bonus) as Bonus,rb.Price ");
+    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price*rb.Discratio/100)+rb.Discvalue)) as Totaldisc ");
+    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price*rb.stratio/100)+rb.stvalue)) as Salestax ");
+    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price-((rb.Price*rb.Discratio/100)+rb.Discvalue))+ ((rb.Price*rb.stratio/100)+rb.stvalue))) as NetValue,Sum(rb.Qty) as Qty,Sum(rb.Bonus) as Bonus,rb.Price ");
     sql += QLatin1String(" from purreturns r join purreturnsbody rb on r.Purreturnid=rb.Purreturnid ");
     sql += QLatin1String(" join parties v on v.partyid=r.vendorid ");
     sql += QLatin1String(" where Purreturndate between '");
@@ -74,10 +75,10 @@ QString purchaseSummarySql(const ReportParameters &p, const DateTextFunction &da
     QString sql;
     sql += QLatin1String("select p.purchaseid,p.purchasedate,v.partyname as vendorname ");
     sql += QLatin1String(" ,sum(pb.Qty*pb.Price) as Grossvalue ");
-    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price*pb.Discratio/100.0)+pb.Discvalue)) as Totaldisc ");
-    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price*pb.stratio/100.0)+pb.stvalue)) as Salestax ");
+    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price*pb.Discratio/100)+pb.Discvalue)) as Totaldisc ");
+    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price*pb.stratio/100)+pb.stvalue)) as Salestax ");
     // The paid amount belongs to the purchase, not to its lines: taken once.
-    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100.0)+pb.Discvalue))+ ((pb.Price*pb.stratio/100.0)+pb.stvalue))) as NetValue,max(p.PaidAmount) as PaidAmount  ");
+    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100)+pb.Discvalue))+ ((pb.Price*pb.stratio/100)+pb.stvalue))) as NetValue,max(p.PaidAmount) as PaidAmount  ");
     sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
     sql += QLatin1String(" join parties v on v.partyid=p.vendorid ");
     sql += QLatin1String(" where purchasedate between '");
@@ -98,9 +99,9 @@ QString purchaseReturnRegisterSql(const ReportParameters &p, const DateTextFunct
     sql += QLatin1String("select r.purreturnid,r.purreturndate,v.partyname as vendorname ");
     sql += QLatin1String(",pr.productid,pr.productname ");
     sql += QLatin1String(",rb.qty,rb.bonus,rb.price,(rb.Qty*rb.Price) as Grossvalue ");
-    sql += QLatin1String(",(rb.Qty*((rb.Price*rb.Discratio/100.0)+rb.Discvalue)) as Totaldisc ");
-    sql += QLatin1String(",rb.Qty*((rb.Price*rb.stratio/100.0)+rb.stvalue) as Salestax ");
-    sql += QLatin1String(",rb.Qty*((rb.Price-((rb.Price*rb.Discratio/100.0)+rb.Discvalue))+ ((rb.Price*rb.stratio/100.0)+rb.stvalue)) as NetValue, ");
+    sql += QLatin1String(",(rb.Qty*((rb.Price*rb.Discratio/100)+rb.Discvalue)) as Totaldisc ");
+    sql += QLatin1String(",rb.Qty*((rb.Price*rb.stratio/100)+rb.stvalue) as Salestax ");
+    sql += QLatin1String(",rb.Qty*((rb.Price-((rb.Price*rb.Discratio/100)+rb.Discvalue))+ ((rb.Price*rb.stratio/100)+rb.stvalue)) as NetValue, ");
     sql += QLatin1String(" r.VendorID, r.Narration, Units.UnitName, rb.Multiplier,r.ExpPlus, r.ExpMinus, r.ComRatio, r.ReceivedAmount ");
     sql += QLatin1String(" from purreturns r join purreturnsbody rb on r.purreturnid=rb.purreturnid ");
     sql += QLatin1String(" join parties v on v.partyid=r.vendorid join products pr on pr.productid=rb.productid INNER JOIN Units ON pr.UnitID = Units.UnitID ");
@@ -122,9 +123,9 @@ QString purchaseRegisterSql(const ReportParameters &p, const DateTextFunction &d
     sql += QLatin1String("select p.purchaseid,p.purchasedate,p.billno,v.partyname as vendorname ");
     sql += QLatin1String(",pr.productid,pr.productname ");
     sql += QLatin1String(",pb.qty,pb.bonus,pb.price,(pb.Qty*pb.Price) as Grossvalue ");
-    sql += QLatin1String(",(pb.Qty*((pb.Price*pb.Discratio/100.0)+pb.Discvalue)) as Totaldisc ");
-    sql += QLatin1String(",pb.Qty*((pb.Price*pb.stratio/100.0)+pb.stvalue) as Salestax ");
-    sql += QLatin1String(",pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100.0)+pb.Discvalue))+ ((pb.Price*pb.stratio/100.0)+pb.stvalue)) as NetValue ");
+    sql += QLatin1String(",(pb.Qty*((pb.Price*pb.Discratio/100)+pb.Discvalue)) as Totaldisc ");
+    sql += QLatin1String(",pb.Qty*((pb.Price*pb.stratio/100)+pb.stvalue) as Salestax ");
+    sql += QLatin1String(",pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100)+pb.Discvalue))+ ((pb.Price*pb.stratio/100)+pb.stvalue)) as NetValue ");
     sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
     sql += QLatin1String(" join parties v on v.partyid=p.vendorid join products pr on pr.productid=pb.productid ");
     sql += QLatin1String(" where p.purchasedate between '");
@@ -145,9 +146,9 @@ QString purchaseLedgerSql(const ReportParameters &p, const DateTextFunction &dat
     QString sql;
     sql += QLatin1String("select p.purchaseid,p.purchasedate,p.billno,v.partyname as vendorname ");
     sql += QLatin1String(",pb.qty,pb.bonus,pb.price,(pb.Qty*pb.Price) as Grossvalue ");
-    sql += QLatin1String(",(pb.Qty*((pb.Price*pb.Discratio/100.0)+pb.Discvalue)) as Totaldisc ");
-    sql += QLatin1String(",pb.Qty*((pb.Price*pb.stratio/100.0)+pb.stvalue) as Salestax ");
-    sql += QLatin1String(",pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100.0)+pb.Discvalue))+ ((pb.Price*pb.stratio/100.0)+pb.stvalue)) as NetValue ");
+    sql += QLatin1String(",(pb.Qty*((pb.Price*pb.Discratio/100)+pb.Discvalue)) as Totaldisc ");
+    sql += QLatin1String(",pb.Qty*((pb.Price*pb.stratio/100)+pb.stvalue) as Salestax ");
+    sql += QLatin1String(",pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100)+pb.Discvalue))+ ((pb.Price*pb.stratio/100)+pb.stvalue)) as NetValue ");
     sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
     sql += QLatin1String(" join parties v on v.partyid=p.vendorid ");
     sql += QLatin1String(" where purchasedate between '");
@@ -167,8 +168,8 @@ QString purchaseLedgerSql(const ReportParameters &p, const DateTextFunction &dat
 QString purchaseReturnLedgerSql(const ReportParameters &p, const DateTextFunction &dateText)
 {
     QString sql;
-    sql += QLatin1String(" SELECT r.PurReturnID, v.PartyName AS vendorname, rb.Qty, rb.Bonus, rb.Price, rb.Qty * rb.Price AS Grossvalue, rb.Qty * (rb.Price * rb.DiscRatio / 100.0 + rb.DiscValue) AS Totaldisc, rb.Qty * (rb.Price * ");
-    sql += QLatin1String(" rb.STRatio / 100.0 + rb.STValue) AS Salestax, rb.Qty * ((rb.Price - (rb.Price * rb.DiscRatio / 100.0 + rb.DiscValue)) + (rb.Price * rb.STRatio / 100.0 + rb.STValue)) AS NetValue, r.PurReturnDate FROM PurReturns ");
+    sql += QLatin1String(" SELECT r.PurReturnID, v.PartyName AS vendorname, rb.Qty, rb.Bonus, rb.Price, rb.Qty * rb.Price AS Grossvalue, rb.Qty * (rb.Price * rb.DiscRatio / 100 + rb.DiscValue) AS Totaldisc, rb.Qty * (rb.Price * ");
+    sql += QLatin1String(" rb.STRatio / 100 + rb.STValue) AS Salestax, rb.Qty * ((rb.Price - (rb.Price * rb.DiscRatio / 100 + rb.DiscValue)) + (rb.Price * rb.STRatio / 100 + rb.STValue)) AS NetValue, r.PurReturnDate FROM PurReturns ");
     sql += QLatin1String(" r INNER JOIN PurReturnsBody rb ON r.PurReturnID = rb.PurReturnID INNER JOIN Parties v ON v.PartyID = r.VendorID ");
     sql += QLatin1String(" WHERE (r.PurReturnDate BETWEEN '");
     sql += sqlDate(dateText, p.from);
