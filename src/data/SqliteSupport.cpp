@@ -30,6 +30,18 @@ QString textOf(sqlite3_value *value)
     return data ? QString(static_cast<const QChar *>(data), bytes / 2) : QString();
 }
 
+QStringView textViewOf(sqlite3_value *value)
+{
+    const void *data = sqlite3_value_text16(value);
+    const int bytes = sqlite3_value_bytes16(value);
+    return data ? QStringView(static_cast<const QChar *>(data), bytes / 2) : QStringView();
+}
+
+void deleteLikePattern(void *pattern)
+{
+    delete static_cast<LikePattern *>(pattern);
+}
+
 void unicodeLike(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
     for (int i = 0; i < argc; ++i) {
@@ -47,8 +59,20 @@ void unicodeLike(sqlite3_context *context, int argc, sqlite3_value **argv)
         }
         escape = e.at(0);
     }
-    // like(X, Y) means Y LIKE X.
-    sqlite3_result_int(context, LikePattern::matches(textOf(argv[0]), textOf(argv[1]), escape) ? 1 : 0);
+    // like(X, Y) means Y LIKE X. A lookup filter is one constant pattern over
+    // thousands of rows: SQLite keeps the compiled pattern between rows.
+    if (argc == 2) {
+        if (const auto *cached = static_cast<const LikePattern *>(sqlite3_get_auxdata(context, 0))) {
+            sqlite3_result_int(context, cached->matches(textViewOf(argv[1])) ? 1 : 0);
+            return;
+        }
+        auto *pattern = new LikePattern(textOf(argv[0]), escape);
+        const bool match = pattern->matches(textViewOf(argv[1]));
+        sqlite3_set_auxdata(context, 0, pattern, deleteLikePattern);
+        sqlite3_result_int(context, match ? 1 : 0);
+        return;
+    }
+    sqlite3_result_int(context, LikePattern::matches(textOf(argv[0]), textViewOf(argv[1]), escape) ? 1 : 0);
 }
 
 int unicodeNoCase(void *, int lengthA, const void *a, int lengthB, const void *b)
