@@ -54,6 +54,15 @@ int SharedState::liveWindowCountAllThreads()
     return liveWindows.load();
 }
 
+void SharedState::deleteWindows()
+{
+    const QList<QPointer<QWidget>> windows = m_created;
+    for (const QPointer<QWidget> &window : windows)
+        delete window.data();
+    m_created.clear();
+    m_windows.clear();
+}
+
 int SharedState::liveWindowCount() const
 {
     m_created.removeAll(QPointer<QWidget>());

@@ -73,6 +73,11 @@ public:
     /// hidden), viewers replaced by setWindow included. For DllCanUnloadNow.
     int liveWindowCount() const;
 
+    /// Deletes every window and dialog of this thread's component that still
+    /// exists; the next use creates them afresh. For a host that unloads the
+    /// component, and for tests that must leave nothing behind.
+    void deleteWindows();
+
     /// The same over every thread of the process, for DllCanUnloadNow.
     static int liveWindowCountAllThreads();
 

@@ -67,7 +67,12 @@ ReportWindow::ReportWindow(const Controls &controls, QWidget *parent)
     connect(qApp, &QApplication::focusChanged, this, &ReportWindow::focusChanged);
 }
 
-ReportWindow::~ReportWindow() = default;
+ReportWindow::~ReportWindow()
+{
+    // Hiding a widget that is being destroyed moves the focus; by then this is
+    // no longer a ReportWindow, so the application must not call us any more.
+    disconnect(qApp, &QApplication::focusChanged, this, &ReportWindow::focusChanged);
+}
 
 void ReportWindow::buildControls()
 {

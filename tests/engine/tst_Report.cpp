@@ -205,7 +205,8 @@ void tst_Report::colourStripping()
                 o->setFillColor(16777215);
         }
     }
-    const auto &ph = report.content()->layout.sections[1].objects;
+    const auto content = report.content();
+    const auto &ph = content->layout.sections[1].objects;
     QCOMPARE(ph[0].fillColor, 0xFFFFFF);   // boxHeader
     QCOMPARE(ph[1].fillColor, 0xFF0000);   // NOboxKeep keeps blue
     QCOMPARE(ph[2].backColor, -1);         // lblInvoice

@@ -72,6 +72,7 @@ class tst_LookupDialog : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase() { SharedState::current().deleteWindows(); }
     void init() { SharedState::current().SharedConnection = Connection::create(m_db); }
     void cleanup()
     {

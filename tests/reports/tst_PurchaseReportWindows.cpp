@@ -15,6 +15,8 @@
 
 #include <QtTest>
 
+#include "SharedState.h"
+
 using namespace orvane;
 using namespace orvane::test;
 
@@ -24,6 +26,7 @@ class tst_PurchaseReportWindows : public QObject
 
 private slots:
     void initTestCase() { m_fixture = std::make_unique<ReportFixture>(); }
+    void cleanupTestCase() { SharedState::current().deleteWindows(); }
     void cleanup()
     {
         setPrintHandler({});

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "SharedState.h"
+
 using namespace orvane;
 using namespace orvane::test;
 
@@ -32,6 +34,7 @@ public:
 
 private slots:
     void initTestCase();
+    void cleanupTestCase() { SharedState::current().deleteWindows(); }
     void init();
     void cleanup() { deleteWindows<ReportWindow, RptReportViewer>(); }
 
