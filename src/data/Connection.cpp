@@ -133,6 +133,11 @@ std::shared_ptr<const Table> Connection::readTable(const QString &sql) const
     if (!db.isOpen())
         throw Error(QStringLiteral("The host's database connection is closed."), driver);
 
+    if (d->nativeSqlite) {
+        if (auto table = SqliteSupport::readTable(db, nativeSql(SqlDialect::withoutTerminator(sql))))
+            return table;
+    }
+
     QSqlQuery query(db);
     query.setForwardOnly(true);
     // Decimals must arrive as numbers, never as text or cut to integers.

@@ -1,6 +1,8 @@
 #include "SqliteSupport.h"
 
+#include "Error.h"
 #include "LikePattern.h"
+#include "Table.h"
 
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -132,6 +134,64 @@ QStringList SqliteSupport::declaredTypes(const QSqlQuery &query)
     for (int c = 0; c < columns; ++c)
         types << QString::fromUtf8(sqlite3_column_decltype(statement, c));
     return types;
+}
+
+std::shared_ptr<const Table> SqliteSupport::readTable(const QSqlDatabase &database, const QString &sql)
+{
+    sqlite3 *db = handleOf(database);
+    if (!db)
+        return nullptr;
+    const QString driver = database.driverName();
+    ReadOnlyScope readOnly(database);
+
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * sizeof(QChar)), &statement, nullptr) != SQLITE_OK)
+        throw Error(QString::fromUtf8(sqlite3_errmsg(db)), driver);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> finalize(statement, sqlite3_finalize);
+    if (!statement)   // only blanks or comments
+        throw Error(QStringLiteral("The statement is empty."), driver);
+
+    const int columns = sqlite3_column_count(statement);
+    QStringList names;
+    for (int c = 0; c < columns; ++c)
+        names << QString::fromUtf16(static_cast<const char16_t *>(sqlite3_column_name16(statement, c)));
+    Table::Builder builder(names);
+    for (int c = 0; c < columns; ++c)
+        builder.setDeclaredType(c, Table::Builder::typeFromSqlName(
+                                       QString::fromUtf8(sqlite3_column_decltype(statement, c))));
+
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        builder.beginRow();
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(statement, c)) {
+            case SQLITE_INTEGER:
+                builder.setValue(c, QVariant(qlonglong(sqlite3_column_int64(statement, c))));
+                break;
+            case SQLITE_FLOAT:
+                builder.setValue(c, QVariant(sqlite3_column_double(statement, c)));
+                break;
+            case SQLITE_TEXT: {
+                const void *text = sqlite3_column_text16(statement, c);
+                const int bytes = sqlite3_column_bytes16(statement, c);
+                builder.setValue(c, QVariant(QString(static_cast<const QChar *>(text), bytes / int(sizeof(QChar)))));
+                break;
+            }
+            case SQLITE_BLOB: {
+                const void *blob = sqlite3_column_blob(statement, c);
+                const int bytes = sqlite3_column_bytes(statement, c);
+                builder.setValue(c, QVariant(QByteArray(static_cast<const char *>(blob), bytes)));
+                break;
+            }
+            default:
+                builder.setValue(c, QVariant());
+            }
+        }
+        builder.endRow();
+    }
+    if (rc != SQLITE_DONE)
+        throw Error(QString::fromUtf8(sqlite3_errmsg(db)), driver);
+    return builder.finish();
 }
 
 SqliteSupport::ReadOnlyScope::ReadOnlyScope(const QSqlDatabase &database)

@@ -3,9 +3,13 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+#include <memory>
+
 class QSqlQuery;
 
 namespace orvane {
+
+class Table;
 
 /// What the data layer adds to an SQLite connection of the host (QSQLITE only;
 /// through ODBC the sqlite3 handle is out of reach).
@@ -22,6 +26,12 @@ public:
     /// query ("DECIMAL(18, 2)", "DATETIME"; "" for expressions); empty when
     /// the query holds no sqlite3 statement.
     static QStringList declaredTypes(const QSqlQuery &query);
+
+    /// Runs `sql` straight on the connection's sqlite3 handle, under the
+    /// read-only guard, and returns its rows; null when `database` holds no
+    /// handle. Skips QtSql's per-row copies, which are most of the cost of a
+    /// lookup's re-query. Throws Error with SQLite's own message on failure.
+    static std::shared_ptr<const Table> readTable(const QSqlDatabase &database, const QString &sql);
 
     /// While alive, the connection may only read: every action other than
     /// SELECT, reading a column and calling a function is denied when a
