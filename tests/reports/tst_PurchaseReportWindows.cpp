@@ -41,7 +41,8 @@ private slots:
     void pastedNonNumberRefused();
     void invoiceBoxIgnoresPointAndLetters();
     void registerAcceptsCustomerCode();
-    void ledgerBlankCodeRefused();
+    void ledgerCodeRefused_data();
+    void ledgerCodeRefused();
     void ledgerHeadingKeepsCodeAsTyped();
     void returnLedgerPrintWithoutCode();
     void returnLedgerWithoutCompanyName();
@@ -182,15 +183,26 @@ void tst_PurchaseReportWindows::registerAcceptsCustomerCode()
     QCOMPARE(boxes.texts(), QString());
 }
 
-void tst_PurchaseReportWindows::ledgerBlankCodeRefused()
+void tst_PurchaseReportWindows::ledgerCodeRefused_data()
 {
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("blanks only") << "   " << "Enter Product Code.";
+    // Set without leaving the box: nothing looked it up, so no name.
+    QTest::newRow("code never looked up") << "5" << "Product Code doesn't exist.";
+}
+
+void tst_PurchaseReportWindows::ledgerCodeRefused()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, message);
     MessageRecorder boxes;
     auto *w = openReportWindow<RptPurchaseLedger>();
-    w->codeBox()->setText(QStringLiteral("   "));
+    w->codeBox()->setText(code);
     w->fromDate()->setFocus();
     QTest::mouseClick(w->previewButton(), Qt::LeftButton);
     QCOMPARE(boxes.boxes.size(), 1);
-    QCOMPARE(boxes.boxes.at(0).text, QStringLiteral("Enter Product Code."));
+    QCOMPARE(boxes.boxes.at(0).text, message);
     QCOMPARE(boxes.boxes.at(0).style, 48);
     QCOMPARE(boxes.boxes.at(0).title, QStringLiteral("Product Purchase Ledger"));
     QCOMPARE(w->focusWidget(), w->codeBox());
