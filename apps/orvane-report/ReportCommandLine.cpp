@@ -239,7 +239,8 @@ QString ReportCommandLine::helpText()
         "  --quiet            no progress line\n"
         "  -o FILE            the file to write; an existing one is replaced only when the new\n"
         "                     one is complete\n\n"
-        "Exit status: 0 written, 1 no rows, 2 bad arguments, 3 database or report error.\n")
+        "Exit status: 0 written, 1 no rows, 2 bad arguments, 3 database or report error,\n"
+        "4 cancelled by SIGINT or SIGTERM (nothing written, an existing file kept).\n")
         .arg(names.join(QStringLiteral(", ")));
 }
 

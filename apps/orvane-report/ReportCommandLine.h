@@ -14,6 +14,7 @@ enum ReportExitStatus {
     ExitNoRows = 1,       // the report found no row; nothing written
     ExitBadArguments = 2, // the arguments or parameters were refused; usage shown
     ExitFailure = 3,      // the database, the report or the output failed
+    ExitCancelled = 4,    // SIGINT or SIGTERM stopped it; nothing written
 };
 
 enum class OutputFormat { Pdf, Csv, Xlsx };

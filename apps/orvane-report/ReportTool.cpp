@@ -3,11 +3,13 @@
 #include "Connection.h"
 #include "CsvExport.h"
 #include "Error.h"
+#include "Paginator.h"
 #include "PdfExport.h"
 #include "Recordset.h"
 #include "Report.h"
 #include "ReportLayouts.h"
 #include "RptReportViewer.h"
+#include "SqliteSupport.h"
 #include "XlsxExport.h"
 
 #include <QDateTime>
@@ -63,8 +65,18 @@ int ReportTool::fail(const QString &message)
     return ExitFailure;
 }
 
+int ReportTool::cancelled()
+{
+    endProgress();
+    m_messages << "orvane-report: cancelled\n";
+    m_messages.flush();
+    return ExitCancelled;
+}
+
 bool ReportTool::progress(int done, int total)
 {
+    if (cancelRequested())
+        return false;
     if (!m_showProgress)
         return true;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
@@ -93,6 +105,8 @@ void ReportTool::endProgress()
 int ReportTool::run()
 {
     m_started = QDateTime::currentMSecsSinceEpoch();
+    if (cancelRequested())
+        return cancelled();
 
     int status = ExitFailure;
     {
@@ -116,7 +130,11 @@ int ReportTool::run()
                               .arg(m_command.odbc ? QStringLiteral("(ODBC)") : m_command.database,
                                    db.lastError().text()));
         } else {
-            status = runOn(Connection::create(db));
+            {
+                // A signal stops a long query within milliseconds (SQLite only).
+                const SqliteSupport::CancelScope interruptible(db, m_cancel);
+                status = runOn(Connection::create(db));
+            }
             db.close();
         }
     }
@@ -156,6 +174,8 @@ int ReportTool::runOn(const std::shared_ptr<Connection> &connection)
         Recordset rows;
         rows.Open(reportSql(def.kind, p, *connection), connection, Recordset::adOpenStatic,
                   Recordset::adLockReadOnly, -1);
+        if (cancelRequested())
+            return cancelled();
         if (rows.RecordCount() == 0) {
             endProgress();
             m_messages << "orvane-report: " << def.noRecordMessage << '\n';
@@ -174,30 +194,47 @@ int ReportTool::runOn(const std::shared_ptr<Connection> &connection)
         else
             report->Database().SetDataSource(rows);
 
+        if (cancelRequested())
+            return cancelled();
+
         const ExportProgress onProgress = [this](int done, int total) { return progress(done, total); };
+        bool written = false;
         switch (m_command.format) {
-        case OutputFormat::Pdf:
+        case OutputFormat::Pdf: {
             viewer.RemoveObjectColors();
-            exportPdf(*report, m_command.output, onProgress);
+            // Laying out a year of lines takes seconds before the file is opened.
+            const Document document = Paginator(report->content()).paginate(m_cancel);
+            if (document.cancelled || cancelRequested())
+                return cancelled();
+            written = exportPdf(document, m_command.output, onProgress);
             break;
+        }
         case OutputFormat::Csv:
         case OutputFormat::Xlsx: {
             // The rows as the query returned them, in its order.
             std::vector<int> order(static_cast<size_t>(report->rows()->rowCount()));
             std::iota(order.begin(), order.end(), 0);
             if (m_command.format == OutputFormat::Csv)
-                exportCsv(*report->rows(), order, m_command.output, onProgress);
+                written = exportCsv(*report->rows(), order, m_command.output, onProgress);
             else
-                exportXlsx(*report->rows(), order, m_command.output, onProgress, def.caption);
+                written = exportXlsx(*report->rows(), order, m_command.output, onProgress, def.caption);
             break;
         }
         }
+        // A signal after the file was renamed into place finds it complete.
+        if (!written)
+            return cancelled();
         endProgress();
         return ExitWritten;
     } catch (const Error &e) {
+        // An interrupted query fails with the database's own words; the user asked for it.
+        if (cancelRequested())
+            return cancelled();
         endProgress();
         return fail(errorText(e));
     } catch (const std::exception &e) {
+        if (cancelRequested())
+            return cancelled();
         endProgress();
         return fail(QString::fromLocal8Bit(e.what()));
     }

@@ -4,6 +4,7 @@
 
 #include <QTextStream>
 
+#include <atomic>
 #include <memory>
 
 namespace orvane {
@@ -21,18 +22,26 @@ public:
     /// Show a progress line while the output is written (stderr is a terminal).
     void setShowProgress(bool show) { m_showProgress = show; }
 
+    /// Stop as soon as `*cancel` turns true (a signal handler sets it): the
+    /// query is interrupted, the export abandoned, and run() returns
+    /// ExitCancelled with nothing written.
+    void setCancelFlag(const std::atomic_bool *cancel) { m_cancel = cancel; }
+
     int run();
 
 private:
     int runOn(const std::shared_ptr<Connection> &connection);
     int refuse(const QString &message);
     int fail(const QString &message);
+    int cancelled();
+    bool cancelRequested() const { return m_cancel && m_cancel->load(); }
     bool progress(int done, int total);
     void endProgress();
 
     const ReportCommand &m_command;
     QTextStream &m_messages;
     bool m_showProgress = false;
+    const std::atomic_bool *m_cancel = nullptr;
     qint64 m_started = 0;
     qint64 m_lastProgress = 0;
     bool m_progressShown = false;

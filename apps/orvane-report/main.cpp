@@ -8,12 +8,33 @@
 #include <QApplication>
 #include <QTextStream>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
 
 QtMessageHandler qtHandler = nullptr;
+
+// Set by SIGINT or SIGTERM; the query and the export poll it and stop cleanly.
+std::atomic_bool cancelRequested{false};
+static_assert(std::atomic_bool::is_always_lock_free, "the flag is set from a signal handler");
+
+extern "C" void onCancelSignal(int)
+{
+    cancelRequested.store(true);
+}
+
+void installCancelHandlers()
+{
+    struct sigaction action = {};
+    action.sa_handler = onCancelSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;   // a write interrupted by the signal goes on; the flag stops the rest
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 // The offscreen platform complains about a missing XDG runtime directory that
 // the tool never uses; stderr is kept for the tool's own messages.
@@ -28,6 +49,8 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext &context, const Q
 
 int main(int argc, char *argv[])
 {
+    // First of all: a signal at any later moment must leave no partial file.
+    installCancelHandlers();
     qtHandler = qInstallMessageHandler(filterQtMessages);
     // The PDF is painted with the same fonts as on screen, but no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -59,5 +82,6 @@ int main(int argc, char *argv[])
 
     orvane::ReportTool tool(parsed.command, err);
     tool.setShowProgress(!parsed.command.quiet && isatty(STDERR_FILENO));
+    tool.setCancelFlag(&cancelRequested);
     return tool.run();
 }

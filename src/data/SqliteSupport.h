@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 class QSqlQuery;
@@ -44,6 +45,24 @@ public:
         ~ReadOnlyScope();
         ReadOnlyScope(const ReadOnlyScope &) = delete;
         ReadOnlyScope &operator=(const ReadOnlyScope &) = delete;
+
+    private:
+        void *m_handle = nullptr;
+    };
+
+    /// While alive, a statement running on the connection stops with SQLite's
+    /// "interrupted" error soon after `*cancel` turns true. Only reads the
+    /// flag, so a signal handler may set it. Does nothing when `database`
+    /// holds no sqlite3 handle (active() tells).
+    class CancelScope
+    {
+    public:
+        CancelScope(const QSqlDatabase &database, const std::atomic_bool *cancel);
+        ~CancelScope();
+        CancelScope(const CancelScope &) = delete;
+        CancelScope &operator=(const CancelScope &) = delete;
+
+        bool active() const { return m_handle != nullptr; }
 
     private:
         void *m_handle = nullptr;
