@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
@@ -31,6 +32,20 @@ const QColor kLockedBackground(0xE0, 0xE0, 0xE0);
 bool isWithin(const QWidget *widget, const QWidget *ancestor)
 {
     return widget && ancestor && (widget == ancestor || ancestor->isAncestorOf(widget));
+}
+
+/// The picture beside the form. Every QIcon of its own would leave a pixmap in
+/// the application's cache per window opened, never to be found again; one
+/// key keeps it to one.
+QPixmap windowImage(const QStyle *style)
+{
+    const QString key = QStringLiteral("orvane-report-window-image");
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = style->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(40, 40);
+        QPixmapCache::insert(key, pixmap);
+    }
+    return pixmap;
 }
 
 } // namespace
@@ -82,7 +97,7 @@ void ReportWindow::buildControls()
 
     m_image = new QLabel(this);
     m_image->setObjectName(QStringLiteral("Image1"));
-    m_image->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(40, 40));
+    m_image->setPixmap(windowImage(style()));
     m_image->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     outer->addWidget(m_image, 0, Qt::AlignTop);
 
