@@ -78,6 +78,24 @@ public:
         m_book = nullptr;
         return workbook_close(book);
     }
+    // Drops a cancelled workbook without packaging the rows written so far,
+    // which on a large sheet takes seconds; the sheets' row files are closed
+    // here because freeing the workbook leaves them open.
+    void abandon()
+    {
+        if (!m_book)
+            return;
+        lxw_worksheet *sheet = nullptr;
+        LXW_FOREACH_WORKSHEET(sheet, m_book)
+        {
+            if (sheet->optimize_tmpfile) {
+                fclose(sheet->optimize_tmpfile);
+                sheet->optimize_tmpfile = nullptr;
+            }
+        }
+        lxw_workbook_free(m_book);
+        m_book = nullptr;
+    }
 
 private:
     lxw_workbook *m_book = nullptr;
@@ -211,15 +229,23 @@ bool exportXlsx(const Table &table, const std::vector<int> &rowOrder, const QStr
         }
         ++sheetRow;
         ++done;
-        if (progress && (done & 1023) == 0 && !progress(done, total))
-            return false;   // the workbook closes into the temporary file, which goes
+        if (progress && (done & 1023) == 0 && !progress(done, total)) {
+            book.abandon();
+            return false;   // the temporary file goes with `temp`
+        }
     }
-    if (progress && !progress(done, total))
+    if (progress && !progress(done, total)) {
+        book.abandon();
         return false;
+    }
 
     const lxw_error closed = book.close();
     if (closed != LXW_NO_ERROR)
         throw Error(writeFailure(fileName, QString::fromUtf8(lxw_strerror(closed))), kSource);
+    // Packaging a large sheet takes seconds and cannot stop half-way; a cancel
+    // that came meanwhile still keeps the new file from replacing the old one.
+    if (progress && !progress(done, total))
+        return false;
 
     std::error_code ec;
     std::filesystem::rename(std::filesystem::path(QFile::encodeName(tempName).toStdString()),
