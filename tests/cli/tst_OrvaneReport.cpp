@@ -1,16 +1,27 @@
 // orvane-report run as a process on a small SQLite file: exit statuses,
 // messages, and the CSV, XLSX and PDF it writes, against figures worked out
-// by hand below.
+// by hand below. Then SIGINT and SIGTERM at chosen moments of a run over a
+// generated database that takes the tool a few seconds.
 
+#include "Error.h"
+#include "SqliteSupport.h"
+#include "Table.h"
 #include "TestDatabase.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -64,6 +75,28 @@ QString runTool(const QString &tool, const QStringList &args)
     return p.waitForFinished(60000) ? QString::fromUtf8(p.readAllStandardOutput()) : QStringLiteral("<timed out>");
 }
 
+// What the process has open: the targets of its descriptors, as the kernel
+// names them ("/dir/#1234 (deleted)" for a file not yet linked into place).
+QStringList openFiles(qint64 pid)
+{
+    QStringList targets;
+    const QString dir = QStringLiteral("/proc/%1/fd").arg(pid);
+    const QStringList fds = QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &fd : fds) {
+        char target[4096];
+        const ssize_t n = ::readlink(QFile::encodeName(dir + QLatin1Char('/') + fd).constData(), target,
+                                     sizeof target - 1);
+        if (n > 0)
+            targets << QString::fromLocal8Bit(target, int(n));
+    }
+    return targets;
+}
+
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
 } // namespace
 
 class tst_OrvaneReport : public QObject
@@ -78,6 +111,9 @@ private slots:
     void existingFileKeptOnFailure();
     void xlsxHasNumberAndDateCells();
     void pdfHoldsHeadings();
+    void queryStopsWhenCancelled();
+    void signalCancels_data();
+    void signalCancels();
 
 private:
     // Runs the tool in the temporary folder on `line`, split at blanks.
@@ -85,6 +121,7 @@ private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     QTemporaryDir m_dir;
+    QString m_bigDatabase;   // about 90,000 purchase lines
 };
 
 void tst_OrvaneReport::initTestCase()
@@ -101,6 +138,11 @@ void tst_OrvaneReport::initTestCase()
         db = QSqlDatabase();   // the last handle goes before the connection is removed
         QSqlDatabase::removeDatabase(QStringLiteral("cli"));
     }
+    m_bigDatabase = path(QStringLiteral("big.sqlite"));
+    const QString made = runTool(QStringLiteral(ORVANE_DEMODB_BINARY),
+                                 {QStringLiteral("--scale"), QStringLiteral("10"), QStringLiteral("--out"), m_bigDatabase});
+    QVERIFY2(QFile::exists(m_bigDatabase), qPrintable(made));
+    m_bigDatabase = QFileInfo(m_bigDatabase).canonicalFilePath();   // as /proc names it
 }
 
 Run tst_OrvaneReport::run(const QString &line)
@@ -217,6 +259,129 @@ void tst_OrvaneReport::pdfHoldsHeadings()
                                              QStringLiteral("-")}).simplified();
     for (const char *expected : {"Orvane Books", "Date Between : 01-Apr-2024 To 30-Apr-2024", "Best"})
         QVERIFY2(text.contains(QLatin1String(expected)), qPrintable(text));
+}
+
+// The tool's cancel of a running query: a flag that a signal handler sets stops
+// the statement at SQLite's next check, through the data layer's own reader
+// and through QtSql alike; outside the scope the flag no longer matters.
+void tst_OrvaneReport::queryStopsWhenCancelled()
+{
+    const QString sql = QStringLiteral("SELECT sum(Qty), count(*) FROM purchasebody");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cancel"));
+        db.setDatabaseName(m_bigDatabase);
+        QVERIFY(db.open());
+        std::atomic_bool cancel{false};
+        {
+            const orvane::SqliteSupport::CancelScope scope(db, &cancel);
+            QVERIFY(scope.active());
+            const auto lines = orvane::SqliteSupport::readTable(db, sql);
+            QVERIFY(lines && lines->rowCount() == 1);
+            QVERIFY2(lines->number(0, 1) > 80000, "the generated database is smaller than the cases need");
+
+            cancel = true;
+            QString message;
+            try {
+                orvane::SqliteSupport::readTable(db, sql);
+            } catch (const orvane::Error &e) {
+                message = e.description();
+            }
+            QCOMPARE(message, QStringLiteral("interrupted"));
+
+            QSqlQuery query(db);
+            QVERIFY(!query.exec(sql));
+            QVERIFY2(query.lastError().text().contains(QLatin1String("interrupted")),
+                     qPrintable(query.lastError().text()));
+        }
+        const auto again = orvane::SqliteSupport::readTable(db, sql);
+        QVERIFY(again && again->number(0, 1) > 80000);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("cancel"));
+}
+
+void tst_OrvaneReport::signalCancels_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<bool>("writing");    // signalled once the output is being written, else while reading rows
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("existing");   // a previous report stands at the target
+
+    QTest::newRow("pdf, SIGINT while reading rows") << "pdf" << false << SIGINT << false;
+    QTest::newRow("csv, SIGTERM while reading rows") << "csv" << false << SIGTERM << true;
+    QTest::newRow("xlsx, SIGINT while reading rows") << "xlsx" << false << SIGINT << true;
+    for (const char *format : {"pdf", "csv", "xlsx"}) {
+        QTest::addRow("%s, SIGINT while writing, a previous file kept", format) << format << true << SIGINT << true;
+        QTest::addRow("%s, SIGTERM while writing", format) << format << true << SIGTERM << false;
+    }
+}
+
+// A signal at any moment: exit status 4, "cancelled", no file written and no
+// temporary file left, a previous report untouched.
+void tst_OrvaneReport::signalCancels()
+{
+    QFETCH(QString, format);
+    QFETCH(bool, writing);
+    QFETCH(int, signal);
+    QFETCH(bool, existing);
+    if (!QFileInfo(QStringLiteral("/proc/self/fd")).isDir())
+        QSKIP("needs /proc to see what the tool has open");
+
+    QTemporaryDir outDir;
+    QVERIFY(outDir.isValid());
+    const QString outPath = QFileInfo(outDir.path()).canonicalFilePath();
+    const QString target = outPath + QStringLiteral("/report.") + format;
+    const QByteArray previous = "previous report\n";
+    QDateTime previousTime;
+    if (existing) {
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(previous) == previous.size());
+        f.close();
+        previousTime = QFileInfo(target).lastModified();
+    }
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    // Every line of two years, every invoice number: the largest report.
+    p.start(QStringLiteral(ORVANE_REPORT_BINARY),
+            {QStringLiteral("purchase-register"), QStringLiteral("--db"), m_bigDatabase, QStringLiteral("--from"),
+             QStringLiteral("2024-04-01"), QStringLiteral("--to"), QStringLiteral("2026-03-31"),
+             QStringLiteral("--to-no"), QStringLiteral("999999"), QStringLiteral("--quiet"), QStringLiteral("-o"),
+             target});
+    QVERIFY(p.waitForStarted());
+    const qint64 pid = p.processId();
+
+    // Watch what the tool has open: the database once it reads, a file in the
+    // output folder once it writes (written aside, renamed at the end).
+    QElapsedTimer waited;
+    waited.start();
+    bool reached = false;
+    while (!reached && p.state() == QProcess::Running && waited.elapsed() < 120000) {
+        const QStringList open = openFiles(pid);
+        const bool reading = open.contains(m_bigDatabase);
+        bool output = false;
+        for (const QString &file : open)
+            output = output || file.startsWith(outPath + QLatin1Char('/'));
+        reached = writing ? output : reading && !output;
+        if (!reached)
+            p.waitForFinished(1);
+    }
+    QVERIFY2(reached, "the tool ended or hung before the moment of the signal");
+    QCOMPARE(::kill(pid_t(pid), signal), 0);
+
+    QVERIFY(p.waitForFinished(120000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QStringLiteral("orvane-report: cancelled\n"));
+    QCOMPARE(p.exitCode(), 4);
+    QCOMPARE(filesIn(outPath), existing ? QStringList{QFileInfo(target).fileName()} : QStringList());
+    if (existing) {
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), previous);
+        QCOMPARE(QFileInfo(target).lastModified(), previousTime);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_OrvaneReport)
