@@ -1,5 +1,6 @@
 #include "LookupDialog.h"
 
+#include "QuotedText.h"
 #include "RecordsetModel.h"
 
 #include <QApplication>
@@ -156,9 +157,7 @@ void LookupDialog::setHandBackMembers(QString *id, QString *name)
 
 QString LookupDialog::quoteFilter(const QString &text)
 {
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return quoted;
+    return quotedText(text);
 }
 
 int LookupDialog::gridColumn(const QString &name) const

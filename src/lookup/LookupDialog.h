@@ -63,7 +63,8 @@ public:
     int showModal(QWidget *owner = nullptr);
 
     /// Doubles every apostrophe; nothing else is escaped, so "%" and "_"
-    /// typed by the user keep their LIKE meaning.
+    /// typed by the user keep their LIKE meaning. A NUL or half a surrogate
+    /// pair becomes U+FFFD (quotedText).
     static QString quoteFilter(const QString &text);
 
     // Controls, for the tests and the opener (also reachable by objectName).

@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "Error.h"
 #include "NumberParse.h"
+#include "QuotedText.h"
 #include "Recordset.h"
 #include "Report.h"
 
@@ -20,6 +21,14 @@ bool isBlank(const QString &text)
     return text.trimmed().isEmpty();
 }
 
+// The blanks every database reads as blanks around a number. Other white
+// space (no-break, ideographic) would stand in the statement as a character
+// it cannot read.
+bool isSqlBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
+
 bool isDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -29,11 +38,16 @@ bool isDigit(QChar c)
 // purchase register enter the SQL unquoted and as typed.
 bool isWholeNumber(const QString &text)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty())
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isSqlBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isSqlBlank(text.at(end - 1)))
+        --end;
+    if (begin == end)
         return false;
-    for (QChar c : t) {
-        if (!isDigit(c))
+    for (qsizetype i = begin; i < end; ++i) {
+        if (!isDigit(text.at(i)))
             return false;
     }
     return true;
@@ -250,9 +264,7 @@ void checkReportParameters(ReportKind kind, const ReportParameters &parameters)
 
 QString quotedCode(const QString &code)
 {
-    QString doubled = code;
-    doubled.replace(QLatin1Char('\''), QLatin1String("''"));
-    return doubled;
+    return quotedText(code);
 }
 
 QString vendorFilter(const QString &code)

@@ -49,7 +49,8 @@ QString reportSql(ReportKind kind, const ReportParameters &parameters,
 /// the window caption. Call before any query runs; the other reports pass.
 void checkReportParameters(ReportKind kind, const ReportParameters &parameters);
 
-/// `code` with each apostrophe doubled, for a quoted SQL literal.
+/// `code` with each apostrophe doubled, for a quoted SQL literal; a NUL or
+/// half a surrogate pair becomes U+FFFD (quotedText).
 QString quotedCode(const QString &code);
 
 /// " and v.partyid='CODE'" when the trimmed code is not empty, else "".
