@@ -1,11 +1,14 @@
 // The preview window: which colours go before printing, the view filling the
 // window, and paging, zoom and search from the keyboard.
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "Document.h"
 #include "Error.h"
@@ -70,6 +73,7 @@ private slots:
     void stopKeepsPagesSoFar();
     void exportsByFileKind_data();
     void exportsByFileKind();
+    void exportCancelKeepsPreviousFile();
 };
 
 void tst_RptReportViewer::removeObjectColors_data()
@@ -248,6 +252,41 @@ void tst_RptReportViewer::exportsByFileKind()
         QVERIFY(unzip.waitForFinished(30000));
         QVERIFY(unzip.readAllStandardOutput().contains("<sheet name=\"" + sheet.toUtf8() + '"'));
     }
+}
+
+// Cancel in the export's progress dialog: exportTo says so, the previous file
+// stays as it was and nothing half-written is left beside it.
+void tst_RptReportViewer::exportCancelKeepsPreviousFile()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("r.xlsx"));
+    const QByteArray previous = "previous report";
+    bool cancelled = false;
+    // The dialog shows, and so takes a Cancel, only for an export that takes a
+    // while; the rows double until one does.
+    for (int rows = 40000; !cancelled && rows <= 640000; rows *= 2) {
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(previous) == previous.size());
+        old.close();
+        RptReportViewer viewer;
+        viewer.ReportName = makeReport(rows);
+        viewer.show();
+        QTRY_VERIFY_WITH_TIMEOUT(!viewer.CRViewer91->isPaginating(), 60000);
+        QTimer canceller;
+        connect(&canceller, &QTimer::timeout, &viewer, [&viewer] {
+            for (QProgressDialog *dialog : viewer.findChildren<QProgressDialog *>()) {
+                if (dialog->isVisible())
+                    dialog->cancel();
+            }
+        });
+        canceller.start(10);
+        cancelled = !viewer.CRViewer91->exportTo(file);
+    }
+    QVERIFY2(cancelled, "the export never showed its progress dialog");
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), previous);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{QStringLiteral("r.xlsx")});
 }
 
 QTEST_MAIN(tst_RptReportViewer)
