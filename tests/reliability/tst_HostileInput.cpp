@@ -607,8 +607,8 @@ void tst_HostileInput::codeBox_data()
             // After a code that names a record the text passes the lookup and
             // reaches the report query; alone it meets the lookup dialog.
             if (p.typeable)
-                add(code + QString::fromLatin1(p.name), Entry::Typed, code + p.text);
-            add(code + QString::fromLatin1(p.name), Entry::Pasted, code + p.text);
+                add(code + QStringLiteral(" + ") + QString::fromLatin1(p.name), Entry::Typed, code + p.text);
+            add(code + QStringLiteral(" + ") + QString::fromLatin1(p.name), Entry::Pasted, code + p.text);
         }
         add(QStringLiteral("bare tautology"), Entry::Pasted, QStringLiteral("' OR '1'='1"));
         add(QStringLiteral("bare drop table"), Entry::Typed, QStringLiteral("'; DROP TABLE Parties; --"));
