@@ -448,6 +448,7 @@ void tst_HostileInput::cleanupTestCase()
 
 void tst_HostileInput::cleanup()
 {
+    setPrintHandler({});
     deleteWindows<RptReportViewer, RptReportViewer>();
 }
 
@@ -595,13 +596,15 @@ void tst_HostileInput::codeBox_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("how");
     QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("print");   // Print instead of Preview
 
     for (int kind = ReturnSummary; kind <= ProductWise; ++kind) {
         const WindowInfo &info = kWindows[kind];
         const QString code = QString::fromLatin1(info.benignCode);
-        auto add = [&](const QString &what, Entry how, const QString &input) {
+        auto add = [&](const QString &what, Entry how, const QString &input, bool print = false) {
             const char *mode = how == Entry::Typed ? "typed" : how == Entry::Pasted ? "pasted" : "inserted";
-            QTest::addRow("%s: %s, %s", info.name, qPrintable(what), mode) << kind << int(how) << input;
+            QTest::addRow("%s: %s, %s%s", info.name, qPrintable(what), mode, print ? ", Print" : "")
+                << kind << int(how) << input << print;
         };
         for (const Payload &p : hostilePayloads()) {
             // After a code that names a record the text passes the lookup and
@@ -609,6 +612,11 @@ void tst_HostileInput::codeBox_data()
             if (p.typeable)
                 add(code + QStringLiteral(" + ") + QString::fromLatin1(p.name), Entry::Typed, code + p.text);
             add(code + QStringLiteral(" + ") + QString::fromLatin1(p.name), Entry::Pasted, code + p.text);
+        }
+        for (const Payload &p : hostilePayloads()) {
+            static const QStringList printed{"tautology", "drop table", "tab", "NUL", "lone surrogate"};
+            if (printed.contains(QLatin1String(p.name)))
+                add(code + QStringLiteral(" + ") + QString::fromLatin1(p.name), Entry::Pasted, code + p.text, true);
         }
         add(QStringLiteral("bare tautology"), Entry::Pasted, QStringLiteral("' OR '1'='1"));
         add(QStringLiteral("bare drop table"), Entry::Typed, QStringLiteral("'; DROP TABLE Parties; --"));
@@ -628,9 +636,12 @@ void tst_HostileInput::codeBox()
     QFETCH(int, kind);
     QFETCH(int, how);
     QFETCH(QString, input);
+    QFETCH(bool, print);
     const WindowInfo &info = kWindows[kind];
     const Baseline &baseline = codeBaseline(kind);
 
+    int printed = 0;
+    setPrintHandler([&](const Document &, const PrintJob &) { ++printed; });
     MessageRecorder boxes;
     auto lookups = std::make_unique<ModalCloser<LookupDialog>>();   // cancels each lookup
     auto viewerCloser = std::make_unique<ModalCloser<RptReportViewer>>();
@@ -663,7 +674,7 @@ void tst_HostileInput::codeBox()
     }
     const QString code = w->codeBox()->text();
 
-    QTest::mouseClick(w->previewButton(), Qt::LeftButton);
+    QTest::mouseClick(print ? w->printButton() : w->previewButton(), Qt::LeftButton);
     const StepTrace preview = takeStep();
     QVERIFY2(shapeProblem(preview, baseline.preview).isEmpty(), qPrintable(shapeProblem(preview, baseline.preview)));
 
@@ -679,10 +690,20 @@ void tst_HostileInput::codeBox()
         QCOMPARE(w->focusWidget(), w->codeBox());
     } else if (rows) {
         QCOMPARE(boxes.texts(), QString());
-        if (kind == ProductWise)
+        if (print)
+            QCOMPARE(printed, 1);
+        else if (kind == ProductWise)
             QCOMPARE(viewerCloser->shown, 1);
         else
             QVERIFY(w->lastViewer() && w->lastViewer()->isVisible());
+    } else if (print) {
+        // Nothing printed; the frame says both of its no-row messages, the
+        // product-wise window only its own and keeps the code.
+        QCOMPARE(printed, 0);
+        const QString noneFound = QStringLiteral("No record found");
+        QCOMPARE(boxes.texts(), kind == ProductWise ? noneFound : QStringLiteral("No record exists. | ") + noneFound);
+        QCOMPARE(boxes.boxes.last().style, 64);
+        QCOMPARE(boxes.boxes.last().title, QStringLiteral("Information"));
     } else if (kind == ProductWise) {
         QCOMPARE(boxes.texts(), QStringLiteral("No record found"));
         QCOMPARE(boxes.boxes.at(0).style, 64);
@@ -710,6 +731,7 @@ void tst_HostileInput::codeBox()
     deleteWindows<RptReportViewer, RptReportViewer>();
     lookups.reset();
     viewerCloser.reset();
+    setPrintHandler({});
     QString why;
     QVERIFY2(benignPreviewWorks(w, kind, &why), qPrintable(why));
 }
