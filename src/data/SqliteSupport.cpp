@@ -4,12 +4,15 @@
 #include "LikePattern.h"
 #include "Table.h"
 
+#include <QMutex>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSqlResult>
 #include <QVariant>
 
 #include <sqlite3.h>
+
+#include <unordered_set>
 
 namespace orvane {
 
@@ -106,6 +109,27 @@ int cancelRequested(void *flag)
     return static_cast<const std::atomic_bool *>(flag)->load(std::memory_order_relaxed) ? 1 : 0;
 }
 
+// The handles that carry our functions. SQLite drops them when the host
+// closes its connection, and a reopened one may get a handle at the same address.
+struct RegisteredHandles
+{
+    QMutex mutex;
+    std::unordered_set<const void *> handles;
+};
+
+RegisteredHandles &registeredHandles()
+{
+    static RegisteredHandles registered;
+    return registered;
+}
+
+void forgetHandle(void *db)
+{
+    RegisteredHandles &registered = registeredHandles();
+    QMutexLocker lock(&registered.mutex);
+    registered.handles.erase(db);
+}
+
 } // namespace
 
 bool SqliteSupport::registerFunctions(const QSqlDatabase &database)
@@ -114,7 +138,9 @@ bool SqliteSupport::registerFunctions(const QSqlDatabase &database)
     if (!db)
         return false;
     const int flags = SQLITE_UTF16 | SQLITE_DETERMINISTIC;
-    bool ok = sqlite3_create_function_v2(db, "like", 2, flags, nullptr, unicodeLike, nullptr, nullptr, nullptr)
+    // like/2 carries the handle, so that its removal (the connection closing,
+    // or this registration replacing it) tells functionsRegistered().
+    bool ok = sqlite3_create_function_v2(db, "like", 2, flags, db, unicodeLike, nullptr, nullptr, forgetHandle)
               == SQLITE_OK;
     ok = sqlite3_create_function_v2(db, "like", 3, flags, nullptr, unicodeLike, nullptr, nullptr, nullptr)
              == SQLITE_OK
@@ -124,7 +150,22 @@ bool SqliteSupport::registerFunctions(const QSqlDatabase &database)
     ok = sqlite3_create_collation_v2(db, "UNICODE_NOCASE", SQLITE_UTF16, nullptr, unicodeNoCase, nullptr)
              == SQLITE_OK
          && ok;
+    if (ok) {
+        RegisteredHandles &registered = registeredHandles();
+        QMutexLocker lock(&registered.mutex);
+        registered.handles.insert(db);
+    }
     return ok;
+}
+
+bool SqliteSupport::functionsRegistered(const QSqlDatabase &database)
+{
+    const sqlite3 *db = handleOf(database);
+    if (!db)
+        return false;
+    RegisteredHandles &registered = registeredHandles();
+    QMutexLocker lock(&registered.mutex);
+    return registered.handles.count(db) > 0;
 }
 
 QStringList SqliteSupport::declaredTypes(const QSqlQuery &query)

@@ -23,6 +23,11 @@ public:
     /// holds no sqlite3 handle.
     static bool registerFunctions(const QSqlDatabase &database);
 
+    /// Whether the functions of registerFunctions() are on the connection's
+    /// current handle: false once the host has closed (and perhaps reopened)
+    /// the connection they were registered on.
+    static bool functionsRegistered(const QSqlDatabase &database);
+
     /// The declared SQL type of each result column of an executed QSQLITE
     /// query ("DECIMAL(18, 2)", "DATETIME"; "" for expressions); empty when
     /// the query holds no sqlite3 statement.
