@@ -134,6 +134,10 @@ std::shared_ptr<const Table> Connection::readTable(const QString &sql) const
         throw Error(QStringLiteral("The host's database connection is closed."), driver);
 
     if (d->nativeSqlite) {
+        // Functions registered on a handle the host has since closed are gone
+        // with it: without them LIKE would fall back to ASCII-only case folding.
+        if (!SqliteSupport::functionsRegistered(db))
+            d->unicodeLike = SqliteSupport::registerFunctions(db);
         if (auto table = SqliteSupport::readTable(db, nativeSql(SqlDialect::withoutTerminator(sql))))
             return table;
     }
