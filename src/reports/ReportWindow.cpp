@@ -455,9 +455,8 @@ bool ReportWindow::LookupCode(int Mode)
 std::shared_ptr<Connection> ReportWindow::connection() const
 {
     std::shared_ptr<Connection> shared = SharedState::current().SharedConnection;
-    if (!shared)
-        throw Error(tr("No database connection: InitializeClass has not been called."),
-                    QStringLiteral("Orvane"));
+    // The same message as every other query that finds no connection.
+    Connection::require(shared);
     return shared;
 }
 
