@@ -14,7 +14,10 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -54,6 +57,24 @@ QString sheetNameFrom(const QString &wanted)
     while (name.endsWith(QLatin1Char('\'')))
         name.chop(1);
     return name.isEmpty() ? QStringLiteral("Report") : name;
+}
+
+// In constant memory mode the rows go to a temporary file of the sheet
+// through stdio, whose write errors the writer never checks: a disk that fills
+// up would leave a cut-off sheet in a workbook that closes without complaint.
+// Returns the system's reason once that file has failed, else "".
+QString sheetFileFailure(lxw_worksheet *sheet)
+{
+    FILE *rows = sheet ? sheet->optimize_tmpfile : nullptr;
+    if (!rows)
+        return QString();
+    errno = 0;
+    const bool flushed = std::fflush(rows) == 0;
+    const int error = errno;
+    if (flushed && !std::ferror(rows))
+        return QString();
+    return error ? QString::fromLocal8Bit(std::strerror(error))
+                 : QStringLiteral("the rows could not be written to a temporary file");
 }
 
 // Owns the workbook so that every way out of the export closes it.
@@ -229,19 +250,37 @@ bool exportXlsx(const Table &table, const std::vector<int> &rowOrder, const QStr
         }
         ++sheetRow;
         ++done;
-        if (progress && (done & 1023) == 0 && !progress(done, total)) {
-            book.abandon();
-            return false;   // the temporary file goes with `temp`
+        if ((done & 1023) == 0) {
+            if (const QString failure = sheetFileFailure(sheet); !failure.isEmpty()) {
+                book.abandon();
+                throw Error(writeFailure(fileName, failure), kSource);
+            }
+            if (progress && !progress(done, total)) {
+                book.abandon();
+                return false;   // the temporary file goes with `temp`
+            }
         }
+    }
+    if (const QString failure = sheetFileFailure(sheet); !failure.isEmpty()) {
+        book.abandon();
+        throw Error(writeFailure(fileName, failure), kSource);
     }
     if (progress && !progress(done, total)) {
         book.abandon();
         return false;
     }
 
+    errno = 0;
     const lxw_error closed = book.close();
-    if (closed != LXW_NO_ERROR)
-        throw Error(writeFailure(fileName, QString::fromUtf8(lxw_strerror(closed))), kSource);
+    if (closed != LXW_NO_ERROR) {
+        // The writer's text for a failed write names its zip layer; the
+        // system's reason ("No space left on device") is what the user can act on.
+        const int error = errno;
+        const bool zipWrite = closed >= LXW_ERROR_ZIP_FILE_OPERATION && closed <= LXW_ERROR_ZIP_CLOSE;
+        throw Error(writeFailure(fileName, error && zipWrite ? QString::fromLocal8Bit(std::strerror(error))
+                                                             : QString::fromUtf8(lxw_strerror(closed))),
+                    kSource);
+    }
     // Packaging a large sheet takes seconds and cannot stop half-way; a cancel
     // that came meanwhile still keeps the new file from replacing the old one.
     if (progress && !progress(done, total))
