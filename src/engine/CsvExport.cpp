@@ -72,6 +72,20 @@ QString cellText(const QVariant &v, bool withTime)
     }
 }
 
+// Writes all of `bytes`. A short write (the disk filling up) carries no
+// reason; writing the rest either completes or fails with the system's reason.
+bool writeAll(QSaveFile &file, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
 } // namespace
 
 QString plainNumber(double value)
@@ -115,7 +129,10 @@ bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QStri
             throw Error(QStringLiteral("Row %1 is not one of the report's rows.").arg(row), kSource);
     }
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: the blocks are large already, and a failure shows at the
+    // write that met it. commit() would not notice a buffered tail that failed
+    // to reach a full disk, and would put the cut-off file in place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw Error(writeFailure(fileName, file.errorString()), kSource);
 
     const int columns = table.columnCount();
@@ -145,7 +162,7 @@ bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QStri
         block += line.toUtf8();
         ++done;
         if (block.size() >= (1 << 16)) {
-            if (file.write(block) != block.size()) {
+            if (!writeAll(file, block)) {
                 const QString reason = file.errorString();
                 file.cancelWriting();
                 throw Error(writeFailure(fileName, reason), kSource);
@@ -157,7 +174,7 @@ bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QStri
             return false;
         }
     }
-    if (file.write(block) != block.size()) {
+    if (!writeAll(file, block)) {
         const QString reason = file.errorString();
         file.cancelWriting();
         throw Error(writeFailure(fileName, reason), kSource);

@@ -238,6 +238,12 @@ QByteArray utf16Hex(const QString &s)
     return out + '>';
 }
 
+// A write to the file failed; exportPdf turns it into the error the user reads.
+struct WriteFailure
+{
+    QString reason;
+};
+
 class PdfFileWriter final : public Canvas
 {
 public:
@@ -500,8 +506,13 @@ private:
     }
     void write(const QByteArray &data)
     {
-        if (m_out.write(data) != data.size())
-            throw Error(QStringLiteral("Cannot write the PDF file: %1").arg(m_out.errorString()), QStringLiteral("Report engine"));
+        if (m_out.write(data) != data.size()) {
+            // A short write (the disk filling up) carries no reason; writing
+            // what is still buffered fails again, with the system's reason.
+            if (auto *file = qobject_cast<QFileDevice *>(&m_out))
+                file->flush();
+            throw WriteFailure{m_out.errorString()};
+        }
         m_pos += data.size();
     }
     void write(const char *data) { write(QByteArray(data)); }
@@ -559,11 +570,16 @@ bool exportPdf(const Report &report, const QString &file, const ExportProgress &
 bool exportPdf(const Document &document, const QString &file, const ExportProgress &progress)
 {
     const QString source = QStringLiteral("Report engine");
+    const auto failure = [&](const QString &reason) {
+        return Error(QStringLiteral("The report could not be saved as \"%1\": %2")
+                         .arg(QFileInfo(file).absoluteFilePath(), reason),
+                     source);
+    };
     // QSaveFile writes beside the target and renames on commit: a cancelled
     // or failed export leaves no half-written file behind.
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("Cannot write %1: %2").arg(QFileInfo(file).fileName(), out.errorString()), source);
+        throw failure(out.errorString());
     try {
         PageRenderer renderer(document);
         PdfFileWriter writer(out, renderer);
@@ -576,12 +592,21 @@ bool exportPdf(const Document &document, const QString &file, const ExportProgre
             }
         }
         writer.finish(document.content->title.trimmed());
+        // commit() does not notice when the last buffered bytes fail to reach
+        // the disk (a full disk): it would put a cut-off file in place.
+        if (!out.flush()) {
+            out.flush();   // as in PdfFileWriter::write: learn the reason
+            throw WriteFailure{out.errorString()};
+        }
+    } catch (const WriteFailure &f) {
+        out.cancelWriting();
+        throw failure(f.reason);
     } catch (...) {
         out.cancelWriting();
         throw;
     }
     if (!out.commit())
-        throw Error(QStringLiteral("Cannot write %1: %2").arg(QFileInfo(file).fileName(), out.errorString()), source);
+        throw failure(out.errorString());
     return true;
 }
 
