@@ -251,6 +251,7 @@ private slots:
     void reconnectKeepsUnicodeLike();
     void reportBeforeInitializeClass_data();
     void reportBeforeInitializeClass();
+    void initializeClassWithClosedConnection();
     void layoutWithoutTextObject_data();
     void layoutWithoutTextObject();
     void printWithoutPrinter();
@@ -638,6 +639,30 @@ void tst_Faults::reportBeforeInitializeClass()
     boxes.boxes.clear();
     w->codeBox()->clear();
     QVERIFY(act());
+    QCOMPARE(boxes.texts(), QString());
+}
+
+void tst_Faults::initializeClassWithClosedConnection()
+{
+    // The host hands over a connection it has closed: the call fails at once
+    // and every window stays on the connection it had.
+    openHost();
+    const std::shared_ptr<Connection> before = SharedState::current().SharedConnection;
+    QSqlDatabase closed = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("host-closed"));
+    m_hostConnections << QStringLiteral("host-closed");
+    closed.setDatabaseName(m_file);
+    try {
+        m_reports.InitializeClass(closed);
+        QFAIL("a closed connection was taken");
+    } catch (const Error &e) {
+        QCOMPARE(e.description(), QStringLiteral("The database connection handed to the reports is not open."));
+    }
+    QCOMPARE(SharedState::current().SharedConnection, before);
+
+    MessageRecorder boxes;
+    auto *w = openSummary();
+    QVERIFY(w);
+    QCOMPARE(rowsShown(preview(w)), kSummaryRows);
     QCOMPARE(boxes.texts(), QString());
 }
 
