@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QScrollBar>
 #include <QShortcut>
@@ -37,6 +38,28 @@ constexpr double kScreenDpi = 96.0;   // a page at 100% is its size in mm at thi
 const int kZoomSteps[] = {25, 50, 75, 100, 125, 150, 200, 300, 400};
 
 double mmToPixels(double mm) { return mm / 25.4 * kScreenDpi; }
+
+/// The toolbar's icons, made once and kept as long as the application. An icon
+/// made per view puts its pixmaps in the application's pixmap cache under keys
+/// of its own, so every preview opened left them there until the cache was full.
+class ToolbarIcons : public QObject
+{
+public:
+    static QIcon get(const QStyle *style, QStyle::StandardPixmap which)
+    {
+        static QPointer<ToolbarIcons> icons;
+        if (!icons)
+            icons = new ToolbarIcons(QCoreApplication::instance());
+        auto it = icons->m_icons.find(which);
+        if (it == icons->m_icons.end())
+            it = icons->m_icons.insert(which, style->standardIcon(which));
+        return it.value();
+    }
+
+private:
+    explicit ToolbarIcons(QObject *parent) : QObject(parent) {}
+    QHash<int, QIcon> m_icons;
+};
 
 } // namespace
 
@@ -401,16 +424,16 @@ ReportView::ReportView(QWidget *parent)
     addAction(d->printAction);
 
     d->exportAction = new QAction(QIcon::fromTheme(QStringLiteral("document-save-as"),
-                                                   s->standardIcon(QStyle::SP_DialogSaveButton)),
+                                                   ToolbarIcons::get(s, QStyle::SP_DialogSaveButton)),
                                   QStringLiteral("Export…"), this);
     d->exportAction->setToolTip(QStringLiteral("Export to PDF, CSV or Excel"));
     connect(d->exportAction, &QAction::triggered, this, [this] { d->exportWithDialog(); });
     d->toolBar->addAction(d->exportAction);
     d->toolBar->addSeparator();
 
-    d->firstAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_MediaSkipBackward),
+    d->firstAction = d->toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSkipBackward),
                                            QStringLiteral("First Page"), this, &ReportView::showFirstPage);
-    d->previousAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_MediaSeekBackward),
+    d->previousAction = d->toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSeekBackward),
                                               QStringLiteral("Previous Page"), this,
                                               &ReportView::showPreviousPage);
     d->pageBox = new QLineEdit(this);
@@ -424,11 +447,11 @@ ReportView::ReportView(QWidget *parent)
     d->pageLabel->setObjectName(QStringLiteral("pageLabel"));
     d->pageLabel->setContentsMargins(4, 0, 4, 0);
     d->toolBar->addWidget(d->pageLabel);
-    d->nextAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_MediaSeekForward),
+    d->nextAction = d->toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSeekForward),
                                           QStringLiteral("Next Page"), this, &ReportView::showNextPage);
-    d->lastAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_MediaSkipForward),
+    d->lastAction = d->toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSkipForward),
                                           QStringLiteral("Last Page"), this, &ReportView::showLastPage);
-    d->stopAction = d->toolBar->addAction(s->standardIcon(QStyle::SP_BrowserStop),
+    d->stopAction = d->toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_BrowserStop),
                                           QStringLiteral("Stop"), this, &ReportView::stop);
     d->stopAction->setToolTip(QStringLiteral("Stop laying out pages"));
     d->toolBar->addSeparator();
