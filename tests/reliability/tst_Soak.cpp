@@ -245,26 +245,12 @@ class tst_Soak : public QObject
 public:
     /// What a row opens and closes a hundred times.
     enum Kind {
-        WindowPurchaseSummary,
-        WindowPurchaseRegister,
-        WindowProductWise,
-        WindowPurchaseLedger,
-        WindowReturnLedger,
-        WindowReturnRegister,
-        WindowReturnSummary,
-        LookupVendors,
-        LookupParty,
-        LookupProducts,
-        LookupCompany,
-        PreviewPurchaseSummary,
-        PreviewPurchaseRegister,
-        PreviewProductWise,
-        PreviewPurchaseLedger,
-        PreviewReturnLedger,
-        PreviewReturnRegister,
-        PreviewReturnSummary,
-        PrintReturnSummary,
-        PrintProductWise,
+        WindowPurchaseSummary, WindowPurchaseRegister, WindowProductWise, WindowPurchaseLedger,
+        WindowReturnLedger, WindowReturnRegister, WindowReturnSummary,
+        LookupVendors, LookupParty, LookupProducts, LookupCompany,
+        PreviewPurchaseSummary, PreviewPurchaseRegister, PreviewProductWise, PreviewPurchaseLedger,
+        PreviewReturnLedger, PreviewReturnRegister, PreviewReturnSummary,
+        PrintReturnSummary, PrintProductWise,
     };
     Q_ENUM(Kind)
 
@@ -528,15 +514,18 @@ void tst_Soak::leakCosts()
     QFETCH(int, what);
     settle();
     qint64 cost = 0;
+    const auto costOf = [](QWidget *shown) {
+        settle();
+        const qint64 before = liveHeapBytes();
+        delete shown;
+        settle();
+        return before - liveHeapBytes();
+    };
     switch (what) {
     case 0: {
         auto *w = new pmtPurchaseSummary;
         w->show();
-        settle();
-        const qint64 before = liveHeapBytes();
-        delete w;
-        settle();
-        cost = before - liveHeapBytes();
+        cost = costOf(w);
         break;
     }
     case 1: {
@@ -547,11 +536,7 @@ void tst_Soak::leakCosts()
         QPointer<RptReportViewer> viewer = w->lastViewer();
         viewer->show();
         QVERIFY(waitUntil([&viewer] { return viewerReady(viewer); }));
-        settle();
-        const qint64 before = liveHeapBytes();
-        delete viewer.data();
-        settle();
-        cost = before - liveHeapBytes();
+        cost = costOf(viewer);
         QCOMPARE(boxes.texts(), QString());
         break;
     }
@@ -584,18 +569,18 @@ void tst_Soak::cyclesLeaveMemoryWhereItStarted()
 {
     QFETCH(Kind, kind);
     MessageRecorder boxes;
-    cycle(kind, -1);
-    if (QTest::currentTestFailed())
-        return;
-
-    // Fonts, style pixmaps and the shared dialogs come once, by design.
     int n = 0;
-    for (; n < kWarmUpCycles; ++n) {
-        cycle(kind, n);
-        idle();
-        if (QTest::currentTestFailed())
-            return;
-    }
+    const auto run = [&](int cycles) {
+        for (const int end = n + cycles; n < end && !QTest::currentTestFailed(); ++n) {
+            cycle(kind, n);
+            idle();
+        }
+        return !QTest::currentTestFailed();
+    };
+    cycle(kind, -1);
+    // Fonts, style pixmaps and the shared dialogs come once, by design.
+    if (QTest::currentTestFailed() || !run(kWarmUpCycles))
+        return;
     // One reading can catch a cache between filling and emptying (the font
     // cache lets engines go on a timer: once in a sanitizer run that read as
     // 1.8 MB); the lowest of three readings a cycle apart cannot, while a
@@ -603,10 +588,8 @@ void tst_Soak::cyclesLeaveMemoryWhereItStarted()
     const auto quietReading = [&] {
         qint64 lowest = std::numeric_limits<qint64>::max();
         for (int i = 0; i < 3 && !QTest::currentTestFailed(); ++i) {
-            if (i > 0) {
-                cycle(kind, n++);
-                idle();
-            }
+            if (i > 0)
+                run(1);
             settle();
             lowest = std::min(lowest, liveHeapBytes());
         }
@@ -615,12 +598,8 @@ void tst_Soak::cyclesLeaveMemoryWhereItStarted()
     const qint64 heapBefore = quietReading();
     const QList<int> before = counts();
 
-    for (const int end = n + kCycles; n < end; ++n) {
-        cycle(kind, n);
-        idle();
-        if (QTest::currentTestFailed())
-            return;
-    }
+    if (!run(kCycles))
+        return;
     settle();
     const QList<int> after = counts();
     const qint64 growth = quietReading() - heapBefore;
