@@ -171,20 +171,16 @@ public:
     LockHolder(const QString &file, const char *sql)
     {
         sqlite3_open_v2(QFile::encodeName(file).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
-        char *error = nullptr;
-        m_ok = sqlite3_exec(m_db, sql, nullptr, nullptr, &error) == SQLITE_OK;
-        if (!m_ok)
-            qWarning("lock: %s", error);
-        sqlite3_free(error);
+        m_ok = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
     }
     ~LockHolder() { release(); }
     bool ok() const { return m_ok; }
     void release()
     {
-        if (!m_db)
-            return;
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(m_db);
+        if (m_db) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(m_db);
+        }
         m_db = nullptr;
     }
 
@@ -193,22 +189,25 @@ private:
     bool m_ok = false;
 };
 
-/// A window of kind W whose report comes from a layout file the test gives
-/// (empty: the window's own layout); everything else is the real window.
+/// The layout file the windows below take their report from (empty: their own).
+QString g_layoutFile;
+
+/// The real window W, but for where its layout comes from.
 template<class W>
 class WithLayoutFile : public W
 {
-public:
-    QString layoutFile;
-
 protected:
     std::unique_ptr<Report> createReport() const override
     {
-        if (layoutFile.isEmpty())
-            return W::createReport();
-        return std::make_unique<Report>(layoutFile);
+        return g_layoutFile.isEmpty() ? W::createReport() : std::make_unique<Report>(g_layoutFile);
     }
 };
+
+template<class W>
+ReportWindow *openWithLayoutFile()
+{
+    return openReportWindow<WithLayoutFile<W>>();
+}
 
 /// A copy of a built-in layout without the object called `name`.
 QString layoutWithout(const QString &layout, const QString &name, const QString &dir)
@@ -262,11 +261,9 @@ private slots:
     void cleanupTestCase();
 
     void deletedDatabaseFile();
-    void lockedDatabase_data();
-    void lockedDatabase();
+    void unreadableDatabase_data();
+    void unreadableDatabase();
     void previewWaitsForShortWrite();
-    void corruptedDatabase_data();
-    void corruptedDatabase();
     void connectionDrops_data();
     void connectionDrops();
     void reconnectKeepsUnicodeLike();
@@ -318,6 +315,7 @@ void tst_Faults::init()
 void tst_Faults::cleanup()
 {
     setPrintHandler({});
+    g_layoutFile.clear();
     SharedState::current().deleteWindows();
     closeHost();
 }
@@ -361,14 +359,7 @@ RptPurchaseReturnSummary *tst_Faults::openSummary(Reports &reports)
 {
     reports.PurchaseReturnSummary();
     auto *w = SharedState::current().existingWindow<RptPurchaseReturnSummary>();
-    if (!w || !w->isVisible())
-        return nullptr;
-    w->activateWindow();
-    if (!QTest::qWaitForWindowActive(w))
-        qWarning("window did not become active");
-    w->fromDate()->setDate(kMarchFirst);
-    w->toDate()->setDate(kMarchLast);
-    return w;
+    return w && w->isVisible() ? openReportWindow<RptPurchaseReturnSummary>() : nullptr;
 }
 
 // Rows of the return summary over March, all vendors: returns 0, 7, 15 (two
@@ -405,26 +396,32 @@ void tst_Faults::deletedDatabaseFile()
     previewWorks(boxes, w, kSummaryRows);
 }
 
-void tst_Faults::lockedDatabase_data()
+void tst_Faults::unreadableDatabase_data()
 {
     QTest::addColumn<QByteArray>("lockSql");
+    QTest::addColumn<qint64>("overwriteAt");
+    QTest::addColumn<int>("length");
     QTest::addColumn<QString>("message");
 
     // Another program in the middle of writing: readers must wait, and the
     // short wait the host gave its connection runs out.
-    QTest::newRow("exclusive transaction") << QByteArray("BEGIN EXCLUSIVE") << "database is locked";
+    QTest::newRow("exclusive transaction") << QByteArray("BEGIN EXCLUSIVE") << qint64(0) << 0 << "database is locked";
     // A write not yet committed keeps readers out only at commit time: the
     // Preview reads the books as they were, without the uncommitted return.
     QTest::newRow("open write transaction")
         << QByteArray("BEGIN IMMEDIATE; INSERT INTO purreturns (PurReturnId,PurReturnDate,VendorId) "
                       "VALUES (99,'2024-03-15',7); INSERT INTO purreturnsbody (PurReturnId,LineNo,ProductId,"
                       "Qty,Bonus,Price,DiscRatio,DiscValue,STRatio,STValue) VALUES (99,1,5,1,0,1,0,0,0,0)")
-        << "";
+        << qint64(0) << 0 << "";
+    QTest::newRow("header overwritten") << QByteArray() << qint64(0) << 100 << "file is not a database";
+    QTest::newRow("tables overwritten") << QByteArray() << qint64(24) << 20000 << "database disk image is malformed";
 }
 
-void tst_Faults::lockedDatabase()
+void tst_Faults::unreadableDatabase()
 {
     QFETCH(QByteArray, lockSql);
+    QFETCH(qint64, overwriteAt);
+    QFETCH(int, length);
     QFETCH(QString, message);
 
     MessageRecorder boxes;
@@ -437,6 +434,9 @@ void tst_Faults::lockedDatabase()
 
     LockHolder lock(m_file, lockSql.constData());
     QVERIFY(lock.ok());
+    const QByteArray copy = readAll(m_file);
+    if (length > 0)
+        writeInPlace(m_file, QByteArray(length, '\xA5'), overwriteAt);
     RptReportViewer *during = preview(w);
     if (message.isEmpty()) {
         QCOMPARE(boxes.texts(), QString());
@@ -448,6 +448,7 @@ void tst_Faults::lockedDatabase()
     QCOMPARE(entries(w), QStringLiteral("2024-03-01 2024-03-31 7|Vendor Seven"));
 
     lock.release();
+    writeInPlace(m_file, copy);
     previewWorks(boxes, w, 4);
 }
 
@@ -476,38 +477,6 @@ void tst_Faults::previewWaitsForShortWrite()
     QCOMPARE(boxes.texts(), QString());
     QCOMPARE(rowsShown(viewer), kSummaryRows);
     QVERIFY2(waited >= 200, qPrintable(QString::number(waited)));
-}
-
-void tst_Faults::corruptedDatabase_data()
-{
-    QTest::addColumn<qint64>("offset");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("header overwritten") << qint64(0) << 100 << "file is not a database";
-    QTest::newRow("tables overwritten") << qint64(24) << 20000 << "database disk image is malformed";
-}
-
-void tst_Faults::corruptedDatabase()
-{
-    QFETCH(qint64, offset);
-    QFETCH(int, length);
-    QFETCH(QString, message);
-
-    MessageRecorder boxes;
-    openHost();
-    auto *w = openSummary();
-    QVERIFY(w);
-    QCOMPARE(rowsShown(preview(w)), kSummaryRows);
-
-    const QByteArray copy = readAll(m_file);
-    writeInPlace(m_file, QByteArray(length, '\xA5'), offset);
-    QCOMPARE(preview(w), nullptr);
-    expectError(boxes, message, QStringLiteral("QSQLITE"));
-    QCOMPARE(entries(w), QStringLiteral("2024-03-01 2024-03-31 |"));
-
-    writeInPlace(m_file, copy);
-    previewWorks(boxes, w, kSummaryRows);
 }
 
 // --- The connection dropping -------------------------------------------------
@@ -665,31 +634,6 @@ void tst_Faults::layoutWithoutTextObject_data()
     QTest::newRow("ledger, product") << 3 << "crpPurchaseLedger" << "txtProduct" << "5";
 }
 
-template<class W>
-static void previewWithoutObject(const QString &layoutFile, const QString &layout, const QString &object,
-                                 const QString &code)
-{
-    MessageRecorder boxes;
-    auto *w = openReportWindow<WithLayoutFile<W>>();
-    if (!code.isEmpty())
-        typeCode(w, code);
-    const QString before = entries(w);
-    w->layoutFile = layoutFile;
-    QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-    expectError(boxes, QStringLiteral("The report %1 has no object named '%2'.").arg(layout, object),
-                QStringLiteral("Report engine"));
-    for (QWidget *t : QApplication::topLevelWidgets())
-        QVERIFY2(!qobject_cast<RptReportViewer *>(t) || !t->isVisible(), "a viewer was shown");
-    QCOMPARE(entries(w), before);
-
-    // The window goes on working with the layout as built.
-    w->layoutFile.clear();
-    boxes.boxes.clear();
-    QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-    QCOMPARE(boxes.texts(), QString());
-    QVERIFY(w->lastViewer() && w->lastViewer()->isVisible());
-}
-
 void tst_Faults::layoutWithoutTextObject()
 {
     QFETCH(int, window);
@@ -700,12 +644,27 @@ void tst_Faults::layoutWithoutTextObject()
     openHost();
     const QString file = layoutWithout(layout, object, m_dir.path());
     QVERIFY(!file.isEmpty());
-    switch (window) {
-    case 0: previewWithoutObject<RptPurchaseReturnSummary>(file, layout, object, code); break;
-    case 1: previewWithoutObject<pmtPurchaseSummary>(file, layout, object, code); break;
-    case 2: previewWithoutObject<pmtPurchaseRegisterIW>(file, layout, object, code); break;
-    case 3: previewWithoutObject<RptPurchaseLedger>(file, layout, object, code); break;
-    }
+    ReportWindow *(*const opens[])() = {openWithLayoutFile<RptPurchaseReturnSummary>,
+                                        openWithLayoutFile<pmtPurchaseSummary>,
+                                        openWithLayoutFile<pmtPurchaseRegisterIW>, openWithLayoutFile<RptPurchaseLedger>};
+    MessageRecorder boxes;
+    ReportWindow *w = opens[window]();
+    if (!code.isEmpty())
+        typeCode(w, code);
+    const QString before = entries(w);
+    g_layoutFile = file;
+    QTest::mouseClick(w->previewButton(), Qt::LeftButton);
+    expectError(boxes, QStringLiteral("The report %1 has no object named '%2'.").arg(layout, object),
+                QStringLiteral("Report engine"));
+    for (QWidget *t : QApplication::topLevelWidgets())
+        QVERIFY2(!qobject_cast<RptReportViewer *>(t) || !t->isVisible(), "a viewer was shown");
+    QCOMPARE(entries(w), before);
+
+    // The window goes on working with the layout as built.
+    g_layoutFile.clear();
+    boxes.boxes.clear();
+    QVERIFY(preview(w));
+    QCOMPARE(boxes.texts(), QString());
 }
 
 // --- The printer -------------------------------------------------------------
@@ -808,18 +767,10 @@ void tst_Faults::exportFailures()
     const QString fileName = QStringLiteral("report.") + format;
     const QString target = systemFolder ? QStringLiteral("/proc/orvane-") + fileName : out.filePath(fileName);
     const QByteArray earlier("an earlier export, kept until a new one is complete\n");
-    if (!systemFolder) {
-        QFile f(target);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(earlier);
-    }
-    const auto writable = [&](bool yes) {
-        QFile::Permissions p = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
-                               | QFile::ReadOther | QFile::ExeOther;
-        if (yes)
-            p |= QFile::WriteOwner;
-        return QFile::setPermissions(out.path(), p);
-    };
+    if (!systemFolder)
+        writeInPlace(target, earlier);
+    const QFile::Permissions readOnly =
+        QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 
     // The fault starts right before the export writes: in the viewer, once
     // the user has chosen the file.
@@ -834,11 +785,9 @@ void tst_Faults::exportFailures()
     std::optional<WithoutRootOverride> asUser;
     bool faulty = false;
     const auto startFault = [&] {
-        if (!faulty)
-            return;
-        if (fault.contains(QLatin1String("full")))
+        if (faulty && fault.contains(QLatin1String("full")))
             fullDisk.emplace(room);
-        else if (fault == QLatin1String("read-only folder"))
+        else if (faulty && fault == QLatin1String("read-only folder"))
             asUser.emplace();
     };
     const auto runExport = [&] {
@@ -889,7 +838,7 @@ void tst_Faults::exportFailures()
 
     faulty = true;
     if (fault == QLatin1String("read-only folder")) {
-        QVERIFY(writable(false));
+        QVERIFY(QFile::setPermissions(out.path(), readOnly));
         if (!WithoutRootOverride().binding())
             QSKIP("root keeps its right to write here");
     }
@@ -908,7 +857,7 @@ void tst_Faults::exportFailures()
 
     // The fault gone, the same export replaces the earlier file.
     faulty = false;
-    QVERIFY(writable(true));
+    QVERIFY(QFile::setPermissions(out.path(), readOnly | QFile::WriteOwner));
     runExport();
     QCOMPARE(boxes.texts(), QString());
     const QByteArray written = readAll(target);
