@@ -38,11 +38,7 @@ using namespace orvane::test;
 
 namespace {
 
-struct TracedStatement
-{
-    QString sql;
-    bool readOnly = true;
-};
+struct TracedStatement { QString sql; bool readOnly = true; };
 
 struct StatementTrace
 {
@@ -102,6 +98,7 @@ QString skeleton(const QString &sql)
                 && (!tokens.last().front().isLetter() || keywords.contains(tokens.last())));
     };
     static const QStringList pairs{"<=", ">=", "<>", "!=", "==", "||"};
+    static const QHash<QString, QString> spanEnd{{"[", "]"}, {"\"", "\""}, {"--", "\n"}, {"/*", "*/"}};
     const QChar quote = QLatin1Char('\'');
     const int n = int(sql.size());
     for (int i = 0; i < n;) {
@@ -116,15 +113,11 @@ QString skeleton(const QString &sql)
                 j += sql.at(j) == quote ? 2 : 1;
             tokens << (j < n ? QStringLiteral("STRING") : QStringLiteral("UNCLOSED-STRING"));
             i = j + 1;
-        } else if (c == QLatin1Char('[') || c == QLatin1Char('"')) {
-            const int j = int(sql.indexOf(c == QLatin1Char('[') ? QLatin1Char(']') : QLatin1Char('"'), i + 1));
-            tokens << QStringLiteral("NAME");
-            i = j < 0 ? n : j + 1;
-        } else if (two == QLatin1String("--") || two == QLatin1String("/*")) {
-            const bool line = c == QLatin1Char('-');
-            const int j = int(sql.indexOf(line ? QStringLiteral("\n") : QStringLiteral("*/"), i + 2));
-            tokens << QStringLiteral("COMMENT");
-            i = j < 0 ? n : j + (line ? 1 : 2);
+        } else if (spanEnd.contains(two) || spanEnd.contains(QString(c))) {   // a comment or a quoted name
+            const QString open = spanEnd.contains(two) ? two : QString(c), end = spanEnd.value(open);
+            const int j = int(sql.indexOf(end, i + open.size()));
+            tokens << (open.size() == 2 ? QStringLiteral("COMMENT") : QStringLiteral("NAME"));
+            i = j < 0 ? n : j + int(end.size());
         } else if (isDigit(c) || (c == QLatin1Char('.') && isDigit(next))
                    || (c == QLatin1Char('-') && isDigit(next) && signMayStart())) {
             int j = i + 1;
@@ -186,17 +179,14 @@ bool likeMatches(QStringView pattern, QStringView text)
         return text.isEmpty();
     const QChar p = pattern.front();
     if (p == QLatin1Char('%')) {
-        for (qsizetype k = 0; k <= text.size(); ++k) {
+        for (qsizetype k = 0; k <= text.size(); ++k)
             if (likeMatches(pattern.mid(1), text.mid(k)))
                 return true;
-        }
         return false;
     }
-    if (text.isEmpty())
-        return false;
-    if (p != QLatin1Char('_') && QString(p).toCaseFolded() != QString(text.front()).toCaseFolded())
-        return false;
-    return likeMatches(pattern.mid(1), text.mid(1));
+    return !text.isEmpty()
+        && (p == QLatin1Char('_') || QString(p).toCaseFolded() == QString(text.front()).toCaseFolded())
+        && likeMatches(pattern.mid(1), text.mid(1));
 }
 
 enum WindowKind { ReturnSummary, Summary, ReturnRegister, Register, Ledger, ReturnLedger, ProductWise };
@@ -276,12 +266,7 @@ QString sqlTrimmed(const QString &text)
     return text.mid(b, e - b);
 }
 
-struct Payload
-{
-    const char *name;
-    QString text;
-    bool typeable;   // printable characters only, so a keyboard can type it
-};
+struct Payload { const char *name; QString text; bool typeable; };   // typeable: printable only
 
 QList<Payload> hostilePayloads()
 {
@@ -416,11 +401,7 @@ private slots:
     void databaseUnchanged();   // last: after the whole matrix
 
 private:
-    struct Baseline
-    {
-        StepTrace leave;
-        StepTrace preview;
-    };
+    struct Baseline { StepTrace leave, preview; };
     const Baseline &codeBaseline(int kind);
     const StepTrace &invoiceBaseline(int kind, bool toBox);
     QMap<QString, QString> databaseState();
@@ -453,11 +434,9 @@ void tst_HostileInput::initTestCase()
     };
     for (const char *sql : rows)
         exec(m_db, QString::fromUtf8(sql));
-
     auto connection = Connection::create(m_db);
     connection->setCursorLocation(Connection::adUseClient);
     SharedState::current().SharedConnection = connection;
-
     sqlite3 *handle = handleOf(m_db);
     QVERIFY(handle);
     QCOMPARE(sqlite3_trace_v2(handle, SQLITE_TRACE_STMT, traceStatement, nullptr), SQLITE_OK);
@@ -553,7 +532,6 @@ void tst_HostileInput::codeBox_data()
     QTest::addColumn<int>("how");
     QTest::addColumn<QString>("input");
     QTest::addColumn<bool>("print");   // Print instead of Preview
-
     static const QStringList printed{"tautology", "drop table", "tab", "NUL", "lone surrogate"};
     for (int kind = ReturnSummary; kind <= ProductWise; ++kind) {
         const WindowInfo &info = kWindows[kind];
@@ -593,7 +571,6 @@ void tst_HostileInput::codeBox()
     const WindowInfo &info = kWindows[kind];
     const QString benignCode = QString::fromLatin1(info.benignCode);
     const Baseline &baseline = codeBaseline(kind);
-
     int printed = 0;
     setPrintHandler([&](const Document &, const PrintJob &) { ++printed; });
     MessageRecorder boxes;
@@ -601,7 +578,6 @@ void tst_HostileInput::codeBox()
     auto viewerCloser = std::make_unique<ModalCloser<RptReportViewer>>();
     ReportWindow *w = kWindows[kind].open();
     resetWindow(w);
-
     enterText(w->codeBox(), input, Entry(how));
     const QString entry = w->codeBox()->text();
     QCOMPARE(entry, input.left(info.codeMaxLength));
@@ -621,7 +597,6 @@ void tst_HostileInput::codeBox()
     if (named)
         QVERIFY(!w->nameBox()->text().isEmpty());
     const QString code = w->codeBox()->text();
-
     QTest::mouseClick(print ? w->printButton() : w->previewButton(), Qt::LeftButton);
     const StepTrace preview = takeStep();
     QVERIFY2(shapeProblem(preview, baseline.preview).isEmpty(), qPrintable(shapeProblem(preview, baseline.preview)));
@@ -699,7 +674,6 @@ void tst_HostileInput::invoiceBox_data()
     QTest::addColumn<QString>("entry");     // what the box holds
     QTest::addColumn<QString>("message");   // "" = rows shown
     QTest::addColumn<int>("style");
-
     const QList<QPair<const char *, QString>> cases = {
         {"tautology", QStringLiteral("1 OR 1=1")},  {"apostrophe", QStringLiteral("7'")},
         {"drop table", QStringLiteral("1; DROP TABLE Parties")},
@@ -759,7 +733,6 @@ void tst_HostileInput::invoiceBox()
     QFETCH(QString, message);
     QFETCH(int, style);
     const StepTrace &baseline = invoiceBaseline(kind, toBox);
-
     MessageRecorder boxes;
     auto lookups = std::make_unique<ModalCloser<LookupDialog>>();
     auto *w = static_cast<InvoiceRangeWindow *>(kWindows[kind].open());
@@ -770,7 +743,6 @@ void tst_HostileInput::invoiceBox()
     box->clear();
     enterText(box, input, Entry(how));
     QCOMPARE(box->text(), entry);
-
     QTest::mouseClick(w->previewButton(), Qt::LeftButton);
     const StepTrace preview = takeStep();
     QVERIFY2(shapeProblem(preview, baseline).isEmpty(), qPrintable(shapeProblem(preview, baseline)));
@@ -784,7 +756,6 @@ void tst_HostileInput::invoiceBox()
     }
     if (style == 16)
         QCOMPARE(preview.statements.size(), 0);   // refused before any statement
-
     QCOMPARE(box->text(), entry);
     QCOMPARE(other->text(), otherText);
     QCOMPARE(w->codeBox()->text(), QString());
@@ -798,7 +769,6 @@ void tst_HostileInput::lookupFilter_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("how");
     QTest::addColumn<QString>("input");
-
     for (int kind = Vendors; kind <= Companies; ++kind) {
         auto add = [&](const char *what, Entry how, const QString &input) {
             QTest::addRow("%s: %s, %s", kLookups[kind].name, what, entryName(how)) << kind << int(how) << input;
@@ -856,7 +826,6 @@ void tst_HostileInput::lookupFilter()
             d->reject();
     });
     const int result = d->showModal(nullptr);
-
     QCOMPARE(filterText, input.left(30));   // whole, up to the box's 30 characters
     QCOMPARE(messages, QString());
     if (kind == Companies) {
