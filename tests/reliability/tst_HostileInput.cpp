@@ -604,27 +604,17 @@ void tst_HostileInput::codeBox()
     // A code that only adds blanks SQL reads as blanks still names the record.
     const bool needsCode = code.isEmpty() && info.productCode;
     const bool rows = code.isEmpty() ? !info.productCode : isSqlBlank(code.mid(benignCode.size()));
-    const QString noneFound = QStringLiteral("No record found");
-    QString message, title = w->caption(), codeAfter = code;
-    int style = 64;
-    if (needsCode) {
-        message = QStringLiteral("Enter Product Code.");
-        style = 48;
-    } else if (!rows && kind == ProductWise) {
-        // Its Preview empties the code on no rows; Print keeps it.
-        message = noneFound;
-        title = QStringLiteral("Information");
-        if (!print)
-            codeAfter.clear();
-    } else if (!rows) {
-        // The frame's Print says both of its no-row messages.
-        message = print ? QStringLiteral("No record exists. | ") + noneFound : QStringLiteral("No record exists.");
-        if (print)
-            title = QStringLiteral("Information");
-    }
+    // With no rows the product-wise window says only its own message (and its
+    // Preview empties the code); the frame's Print says both of its own.
+    const bool information = print || kind == ProductWise;
+    const QString none = kind == ProductWise ? QStringLiteral("No record found")
+        : print ? QStringLiteral("No record exists. | No record found") : QStringLiteral("No record exists.");
+    const QString message = needsCode ? QStringLiteral("Enter Product Code.") : rows ? QString() : none;
+    const QString title = !needsCode && information ? QStringLiteral("Information") : w->caption();
+    const QString codeAfter = !rows && !needsCode && kind == ProductWise && !print ? QString() : code;
     QCOMPARE(boxes.texts(), message);
     if (!message.isEmpty()) {
-        QCOMPARE(boxes.boxes.last().style, style);
+        QCOMPARE(boxes.boxes.last().style, needsCode ? 48 : 64);
         QCOMPARE(boxes.boxes.last().title, title);
     }
     if (needsCode)
