@@ -90,18 +90,6 @@ qint64 liveHeapBytes()
 #endif
 }
 
-/// Lets every closed window go and every background layout end.
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
-    QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
 /// What the event loop does between two actions of the user. Without it the
 /// queue of posted events grows over the cycles and keeps its size, which
 /// would read as a leak of about 2 KB a cycle.
@@ -109,6 +97,15 @@ void idle()
 {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+/// Lets every closed window go and every background layout end.
+void settle()
+{
+    for (int i = 0; i < 3; ++i)
+        idle();
+    QThreadPool::globalInstance()->waitForDone();
+    idle();
 }
 
 /// Runs the event loop until `ready` holds; false after `ms`. Unlike
@@ -120,8 +117,7 @@ bool waitUntil(const std::function<bool()> &ready, int ms = 5000)
     while (!ready()) {
         if (clock.elapsed() > ms)
             return false;
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        idle();
         QThread::usleep(200);
     }
     return true;
@@ -220,12 +216,9 @@ bool viewerReady(RptReportViewer *viewer)
 /// Enter on even cycles; cancels with Escape on odd ones.
 void pickOrCancel(LookupDialog *d, const QString &filter, int cycle)
 {
-    if (cycle % 2 == 0) {
+    if (cycle % 2 == 0)
         QTest::keyClicks(d->filterBox(), filter);
-        QTest::keyClick(d->filterBox(), Qt::Key_Return);
-    } else {
-        QTest::keyClick(d->filterBox(), Qt::Key_Escape);
-    }
+    QTest::keyClick(d->filterBox(), cycle % 2 ? Qt::Key_Escape : Qt::Key_Return);
 }
 
 /// A fixed From date inside the fixture's rows: every window a cycle opens
@@ -276,7 +269,7 @@ private:
     template<class W>
     W *rowWindow(int n, void (Reports::*show)(), const QString &code = QString(), const QString &name = QString());
     template<class W>
-    void windowCycle(void (Reports::*show)(), const QString &code, const QString &name, int n);
+    void windowCycle(void (Reports::*show)(), const char *code, const char *name, int n);
     void previewCycle(ReportWindow *w);
     void printCycle(ReportWindow *w);
     template<class D>
@@ -352,11 +345,11 @@ W *tst_Soak::rowWindow(int n, void (Reports::*show)(), const QString &code, cons
 }
 
 template<class W>
-void tst_Soak::windowCycle(void (Reports::*show)(), const QString &code, const QString &name, int n)
+void tst_Soak::windowCycle(void (Reports::*show)(), const char *code, const char *name, int n)
 {
     if (n < 0)
         return;
-    const QPointer<W> w = open<W>(show, code, name);
+    const QPointer<W> w = open<W>(show, QString::fromUtf8(code), QString::fromUtf8(name));
     QVERIFY(w);
     if (n % 2 == 0)
         QTest::keyClick(w->focusWidget(), Qt::Key_Q, Qt::ControlModifier);
@@ -423,27 +416,20 @@ void tst_Soak::cycle(Kind kind, int n)
     const QString five = QStringLiteral("5"), panadol = QStringLiteral("Panadol");
     switch (kind) {
     case WindowPurchaseSummary:
-        return windowCycle<pmtPurchaseSummary>(&Reports::PurchaseSummary, QStringLiteral("7"),
-                                               QStringLiteral("Vendor Seven"), n);
+        return windowCycle<pmtPurchaseSummary>(&Reports::PurchaseSummary, "7", "Vendor Seven", n);
     case WindowPurchaseRegister:
         // Any party, a customer too.
-        return windowCycle<pmtPurchaseRegisterIW>(&Reports::PurchaseRegisterInvoiceWise, QStringLiteral("9"),
-                                                  QStringLiteral("Customer Nine"), n);
+        return windowCycle<pmtPurchaseRegisterIW>(&Reports::PurchaseRegisterInvoiceWise, "9", "Customer Nine", n);
     case WindowProductWise:
-        return windowCycle<RptProductWisePurchases>(&Reports::ProductWisePurchases, QStringLiteral("2"),
-                                                    QStringLiteral("Brook's Foods"), n);
+        return windowCycle<RptProductWisePurchases>(&Reports::ProductWisePurchases, "2", "Brook's Foods", n);
     case WindowPurchaseLedger:
-        return windowCycle<RptPurchaseLedger>(&Reports::ProductPurchaseLedger, QStringLiteral("5"),
-                                              QStringLiteral("Panadol"), n);
+        return windowCycle<RptPurchaseLedger>(&Reports::ProductPurchaseLedger, "5", "Panadol", n);
     case WindowReturnLedger:
-        return windowCycle<pmtPurchaseReturnLedger>(&Reports::ProductPurchaseReturnLedger, QStringLiteral("6"),
-                                                    QStringLiteral("Rice"), n);
+        return windowCycle<pmtPurchaseReturnLedger>(&Reports::ProductPurchaseReturnLedger, "6", "Rice", n);
     case WindowReturnRegister:
-        return windowCycle<RptPurchaseReturnRegister>(&Reports::PurchaseReturnRegister, QStringLiteral("8"),
-                                                      QStringLiteral("O'Brien Traders"), n);
+        return windowCycle<RptPurchaseReturnRegister>(&Reports::PurchaseReturnRegister, "8", "O'Brien Traders", n);
     case WindowReturnSummary:
-        return windowCycle<RptPurchaseReturnSummary>(&Reports::PurchaseReturnSummary, QStringLiteral("7"),
-                                                     QStringLiteral("Vendor Seven"), n);
+        return windowCycle<RptPurchaseReturnSummary>(&Reports::PurchaseReturnSummary, "7", "Vendor Seven", n);
     // The lookups write back code and name; the company's is checked by its code.
     case LookupVendors:
         return lookupCycle<SchVendors>(rowWindow<RptPurchaseReturnSummary>(n, &Reports::PurchaseReturnSummary), n,
