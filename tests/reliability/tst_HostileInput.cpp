@@ -191,11 +191,7 @@ bool likeMatches(QStringView pattern, QStringView text)
 
 enum WindowKind { ReturnSummary, Summary, ReturnRegister, Register, Ledger, ReturnLedger, ProductWise };
 
-template <class W>
-ReportWindow *openAs()
-{
-    return openReportWindow<W>();
-}
+template <class W> ReportWindow *openAs() { return openReportWindow<W>(); }
 
 struct WindowInfo
 {
@@ -231,10 +227,7 @@ struct StepTrace
     }
 };
 
-StepTrace takeStep()
-{
-    return StepTrace() += g_trace.take();
-}
+StepTrace takeStep() { return StepTrace() += g_trace.take(); }
 
 /// Every statement read only, and shaped like one the harmless action ran.
 QString shapeProblem(const StepTrace &hostile, const StepTrace &benign)
@@ -337,17 +330,8 @@ void checkStillWorks(ReportWindow *w, int kind)
 
 enum LookupKind { Vendors, Parties, Products, Companies };
 
-template <class D>
-LookupDialog *openLookup()
-{
-    return SharedState::current().window<D>();
-}
-
-template <class D, QString D::*Out>
-QString handBackOf(LookupDialog *d)
-{
-    return static_cast<D *>(d)->*Out;
-}
+template <class D> LookupDialog *openLookup() { return SharedState::current().window<D>(); }
+template <class D, QString D::*Out> QString handBackOf(LookupDialog *d) { return static_cast<D *>(d)->*Out; }
 
 struct LookupInfo
 {
@@ -665,15 +649,11 @@ void tst_HostileInput::invoiceBox_data()
     QTest::addColumn<QString>("message");   // "" = rows shown
     QTest::addColumn<int>("style");
     const QList<QPair<const char *, QString>> cases = {
-        {"tautology", QStringLiteral("1 OR 1=1")},  {"apostrophe", QStringLiteral("7'")},
-        {"drop table", QStringLiteral("1; DROP TABLE Parties")},
-        {"comment", QStringLiteral("1--")},         {"block comment", QStringLiteral("1/**/")},
-        {"percent", QStringLiteral("7%")},          {"tab", QStringLiteral("7\t")},
-        {"CR LF", QStringLiteral("7\r\n")},         {"NUL", QStringLiteral("7") + QChar(0)},
-        {"no-break space", QStringLiteral("7") + QChar(0xA0)},
-        {"ideographic space", QStringLiteral("7") + QChar(0x3000)},
-        {"RTL override", QString(QChar(0x202E)) + QStringLiteral("7")},
-        {"Arabic digits", QString::fromUtf8("\u0667")}, {"over maximum", QStringLiteral("123456789")},
+        {"tautology", "1 OR 1=1"}, {"apostrophe", "7'"}, {"drop table", "1; DROP TABLE Parties"}, {"comment", "1--"},
+        {"block comment", "1/**/"}, {"percent", "7%"}, {"tab", "7\t"}, {"CR LF", "7\r\n"}, {"NUL", QString("7") + QChar(0)},
+        {"no-break space", QString("7") + QChar(0xA0)}, {"ideographic space", QString("7") + QChar(0x3000)},
+        {"RTL override", QChar(0x202E) + QString("7")}, {"Arabic digits", QString::fromUtf8("\u0667")},
+        {"over maximum", "123456789"},
     };
     const auto isDigit = [](QChar ch) { return ch >= QLatin1Char('0') && ch <= QLatin1Char('9'); };
     for (bool toBox : {false, true}) {
