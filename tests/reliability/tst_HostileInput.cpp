@@ -271,11 +271,9 @@ QList<Payload> hostilePayloads()
         {"underscore", QStringLiteral("_"), true},          {"tab", QStringLiteral("\t"), false},
         {"CR LF", QStringLiteral("\r\n"), false},           {"NUL", QString(QChar(0)), false},
         {"escape", QStringLiteral("\x1b"), false},          {"no-break space", QString(QChar(0xA0)), false},
-        {"ideographic space", QString(QChar(0x3000)), false},
-        {"RTL override", QString(QChar(0x202E)) + QStringLiteral("1'"), false},
+        {"ideographic space", QString(QChar(0x3000)), false}, {"RTL override", QChar(0x202E) + QString("1'"), false},
         {"Arabic", QString::fromUtf8("\u0645\u062D\u0645\u062F'"), true},
-        {"Hebrew", QString::fromUtf8("\u05E9\u05DC\u05D5\u05DD'"), true},
-        {"combining acute", QString::fromUtf8("e\u0301'"), true},
+        {"Hebrew", QString::fromUtf8("\u05E9\u05DC\u05D5\u05DD'"), true}, {"combining acute", QString::fromUtf8("e\u0301'"), true},
         // Half of a surrogate pair: a UTF-16 reader that takes the next unit
         // as its other half would swallow the doubled apostrophe.
         {"lone surrogate", QString(QChar(0xD83D)) + QStringLiteral("'OR 1--"), false},
@@ -749,10 +747,9 @@ void tst_HostileInput::lookupFilter_data()
                 add(p.name, Entry::Typed, p.text);
             add(p.name, Entry::Pasted, p.text);
         }
-        add("apostrophe inside a name", Entry::Typed, QStringLiteral("O'B"));
-        add("quoted word", Entry::Pasted, QStringLiteral("\"Q\""));
-        add("comment inside a name", Entry::Typed, QStringLiteral(";Colon --"));
-        add("pattern signs", Entry::Pasted, QStringLiteral("5_%"));
+        // Names the list holds, and the box's 30-character limit.
+        add("apostrophe inside a name", Entry::Typed, "O'B"); add("quoted word", Entry::Pasted, "\"Q\"");
+        add("comment inside a name", Entry::Typed, ";Colon --"); add("pattern signs", Entry::Pasted, "5_%");
         add("decomposed e acute", Entry::Pasted, QString::fromUtf8("Cafe\u0301"));
         add("Arabic name", Entry::Typed, QString::fromUtf8("\u0645\u062D\u0645\u062F"));
         add("Hebrew name", Entry::Pasted, QString::fromUtf8("\u05E9\u05DC\u05D5\u05DD"));
