@@ -257,17 +257,102 @@ private:
 
     /// Opens W fresh through the host's call; types `code`, which must find `name`.
     template<class W>
-    W *open(void (Reports::*show)(), const QString &code = QString(), const QString &name = QString());
+    W *open(void (Reports::*show)(), const QString &code = QString(), const QString &name = QString())
+    {
+        ((*m_reports).*show)();
+        W *w = SharedState::current().existingWindow<W>();
+        if (!w || !w->isVisible() || !waitUntil([w] { return QApplication::activeWindow() == w; }))
+            return nullptr;
+        // A fresh window: the load step ran, nothing of an earlier one is left.
+        const bool fresh = w->fromDate()->date() == kMarchFirst && w->codeBox()->text().isEmpty();
+        QTest::qVerify(fresh, "fresh", "the window kept an earlier cycle's entries", __FILE__, __LINE__);
+        if (!code.isEmpty()) {
+            w->codeBox()->setFocus(Qt::TabFocusReason);
+            QTest::keyClicks(w->codeBox(), code);
+            QTest::keyClick(w->codeBox(), Qt::Key_Return);
+            QTest::qCompare(w->nameBox()->text(), name, "name", "expected", __FILE__, __LINE__);
+            QTest::qVerify(w->focusWidget() != w->codeBox(), "moved", "focus stayed on the code", __FILE__, __LINE__);
+        }
+        return fresh ? w : nullptr;
+    }
+
     /// The row's window: opened when the row sets up (then null), found after.
     template<class W>
-    W *rowWindow(int n, void (Reports::*show)(), const QString &code = QString(), const QString &name = QString());
+    W *rowWindow(int n, void (Reports::*show)(), const QString &code = QString(), const QString &name = QString())
+    {
+        W *w = n < 0 ? open<W>(show, code, name) : SharedState::current().existingWindow<W>();
+        QTest::qVerify(w, "w", "the row's window is missing", __FILE__, __LINE__);
+        return n < 0 ? nullptr : w;
+    }
+
     template<class W>
-    void windowCycle(void (Reports::*show)(), const char *code, const char *name, int n);
-    void previewCycle(ReportWindow *w);
-    void printCycle(ReportWindow *w);
+    void windowCycle(void (Reports::*show)(), const char *code, const char *name, int n)
+    {
+        if (n < 0)
+            return;
+        const QPointer<W> w = open<W>(show, QString::fromUtf8(code), QString::fromUtf8(name));
+        QVERIFY(w);
+        if (n % 2 == 0)
+            QTest::keyClick(w->focusWidget(), Qt::Key_Q, Qt::ControlModifier);
+        else
+            QTest::mouseClick(w->closeButton(), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!w);
+        QVERIFY(!SharedState::current().existingWindow<W>());
+    }
+
+    void previewCycle(ReportWindow *w)
+    {
+        if (!w)
+            return;
+        const QPointer<RptReportViewer> before = SharedState::current().existingWindow<RptReportViewer>();
+        QTest::mouseClick(w->previewButton(), Qt::LeftButton);
+        const QPointer<RptReportViewer> viewer = SharedState::current().existingWindow<RptReportViewer>();
+        QVERIFY(viewer && viewer != before);
+        QVERIFY(viewer->isVisible());
+        QVERIFY(waitUntil([&viewer] { return viewerReady(viewer); }));
+        // The user closes it with the close box; it goes with its report.
+        viewer->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!viewer);
+    }
+
+    void printCycle(ReportWindow *w)
+    {
+        if (!w)
+            return;
+        // Print fills a viewer it never shows; the next preparation lets it go.
+        const int printed = m_printed;
+        QTest::mouseClick(w->printButton(), Qt::LeftButton);
+        QCOMPARE(m_printed, printed + 1);
+        RptReportViewer *viewer = SharedState::current().existingWindow<RptReportViewer>();
+        QVERIFY(viewer && viewer->ReportName && !viewer->isVisible());
+    }
+
+    /// Opens lookup D from the window (its button, or F1 in the code box once the
+    /// window has the focus back from the last dialog), then picks or cancels.
     template<class D>
     void lookupCycle(ReportWindow *w, int n, const char *filter, bool byButton, const QString &code,
-                     const QString &name);
+                     const QString &name)
+    {
+        if (!w)
+            return;
+        ModalDriver<D> driver(lookupReady, [n, filter](D *d) { pickOrCancel(d, QString::fromUtf8(filter), n); });
+        if (byButton) {
+            QTest::mouseClick(w->lookupButton(), Qt::LeftButton);
+        } else {
+            // Back from the last dialog, as the window manager hands it back.
+            w->activateWindow();
+            QVERIFY(waitUntil([w] { return QApplication::activeWindow() == w; }));
+            QTest::mouseClick(w->codeBox(), Qt::LeftButton);
+            QCOMPARE(QApplication::focusWidget(), w->codeBox());
+            QTest::keyClick(w->codeBox(), Qt::Key_F1);
+        }
+        QVERIFY(driver.acted);
+        QCOMPARE(w->codeBox()->text(), n % 2 ? QString() : code);
+        if (!name.isNull())
+            QCOMPARE(w->nameBox()->text(), n % 2 ? QString() : name);
+    }
 
     std::unique_ptr<ReportFixture> m_fixture;
     std::unique_ptr<Reports> m_reports;
@@ -308,103 +393,6 @@ void tst_Soak::cleanup()
 }
 
 // --- Cycles ------------------------------------------------------------------
-
-template<class W>
-W *tst_Soak::open(void (Reports::*show)(), const QString &code, const QString &name)
-{
-    ((*m_reports).*show)();
-    W *w = SharedState::current().existingWindow<W>();
-    if (!w || !w->isVisible() || !waitUntil([w] { return QApplication::activeWindow() == w; }))
-        return nullptr;
-    // A fresh window: the load step ran, nothing of an earlier one is left.
-    const bool fresh = w->fromDate()->date() == kMarchFirst && w->codeBox()->text().isEmpty();
-    QTest::qVerify(fresh, "fresh", "the window kept an earlier cycle's entries", __FILE__, __LINE__);
-    if (!code.isEmpty()) {
-        w->codeBox()->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(w->codeBox(), code);
-        QTest::keyClick(w->codeBox(), Qt::Key_Return);
-        QTest::qCompare(w->nameBox()->text(), name, "name", "expected", __FILE__, __LINE__);
-        QTest::qVerify(w->focusWidget() != w->codeBox(), "moved", "focus stayed on the code", __FILE__, __LINE__);
-    }
-    return fresh ? w : nullptr;
-}
-
-template<class W>
-W *tst_Soak::rowWindow(int n, void (Reports::*show)(), const QString &code, const QString &name)
-{
-    W *w = n < 0 ? open<W>(show, code, name) : SharedState::current().existingWindow<W>();
-    QTest::qVerify(w, "w", "the row's window is missing", __FILE__, __LINE__);
-    return n < 0 ? nullptr : w;
-}
-
-template<class W>
-void tst_Soak::windowCycle(void (Reports::*show)(), const char *code, const char *name, int n)
-{
-    if (n < 0)
-        return;
-    const QPointer<W> w = open<W>(show, QString::fromUtf8(code), QString::fromUtf8(name));
-    QVERIFY(w);
-    if (n % 2 == 0)
-        QTest::keyClick(w->focusWidget(), Qt::Key_Q, Qt::ControlModifier);
-    else
-        QTest::mouseClick(w->closeButton(), Qt::LeftButton);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!w);
-    QVERIFY(!SharedState::current().existingWindow<W>());
-}
-
-void tst_Soak::previewCycle(ReportWindow *w)
-{
-    if (!w)
-        return;
-    const QPointer<RptReportViewer> before = SharedState::current().existingWindow<RptReportViewer>();
-    QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-    const QPointer<RptReportViewer> viewer = SharedState::current().existingWindow<RptReportViewer>();
-    QVERIFY(viewer && viewer != before);
-    QVERIFY(viewer->isVisible());
-    QVERIFY(waitUntil([&viewer] { return viewerReady(viewer); }));
-    // The user closes it with the close box; it goes with its report.
-    viewer->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!viewer);
-}
-
-void tst_Soak::printCycle(ReportWindow *w)
-{
-    if (!w)
-        return;
-    // Print fills a viewer it never shows; the next preparation lets it go.
-    const int printed = m_printed;
-    QTest::mouseClick(w->printButton(), Qt::LeftButton);
-    QCOMPARE(m_printed, printed + 1);
-    RptReportViewer *viewer = SharedState::current().existingWindow<RptReportViewer>();
-    QVERIFY(viewer && viewer->ReportName && !viewer->isVisible());
-}
-
-/// Opens lookup D from the window (its button, or F1 in the code box once the
-/// window has the focus back from the last dialog), then picks or cancels.
-template<class D>
-void tst_Soak::lookupCycle(ReportWindow *w, int n, const char *filter, bool byButton, const QString &code,
-                           const QString &name)
-{
-    if (!w)
-        return;
-    ModalDriver<D> driver(lookupReady, [n, filter](D *d) { pickOrCancel(d, QString::fromUtf8(filter), n); });
-    if (byButton) {
-        QTest::mouseClick(w->lookupButton(), Qt::LeftButton);
-    } else {
-        // Back from the last dialog, as the window manager hands it back.
-        w->activateWindow();
-        QVERIFY(waitUntil([w] { return QApplication::activeWindow() == w; }));
-        QTest::mouseClick(w->codeBox(), Qt::LeftButton);
-        QCOMPARE(QApplication::focusWidget(), w->codeBox());
-        QTest::keyClick(w->codeBox(), Qt::Key_F1);
-    }
-    QVERIFY(driver.acted);
-    QCOMPARE(w->codeBox()->text(), n % 2 ? QString() : code);
-    if (!name.isNull())
-        QCOMPARE(w->nameBox()->text(), n % 2 ? QString() : name);
-}
 
 void tst_Soak::cycle(Kind kind, int n)
 {
