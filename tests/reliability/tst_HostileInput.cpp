@@ -385,15 +385,14 @@ private slots:
 private:
     struct Baseline { StepTrace leave, preview; };
     const Baseline &codeBaseline(int kind);
-    const StepTrace &invoiceBaseline(int kind, bool toBox);
+    const Baseline &invoiceBaseline(int kind, bool toBox);
     QMap<QString, QString> databaseState();
 
     QTemporaryDir m_dir;
     QString m_file;
     QSqlDatabase m_db;
     QMap<QString, QString> m_before;
-    std::map<int, Baseline> m_codeBaselines;
-    std::map<int, StepTrace> m_invoiceBaselines;
+    std::map<int, Baseline> m_baselines;   // by window, then by number box
 };
 
 void tst_HostileInput::initTestCase()
@@ -478,10 +477,10 @@ void tst_HostileInput::witnessSeesWrites()
 
 const tst_HostileInput::Baseline &tst_HostileInput::codeBaseline(int kind)
 {
-    auto it = m_codeBaselines.find(kind);
-    if (it != m_codeBaselines.end())
-        return it->second;
-    Baseline b;
+    auto [it, fresh] = m_baselines.try_emplace(kind);
+    Baseline &b = it->second;
+    if (!fresh)
+        return b;
     MessageRecorder boxes;
     ModalCloser<RptReportViewer> viewerCloser;
     ReportWindow *w = kWindows[kind].open();
@@ -505,7 +504,7 @@ const tst_HostileInput::Baseline &tst_HostileInput::codeBaseline(int kind)
     QTest::mouseClick(w->previewButton(), Qt::LeftButton);
     b.preview += g_trace.take();
     deleteWindows<RptReportViewer, RptReportViewer>();
-    return m_codeBaselines.emplace(kind, b).first->second;
+    return b;
 }
 
 void tst_HostileInput::codeBox_data()
@@ -622,19 +621,18 @@ void tst_HostileInput::codeBox()
     checkStillWorks(w, kind);
 }
 
-const StepTrace &tst_HostileInput::invoiceBaseline(int kind, bool toBox)
+const tst_HostileInput::Baseline &tst_HostileInput::invoiceBaseline(int kind, bool toBox)
 {
-    const int key = kind * 2 + (toBox ? 1 : 0);
-    auto it = m_invoiceBaselines.find(key);
-    if (it != m_invoiceBaselines.end())
+    auto [it, fresh] = m_baselines.try_emplace(100 + kind * 2 + int(toBox));
+    if (!fresh)
         return it->second;
     auto *w = static_cast<InvoiceRangeWindow *>(kWindows[kind].open());
     resetWindow(w);
     (toBox ? w->toInvoiceBox() : w->fromInvoiceBox())->setText(QStringLiteral("7"));
     QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-    StepTrace step = takeStep();
+    it->second.preview = takeStep();
     deleteWindows<RptReportViewer, RptReportViewer>();
-    return m_invoiceBaselines.emplace(key, step).first->second;
+    return it->second;
 }
 
 void tst_HostileInput::invoiceBox_data()
@@ -700,7 +698,7 @@ void tst_HostileInput::invoiceBox()
     QFETCH(QString, entry);
     QFETCH(QString, message);
     QFETCH(int, style);
-    const StepTrace &baseline = invoiceBaseline(kind, toBox);
+    const StepTrace &baseline = invoiceBaseline(kind, toBox).preview;
     MessageRecorder boxes;
     auto lookups = std::make_unique<ModalCloser<LookupDialog>>();
     auto *w = static_cast<InvoiceRangeWindow *>(kWindows[kind].open());
