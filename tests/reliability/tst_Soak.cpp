@@ -588,7 +588,8 @@ void tst_Soak::deletingSharedWindowsLeavesNoWindow()
     MessageRecorder boxes;
     SharedState &state = SharedState::current();
     QVERIFY(open<RptPurchaseReturnSummary>(&Reports::PurchaseReturnSummary));
-    auto *ledger = open<RptPurchaseLedger>(&Reports::ProductPurchaseLedger, QStringLiteral("5"), QStringLiteral("Panadol"));
+    auto *ledger =
+        open<RptPurchaseLedger>(&Reports::ProductPurchaseLedger, QStringLiteral("5"), QStringLiteral("Panadol"));
     QVERIFY(ledger);
     QTest::mouseClick(ledger->previewButton(), Qt::LeftButton);
     QVERIFY(waitUntil([&state] { return viewerReady(state.existingWindow<RptReportViewer>()); }));
