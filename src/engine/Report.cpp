@@ -72,6 +72,9 @@ struct Report::Private
     std::shared_ptr<const Table> table;
     std::vector<int> order;
     QString title;
+    QString documentTitle;
+    QDate from;
+    QDate to;
     std::vector<ParameterField> parameters;
     QString printer;
     int orientation = Report::crDefaultPaperOrientation;
@@ -138,6 +141,32 @@ QString Report::ReportTitle() const
 void Report::setReportTitle(const QString &title)
 {
     d->title = title;
+}
+
+QString Report::documentTitle() const
+{
+    return d->documentTitle;
+}
+
+void Report::setDocumentTitle(const QString &title)
+{
+    d->documentTitle = title;
+}
+
+QDate Report::fromDate() const
+{
+    return d->from;
+}
+
+QDate Report::toDate() const
+{
+    return d->to;
+}
+
+void Report::setDateRange(const QDate &from, const QDate &to)
+{
+    d->from = from;
+    d->to = to;
 }
 
 ParameterField &Report::ParameterFields(int position)

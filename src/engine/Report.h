@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -98,6 +99,17 @@ public:
 
     QString ReportTitle() const;
     void setReportTitle(const QString &title);
+
+    /// What the report is called outside its pages: the caption of the window
+    /// that prepared it, e.g. "Purchase Register (Invoicewise)". Documents and
+    /// file names are named after it; "" until the preparation sets it.
+    QString documentTitle() const;
+    void setDocumentTitle(const QString &title);
+
+    /// The date range the report was prepared for (invalid dates when unset).
+    QDate fromDate() const;
+    QDate toDate() const;
+    void setDateRange(const QDate &from, const QDate &to);
 
     /// Parameters by position, starting at 1; throws Error past the last one.
     ParameterField &ParameterFields(int position);

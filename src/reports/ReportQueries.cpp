@@ -414,7 +414,10 @@ QString readCompanyName(ReportKind kind, const std::shared_ptr<Connection> &conn
 void applyHeadings(Report &report, ReportKind kind, const ReportParameters &parameters,
                    const QString &codeName, const std::shared_ptr<Connection> &connection)
 {
-    const int headings = reportDefinition(kind).headings;
+    const ReportDefinition &definition = reportDefinition(kind);
+    report.setDocumentTitle(definition.caption);
+    report.setDateRange(parameters.from, parameters.to);
+    const int headings = definition.headings;
     if (headings & CompanyNameHeading)
         report.object(QStringLiteral("txtCompName")).SetText(readCompanyName(kind, connection));
     if (headings & DateRangeHeading)

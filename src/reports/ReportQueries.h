@@ -105,7 +105,8 @@ QString companyNameFilter();
 /// column). Throws Error when no row passes the filter.
 QString readCompanyName(ReportKind kind, const std::shared_ptr<Connection> &connection);
 
-/// Sets every heading of `kind` on `report`, in the window's order: company
+/// Names the report (document title: the caption; date range) and sets every
+/// heading of `kind` on `report`, in the window's order: company
 /// name (read from the database), date range, invoice range, product; for the
 /// product-wise report the title, the three parameters, the printer and
 /// landscape paper. `codeName` is the name box's text (the product's name for

@@ -156,6 +156,8 @@ void RptProductWisePurchases::BindReport()
         m_viewer = viewer;
         viewer->ReportName = createReport();
         Report &report = *viewer->ReportName;
+        report.setDocumentTitle(caption());
+        report.setDateRange(fromDate()->date(), toDate()->date());
         report.setReportTitle(productWiseTitle());
         const QStringList texts = productWiseParameterTexts(parameters(), nameBox()->text());
         for (int i = 0; i < texts.size(); ++i)
