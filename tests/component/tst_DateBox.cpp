@@ -1,0 +1,199 @@
+// The date box as a user types into it: whole dates with and without
+// separators, entered by Tab, Shift+Tab, a click or Ctrl+A, stepped with
+// Up/Down, refused when impossible, and picked from the calendar.
+
+#include "DateBox.h"
+
+#include "MessageRecorder.h"
+
+#include <QCalendarWidget>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using namespace orvane;
+using namespace orvane::test;
+
+class tst_DateBox : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup() { delete m_host; }
+    void typedKeys_data();
+    void typedKeys();
+    void calendar_data();
+    void calendar();
+
+private:
+    /// Runs blank-separated steps on the box: "tab", "backtab", "click" (at the
+    /// year), "caret:N" (a click inside the focused box), "ctrl+a", "up",
+    /// "down", "end", "esc", "leave" (the window's check as the focus leaves),
+    /// or text typed key by key.
+    void run(const QString &steps);
+
+    QWidget *m_host = nullptr;
+    QLineEdit *m_before = nullptr;
+    DateBox *m_box = nullptr;
+    QLineEdit *m_after = nullptr;
+};
+
+void tst_DateBox::init()
+{
+    m_host = new QWidget;
+    m_host->setWindowTitle(QStringLiteral("Purchase Summary"));
+    auto *layout = new QVBoxLayout(m_host);
+    m_before = new QLineEdit(m_host);
+    m_box = new DateBox(m_host);
+    m_box->setFieldName(QStringLiteral("To Date"));
+    m_after = new QLineEdit(m_host);
+    for (QWidget *w : {static_cast<QWidget *>(m_before), static_cast<QWidget *>(m_box), static_cast<QWidget *>(m_after)})
+        layout->addWidget(w);
+    m_host->show();
+    m_host->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_host));
+}
+
+void tst_DateBox::run(const QString &steps)
+{
+    for (const QString &step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (step == QLatin1String("tab")) {
+            m_before->setFocus();
+            QTest::keyClick(m_before, Qt::Key_Tab);
+        } else if (step == QLatin1String("backtab")) {
+            m_after->setFocus();
+            QTest::keyClick(m_after, Qt::Key_Backtab, Qt::ShiftModifier);
+        } else if (step == QLatin1String("click")) {
+            m_before->setFocus();
+            QTest::mouseClick(m_box, Qt::LeftButton, {}, QPoint(m_box->width() - 12, m_box->height() / 2));
+        } else if (step.startsWith(QLatin1String("caret:"))) {
+            m_box->setCursorPosition(step.mid(6).toInt());
+        } else if (step == QLatin1String("ctrl+a")) {
+            QTest::keyClick(m_box, Qt::Key_A, Qt::ControlModifier);
+        } else if (step == QLatin1String("up") || step == QLatin1String("down")) {
+            QTest::keyClick(m_box, step == QLatin1String("up") ? Qt::Key_Up : Qt::Key_Down);
+        } else if (step == QLatin1String("end")) {
+            QTest::keyClick(m_box, Qt::Key_End);
+        } else if (step == QLatin1String("esc")) {
+            QTest::keyClick(m_box, Qt::Key_Escape);
+        } else if (step == QLatin1String("leave")) {
+            m_box->checkEntry();
+        } else {
+            QTest::keyClicks(m_box, step);
+        }
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(m_box));
+    }
+}
+
+void tst_DateBox::typedKeys_data()
+{
+    QTest::addColumn<QDate>("start");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QDate>("date");      // accepted afterwards
+    QTest::addColumn<QString>("text");    // shown afterwards
+    QTest::addColumn<bool>("refused");
+
+    const QDate april(2024, 4, 1);
+    const QDate yearEnd(2026, 3, 31);
+    QTest::newRow("31032026 into 01/04/2024: no day clamped by April")
+        << april << "tab 31032026" << yearEnd << "31/03/2026" << false;
+    QTest::newRow("31/03/2026 into an April date") << QDate(2024, 4, 15) << "tab 31/03/2026" << yearEnd
+                                                   << "31/03/2026" << false;
+    QTest::newRow("nothing read while typing") << april << "tab 3103" << april << "3103" << false;
+    QTest::newRow("31-3-26: two-digit year on leaving") << april << "tab 31-3-26 leave" << yearEnd << "31/03/2026"
+                                                        << false;
+    QTest::newRow("310326: six digits on leaving") << april << "tab 310326 leave" << yearEnd << "31/03/2026" << false;
+    QTest::newRow("a click at the year selects the whole date") << april << "click 31032026" << yearEnd
+                                                                << "31/03/2026" << false;
+    QTest::newRow("Ctrl+A after moving the caret") << april << "tab end ctrl+a 01012025" << QDate(2025, 1, 1)
+                                                   << "01/01/2025" << false;
+    QTest::newRow("typing over the shown date without selection") << april << "tab caret:7 31032026" << yearEnd
+                                                                  << "31/03/2026" << false;
+    QTest::newRow("Shift+Tab lands on the day, not the year") << april << "backtab 31032026" << yearEnd
+                                                              << "31/03/2026" << false;
+    QTest::newRow("letters are not typed") << april << "tab 31a/03x/2026" << yearEnd << "31/03/2026" << false;
+    QTest::newRow("a day alone keeps month and year") << april << "tab 15 leave" << QDate(2024, 4, 15)
+                                                      << "15/04/2024" << false;
+    QTest::newRow("day and month keep the year") << april << "tab 3103 leave" << QDate(2024, 3, 31) << "31/03/2024"
+                                                 << false;
+    QTest::newRow("29 February of a leap year") << april << "tab 29022024" << QDate(2024, 2, 29) << "29/02/2024"
+                                                << false;
+    QTest::newRow("31/02/2026 refused, text kept") << april << "tab 31/02/2026" << april << "31/02/2026" << true;
+    QTest::newRow("29022025 refused: no leap year") << april << "tab 29022025" << april << "29022025" << true;
+    QTest::newRow("three digits cannot be split, refused on leaving") << april << "tab 311 leave" << april << "311"
+                                                                      << true;
+    QTest::newRow("Escape puts the accepted date back") << april << "tab 3103 esc" << april << "01/04/2024" << false;
+    QTest::newRow("Up on the day") << QDate(2024, 3, 31) << "tab up" << april << "01/04/2024" << false;
+    QTest::newRow("Down on the day") << QDate(2024, 3, 31) << "tab down" << QDate(2024, 3, 30) << "30/03/2024"
+                                     << false;
+    QTest::newRow("Down on the month") << QDate(2024, 3, 31) << "tab caret:4 down" << QDate(2024, 2, 29)
+                                       << "29/02/2024" << false;
+    QTest::newRow("Up on the month twice") << QDate(2024, 11, 15) << "tab caret:4 up up" << QDate(2025, 1, 15)
+                                           << "15/01/2025" << false;
+    QTest::newRow("Up on the year") << QDate(2024, 3, 31) << "tab end up" << QDate(2025, 3, 31) << "31/03/2025"
+                                    << false;
+    QTest::newRow("Up takes a typed day first") << april << "tab 15 up" << QDate(2024, 4, 16) << "16/04/2024"
+                                                << false;
+}
+
+void tst_DateBox::typedKeys()
+{
+    QFETCH(QDate, start);
+    QFETCH(QString, steps);
+    QFETCH(QDate, date);
+    QFETCH(QString, text);
+    QFETCH(bool, refused);
+
+    MessageRecorder boxes;
+    m_box->setDate(start);
+    QSignalSpy changed(m_box, &DateBox::dateChanged);
+    run(steps);
+    QCOMPARE(m_box->date(), date);
+    QCOMPARE(m_box->text(), text);
+    QCOMPARE(changed.isEmpty(), date == start);
+    if (!refused) {
+        QCOMPARE(boxes.texts(), QString());
+        return;
+    }
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.boxes.at(0).text, QStringLiteral("To Date: \"%1\" is not a date. Type the day, month and year "
+                                                     "as dd/MM/yyyy.").arg(text));
+    QCOMPARE(boxes.boxes.at(0).style, 48);
+    QCOMPARE(boxes.boxes.at(0).title, QStringLiteral("Purchase Summary"));
+    // Still refused when the focus would leave, until corrected.
+    QVERIFY(!m_box->checkEntry());
+    QTest::keyClicks(m_box, QStringLiteral("28022026"));
+    QCOMPARE(m_box->date(), QDate(2026, 2, 28));
+}
+
+void tst_DateBox::calendar_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("F4") << int(Qt::Key_F4) << int(Qt::NoModifier);
+    QTest::newRow("Alt+Down") << int(Qt::Key_Down) << int(Qt::AltModifier);
+}
+
+void tst_DateBox::calendar()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    m_box->setDate(QDate(2024, 3, 31));
+    run(QStringLiteral("tab"));
+    QTest::keyClick(m_box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTRY_VERIFY(m_box->calendar() && m_box->calendar()->isVisible());
+    QCalendarWidget *calendar = m_box->calendar();
+    QCOMPARE(calendar->selectedDate(), QDate(2024, 3, 31));
+    // The day after, picked from the keyboard.
+    QWidget *days = calendar->focusWidget();
+    QVERIFY(days);
+    QTest::keyClick(days, Qt::Key_Right);
+    QTest::keyClick(days, Qt::Key_Return);
+    QTRY_VERIFY(!m_box->calendar());
+    QCOMPARE(m_box->date(), QDate(2024, 4, 1));
+    QCOMPARE(m_box->text(), QStringLiteral("01/04/2024"));
+}
+
+QTEST_MAIN(tst_DateBox)
+#include "tst_DateBox.moc"
