@@ -1,6 +1,5 @@
 #include "ReportCommandLine.h"
 
-#include "Error.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -197,13 +196,8 @@ ReportCommandParse ReportCommandLine::parse(const QStringList &arguments, const 
     // The window's own checks that need no database, with its messages.
     if (report.codeRequired && p.code.trimmed().isEmpty())
         return refuse(QString::fromLatin1(messages::EnterProductCode));
-    if (report.kind == ReportKind::ProductWisePurchases && p.from > p.to)
-        return refuse(QString::fromLatin1(messages::DateOrder));
-    try {
-        checkReportParameters(report.kind, p);
-    } catch (const Error &e) {
-        return refuse(e.description());
-    }
+    if (const std::optional<ParameterRefusal> refusal = checkReportParameters(report.kind, p))
+        return refuse(refusal->message);
 
     result.ok = true;
     return result;
@@ -234,7 +228,8 @@ QString ReportCommandLine::helpText()
         "                     purchase-return-summary (default: all vendors)\n"
         "  --product CODE     purchase-ledger, purchase-return-ledger (required)\n"
         "  --company CODE     product-wise-purchases (default: all companies)\n"
-        "  --from-no, --to-no invoice or return numbers of the two registers (default 1 to 99999)\n"
+        "  --from-no, --to-no invoice or return numbers of the two registers, up to nine digits\n"
+        "                     (default: from the first number, no upper bound)\n"
         "  --format FORMAT    pdf, csv or xlsx (default: from the output file's extension)\n"
         "  --quiet            no progress line\n"
         "  -o FILE            the file to write; an existing one is replaced only when the new\n"

@@ -188,7 +188,7 @@ int ReportTool::runOn(const std::shared_ptr<Connection> &connection)
         RptReportViewer viewer;
         viewer.ReportName = createReportLayout(def.layoutClass);
         Report *report = viewer.ReportName.get();
-        applyHeadings(*report, def.kind, p, codeName, connection);
+        applyHeadings(*report, def.kind, p, codeName, connection, rows);
         if (def.kind == ReportKind::ProductWisePurchases)
             report->Database().SetDataSource(rows, 3, 1);
         else

@@ -91,7 +91,7 @@ Shown show(const ReportDefinition &def, const ReportParameters &p, const QString
     RptReportViewer &viewer = *viewerWindow;
     viewer.resize(1200, 900);
     viewer.ReportName = createReportLayout(def.layoutClass);
-    applyHeadings(*viewer.ReportName, def.kind, p, codeName, connection);
+    applyHeadings(*viewer.ReportName, def.kind, p, codeName, connection, rows);
 
     Shown shown;
     QElapsedTimer timer;

@@ -11,7 +11,7 @@ QLineEdit *numberBox(QWidget *parent, const QString &name)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
-    box->setMaxLength(5);
+    box->setMaxLength(9);
     box->setMaximumWidth(90);
     return box;
 }
@@ -45,6 +45,15 @@ void InvoiceRangeWindow::placeNumberRowsAboveCode()
     }
     for (const Cell &cell : cells)
         grid->addItem(cell.item, cell.row, cell.column, cell.rowSpan, cell.columnSpan);
+}
+
+QWidget *InvoiceRangeWindow::parameterWidget(ParameterInput field) const
+{
+    if (field == ParameterInput::FromNo)
+        return m_fromInvoice;
+    if (field == ParameterInput::ToNo)
+        return m_toInvoice;
+    return ReportWindow::parameterWidget(field);
 }
 
 ReportParameters InvoiceRangeWindow::parameters() const

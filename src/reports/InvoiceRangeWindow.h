@@ -8,7 +8,8 @@ namespace orvane {
 
 /// A report window over the vendor code that adds a document-number range:
 /// "From Invoice No" (txtFromInvoiceno) and "To Invoice No" (txtToInvoiceno),
-/// five characters each and empty at load. The two registers share it; they
+/// nine characters each and empty at load: a blank From box means the first
+/// number, a blank To box no upper bound. The two registers share it; they
 /// differ in whether the boxes filter keys and where they stand in the tab order.
 class InvoiceRangeWindow : public ReportWindow
 {
@@ -22,6 +23,8 @@ public:
 
 protected:
     InvoiceRangeWindow(const Controls &controls, QWidget *parent);
+
+    QWidget *parameterWidget(ParameterInput field) const override;
 
     /// Shows the two number rows above the code row, for a window whose focus
     /// visits them first.

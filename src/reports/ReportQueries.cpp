@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "Error.h"
+#include "MessageBox.h"
 #include "NumberParse.h"
 #include "QuotedText.h"
 #include "Recordset.h"
@@ -9,12 +10,14 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace orvane {
 
 namespace {
 
-const QString DefaultFromNo = QStringLiteral("1");
-const QString DefaultToNo = QStringLiteral("99999");
+// Nine digits stay clear of the 32-bit identifiers of both databases.
+constexpr int MaxNumberLength = 9;
 
 bool isBlank(const QString &text)
 {
@@ -34,9 +37,8 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// Only digits, once the surrounding blanks are gone: the invoice numbers of the
-// purchase register enter the SQL unquoted and as typed.
-bool isWholeNumber(const QString &text)
+// Only SQL's own blanks are dropped around the digits.
+QString sqlTrimmed(const QString &text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -44,18 +46,46 @@ bool isWholeNumber(const QString &text)
         ++begin;
     while (end > begin && isSqlBlank(text.at(end - 1)))
         --end;
-    if (begin == end)
-        return false;
-    for (qsizetype i = begin; i < end; ++i) {
-        if (!isDigit(text.at(i)))
-            return false;
-    }
-    return true;
+    return text.mid(begin, end - begin);
+}
+
+// Only digits, once the surrounding blanks are gone: the invoice numbers of the
+// purchase register enter the SQL unquoted.
+bool isWholeNumber(const QString &text)
+{
+    const QString digits = sqlTrimmed(text);
+    return !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), isDigit);
 }
 
 QString sqlDate(const DateTextFunction &dateText, const QDate &day)
 {
     return dateText(day);
+}
+
+// The number condition on `column`: a blank end applies no bound.
+QString numberCondition(const QString &keyword, const QString &column, const NumberRange &range)
+{
+    const QString head = QLatin1Char(' ') + keyword + QLatin1Char(' ') + column;
+    if (!range.from.isEmpty() && !range.to.isEmpty())
+        return head + QLatin1String(" between ") + range.from + QLatin1String(" and ") + range.to;
+    if (!range.from.isEmpty())
+        return head + QLatin1String(" >= ") + range.from;
+    if (!range.to.isEmpty())
+        return head + QLatin1String(" <= ") + range.to;
+    return QString();
+}
+
+QString codeNoun(CodeKind kind)
+{
+    switch (kind) {
+    case CodeKind::Vendor:
+        return QStringLiteral("Vendor");
+    case CodeKind::Product:
+        return QStringLiteral("Product");
+    case CodeKind::Company:
+        return QStringLiteral("Company");
+    }
+    return QString();
 }
 
 // The percentage terms divide by a whole 100 as the host's own queries do. On
@@ -125,7 +155,7 @@ QString purchaseReturnRegisterSql(const ReportParameters &p, const DateTextFunct
     sql += sqlDate(dateText, p.to);
     sql += QLatin1String("'");
     sql += vendorFilter(p.code);
-    sql += QLatin1String(" And r.purreturnid between ") + range.from + QLatin1String(" and ") + range.to;
+    sql += numberCondition(QStringLiteral("And"), QStringLiteral("r.purreturnid"), range);
     sql += QLatin1String(" order by r.purreturnid,pr.productid");
     return sql;
 }
@@ -146,10 +176,8 @@ QString purchaseRegisterSql(const ReportParameters &p, const DateTextFunction &d
     sql += sqlDate(dateText, p.from);
     sql += QLatin1String("' and '");
     sql += sqlDate(dateText, p.to);
-    sql += QLatin1String("' and p.purchaseid between ");
-    sql += range.from;
-    sql += QLatin1String(" and ");
-    sql += range.to;
+    sql += QLatin1String("'");
+    sql += numberCondition(QStringLiteral("and"), QStringLiteral("p.purchaseid"), range);
     sql += vendorFilter(p.code);
     sql += QLatin1String(" order by p.purchaseid,pr.productid");
     return sql;
@@ -226,7 +254,8 @@ QString productWisePurchasesSql(const ReportParameters &p, const DateTextFunctio
 
 QString reportSql(ReportKind kind, const ReportParameters &parameters, const DateTextFunction &dateText)
 {
-    checkReportParameters(kind, parameters);
+    if (const std::optional<ParameterRefusal> refusal = checkReportParameters(kind, parameters))
+        throw Error(refusal->message, refusal->title);
     switch (kind) {
     case ReportKind::PurchaseSummary:
         return purchaseSummarySql(parameters, dateText);
@@ -251,15 +280,49 @@ QString reportSql(ReportKind kind, const ReportParameters &parameters, const Con
     return reportSql(kind, parameters, [&connection](const QDate &day) { return connection.dateText(day); });
 }
 
-void checkReportParameters(ReportKind kind, const ReportParameters &parameters)
+std::optional<ParameterRefusal> checkReportParameters(ReportKind kind, const ReportParameters &parameters)
 {
-    if (kind != ReportKind::PurchaseRegisterInvoiceWise)
-        return;
-    const QString source = reportDefinition(kind).caption;
-    if (!isBlank(parameters.fromNo) && !isWholeNumber(parameters.fromNo))
-        throw Error(QStringLiteral("From Invoice No must be a whole number."), source);
-    if (!isBlank(parameters.toNo) && !isWholeNumber(parameters.toNo))
-        throw Error(QStringLiteral("To Invoice No must be a whole number."), source);
+    const QString caption = reportDefinition(kind).caption;
+    const QString alert = QStringLiteral("Alert");
+    if (parameters.from > parameters.to)
+        return ParameterRefusal{QString::fromLatin1(messages::DateOrder), vbExclamation, alert,
+                                ParameterInput::FromDate};
+
+    if (kind == ReportKind::PurchaseRegisterInvoiceWise || kind == ReportKind::PurchaseReturnRegister) {
+        const bool typedAsIs = kind == ReportKind::PurchaseRegisterInvoiceWise;
+        const struct { const QString &text; QString name; ParameterInput field; } boxes[] = {
+            {parameters.fromNo, QStringLiteral("From Invoice No"), ParameterInput::FromNo},
+            {parameters.toNo, QStringLiteral("To Invoice No"), ParameterInput::ToNo},
+        };
+        for (const auto &box : boxes) {
+            if (isBlank(box.text))
+                continue;
+            if (sqlTrimmed(box.text).size() > MaxNumberLength)
+                return ParameterRefusal{box.name + QStringLiteral(" takes at most nine digits."), vbExclamation,
+                                        caption, box.field};
+            // These enter the statement unquoted.
+            if (typedAsIs && !isWholeNumber(box.text))
+                return ParameterRefusal{box.name + QStringLiteral(" must be a whole number."), vbCritical, caption,
+                                        box.field};
+        }
+        if (!isBlank(parameters.fromNo) && !isBlank(parameters.toNo)) {
+            const NumberRange range = sqlNumberRange(kind, parameters);
+            if (range.from.toDouble() > range.to.toDouble())
+                return ParameterRefusal{QStringLiteral("From Invoice No must be less than or equal to To Invoice No"),
+                                        vbExclamation, alert, ParameterInput::FromNo};
+        }
+    }
+
+    return checkCode(kind, parameters.code);
+}
+
+std::optional<ParameterRefusal> checkCode(ReportKind kind, const QString &code)
+{
+    if (isBlank(code) || isWholeNumber(code))
+        return std::nullopt;
+    const ReportDefinition &definition = reportDefinition(kind);
+    return ParameterRefusal{codeNoun(definition.codeKind) + QStringLiteral(" code must be a whole number: digits only."),
+                            vbExclamation, definition.caption, ParameterInput::Code};
 }
 
 QString quotedCode(const QString &code)
@@ -276,22 +339,29 @@ QString vendorFilter(const QString &code)
 
 NumberRange sqlNumberRange(ReportKind kind, const ReportParameters &parameters)
 {
-    NumberRange range;
-    if (kind == ReportKind::PurchaseReturnRegister) {
-        range.from = isBlank(parameters.fromNo) ? DefaultFromNo : LeadingNumberText(parameters.fromNo);
-        range.to = isBlank(parameters.toNo) ? DefaultToNo : LeadingNumberText(parameters.toNo);
-    } else {
-        range = headingNumberRange(parameters);
-    }
-    return range;
+    const auto bound = [kind](const QString &text) {
+        if (isBlank(text))
+            return QString();
+        return kind == ReportKind::PurchaseReturnRegister ? LeadingNumberText(text) : sqlTrimmed(text);
+    };
+    return {bound(parameters.fromNo), bound(parameters.toNo)};
 }
 
-NumberRange headingNumberRange(const ReportParameters &parameters)
+NumberRange printedNumberRange(ReportKind kind, const Recordset &rows)
 {
-    NumberRange range;
-    range.from = isBlank(parameters.fromNo) ? DefaultFromNo : parameters.fromNo;
-    range.to = isBlank(parameters.toNo) ? DefaultToNo : parameters.toNo;
-    return range;
+    const int column = rows.fieldIndex(kind == ReportKind::PurchaseReturnRegister ? QStringLiteral("purreturnid")
+                                                                                  : QStringLiteral("purchaseid"));
+    const int count = column < 0 ? 0 : rows.RecordCount();
+    if (count == 0)
+        return {};
+    double lowest = rows.value(0, column).toDouble();
+    double highest = lowest;
+    for (int row = 1; row < count; ++row) {
+        const double number = rows.value(row, column).toDouble();
+        lowest = std::min(lowest, number);
+        highest = std::max(highest, number);
+    }
+    return {NumberText(lowest), NumberText(highest)};
 }
 
 // --- Lookups ----------------------------------------------------------------
@@ -360,10 +430,11 @@ QString dateRangeHeading(const QDate &from, const QDate &to)
         + locale.toString(to, format);
 }
 
-QString invoiceHeading(const ReportParameters &parameters)
+QString invoiceHeading(ReportKind kind, const ReportParameters &parameters, const NumberRange &printed)
 {
-    const NumberRange range = headingNumberRange(parameters);
-    return QLatin1String("Invoiceno Between : ") + range.from + QLatin1String(" To ") + range.to;
+    const NumberRange applied = sqlNumberRange(kind, parameters);
+    return QLatin1String("Invoiceno Between : ") + (applied.from.isEmpty() ? printed.from : applied.from)
+        + QLatin1String(" To ") + (applied.to.isEmpty() ? printed.to : applied.to);
 }
 
 QString productHeading(const QString &code, const QString &name)
@@ -412,7 +483,8 @@ QString readCompanyName(ReportKind kind, const std::shared_ptr<Connection> &conn
 }
 
 void applyHeadings(Report &report, ReportKind kind, const ReportParameters &parameters,
-                   const QString &codeName, const std::shared_ptr<Connection> &connection)
+                   const QString &codeName, const std::shared_ptr<Connection> &connection,
+                   const Recordset &rows)
 {
     const ReportDefinition &definition = reportDefinition(kind);
     report.setDocumentTitle(definition.caption);
@@ -423,7 +495,7 @@ void applyHeadings(Report &report, ReportKind kind, const ReportParameters &para
     if (headings & DateRangeHeading)
         report.object(QStringLiteral("txtDate")).SetText(dateRangeHeading(parameters.from, parameters.to));
     if (headings & InvoiceHeading)
-        report.object(QStringLiteral("Txtinvoice")).SetText(invoiceHeading(parameters));
+        report.object(QStringLiteral("Txtinvoice")).SetText(invoiceHeading(kind, parameters, printedNumberRange(kind, rows)));
     if (headings & ProductHeading)
         report.object(QStringLiteral("txtProduct")).SetText(productHeading(parameters.code, codeName));
     if (headings & ProductWiseHeadings) {

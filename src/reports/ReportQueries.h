@@ -17,6 +17,7 @@
 namespace orvane {
 
 class Connection;
+class Recordset;
 class Report;
 
 /// The parameters of one report as the user typed them.
@@ -37,17 +38,39 @@ using DateTextFunction = std::function<QString(const QDate &)>;
 
 /// The report query of `kind`, joined piece by piece. Codes that stand between
 /// quotes have their apostrophes doubled and are otherwise kept as typed.
-/// Throws Error when checkReportParameters refuses the parameters.
+/// Throws Error (source: the refusal's title) when checkReportParameters
+/// refuses the parameters.
 QString reportSql(ReportKind kind, const ReportParameters &parameters,
                   const DateTextFunction &dateText);
 QString reportSql(ReportKind kind, const ReportParameters &parameters,
                   const Connection &connection);
 
-/// Refuses, with Error, parameters that would change the statement: for the
-/// purchase register, an invoice-number box that is neither blank nor a whole
-/// number ("From Invoice No must be a whole number."). The error's source is
-/// the window caption. Call before any query runs; the other reports pass.
-void checkReportParameters(ReportKind kind, const ReportParameters &parameters);
+/// The entry a refusal is about, where a window puts the focus.
+enum class ParameterInput { FromDate, FromNo, ToNo, Code };
+
+/// Parameters refused before any query: the message box as the window shows
+/// it (text, MsgBox style, title) and the entry to correct.
+struct ParameterRefusal
+{
+    QString message;
+    int style = 0;
+    QString title;
+    ParameterInput field = ParameterInput::FromDate;
+};
+
+/// The checks every window and the command-line tool make before any query,
+/// in the order of the form: a From date after the To date ("From date must be
+/// less than or equal to To date", exclamation, "Alert"); for the registers, a
+/// number box of more than nine characters, a purchase-register box that is
+/// neither blank nor a whole number (critical, titled with the caption), and a
+/// From number above the To number (exclamation, "Alert"); then a code that is
+/// neither blank nor digits between blanks (exclamation, titled with the
+/// caption). Nothing when the parameters pass.
+std::optional<ParameterRefusal> checkReportParameters(ReportKind kind, const ReportParameters &parameters);
+
+/// The code check alone: a code box may hold nothing, or digits with only
+/// blanks around them (codes are numbers everywhere in the host's books).
+std::optional<ParameterRefusal> checkCode(ReportKind kind, const QString &code);
 
 /// `code` with each apostrophe doubled, for a quoted SQL literal; a NUL or
 /// half a surrogate pair becomes U+FFFD (quotedText).
@@ -56,19 +79,20 @@ QString quotedCode(const QString &code);
 /// " and v.partyid='CODE'" when the trimmed code is not empty, else "".
 QString vendorFilter(const QString &code);
 
-/// The two ends of an invoice or return number range.
+/// The two ends of an invoice or return number range; "" is no bound.
 struct NumberRange
 {
     QString from;
     QString to;
 };
 
-/// The number range as it enters the SQL: the purchase register takes each box
-/// as typed, the return register its leading number (LeadingNumberText);
-/// blank boxes give 1 / 99999.
+/// The bounds the SQL applies: the purchase register takes each box's digits
+/// as typed, the return register its leading number (LeadingNumberText); a
+/// blank box applies no bound at that end.
 NumberRange sqlNumberRange(ReportKind kind, const ReportParameters &parameters);
-/// The number range as the heading shows it: each box as typed, blank boxes 1 / 99999.
-NumberRange headingNumberRange(const ReportParameters &parameters);
+/// The lowest and highest document number among the rows of a register's
+/// query ("" for both when there is none).
+NumberRange printedNumberRange(ReportKind kind, const Recordset &rows);
 
 // --- Lookups ----------------------------------------------------------------
 
@@ -87,8 +111,10 @@ std::optional<QString> lookupName(ReportKind kind, const QString &typedCode,
 
 /// "Date Between : 01-Apr-2024 To 31-Mar-2025" (system month names).
 QString dateRangeHeading(const QDate &from, const QDate &to);
-/// "Invoiceno Between : F To T" from headingNumberRange.
-QString invoiceHeading(const ReportParameters &parameters);
+/// "Invoiceno Between : F To T": the bounds applied (sqlNumberRange), the
+/// lowest or highest number printed standing in for a blank box, so that the
+/// heading covers every document the report prints.
+QString invoiceHeading(ReportKind kind, const ReportParameters &parameters, const NumberRange &printed);
 /// "Product : " + code untrimmed + three blanks + name.
 QString productHeading(const QString &code, const QString &name);
 
@@ -111,8 +137,10 @@ QString readCompanyName(ReportKind kind, const std::shared_ptr<Connection> &conn
 /// product-wise report the title, the three parameters, the printer and
 /// landscape paper. `codeName` is the name box's text (the product's name for
 /// the ledgers, the company's name or "All Companies" for the product-wise
-/// report). Throws Error as the report or the database does.
+/// report); `rows` the report query's rows (the registers' headings read the
+/// numbers printed). Throws Error as the report or the database does.
 void applyHeadings(Report &report, ReportKind kind, const ReportParameters &parameters,
-                   const QString &codeName, const std::shared_ptr<Connection> &connection);
+                   const QString &codeName, const std::shared_ptr<Connection> &connection,
+                   const Recordset &rows);
 
 } // namespace orvane

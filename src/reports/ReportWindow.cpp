@@ -1,8 +1,10 @@
 #include "ReportWindow.h"
 
 #include "Connection.h"
+#include "DateBox.h"
 #include "Error.h"
 #include "MessageBox.h"
+#include "NumericKeyEventFilter.h"
 #include "Recordset.h"
 #include "Report.h"
 #include "RptReportViewer.h"
@@ -10,7 +12,6 @@
 #include "ShowError.h"
 
 #include <QApplication>
-#include <QDateEdit>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -116,18 +117,16 @@ void ReportWindow::buildControls()
             label->setObjectName(name);
         return label;
     };
-    auto makeDate = [this](const QString &name) {
-        auto *date = new QDateEdit(this);
+    auto makeDate = [this](const QString &name, const QString &label) {
+        auto *date = new DateBox(this);
         date->setObjectName(name);
-        date->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-        date->setCalendarPopup(true);
-        date->setMinimumDate(QDate(1900, 1, 1));
+        date->setFieldName(label);
         date->setMinimumWidth(120);
         return date;
     };
 
-    m_fromDate = makeDate(m_controls.fromDateName);
-    m_toDate = makeDate(m_controls.toDateName);
+    m_fromDate = makeDate(m_controls.fromDateName, m_controls.fromDateLabel);
+    m_toDate = makeDate(m_controls.toDateName, m_controls.toDateLabel);
     QLabel *fromLabel = makeLabel(m_controls.fromDateLabel, m_controls.fromLabelName);
     QLabel *toLabel = makeLabel(m_controls.toDateLabel, m_controls.toLabelName);
     fromLabel->setBuddy(m_fromDate);
@@ -141,6 +140,7 @@ void ReportWindow::buildControls()
     m_codeBox->setObjectName(m_controls.codeBoxName);
     m_codeBox->setMaxLength(m_controls.codeMaxLength);
     m_codeBox->setMinimumWidth(120);
+    NumericKeyEventFilter::install(m_codeBox, false);
 
     m_nameBox = new QLineEdit(this);
     m_nameBox->setObjectName(m_controls.nameBoxName);
@@ -271,9 +271,8 @@ bool ReportWindow::eventFilter(QObject *watched, QEvent *event)
             auto *key = static_cast<QKeyEvent *>(event);
             const bool plainTab = (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
                 && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-            // Tab leaves every control in tab order, the date pickers too
-            // (their own Tab would walk day, month and year first); leaving the
-            // code box validates it.
+            // Tab leaves every control in tab order; leaving the code box or a
+            // date box checks it first.
             if (plainTab) {
                 moveFocusOn(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
                 return true;
@@ -283,9 +282,10 @@ bool ReportWindow::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::Shortcut:
         // An access key (Alt+V) moves the focus to its button before clicking it.
-        if (belongsHere(watched) && !isWithin(static_cast<QWidget *>(watched), m_codeBox)
-            && focusWidget() == m_codeBox && watched != m_lookupButton) {
-            if (!mayLeaveCodeBox())
+        if (belongsHere(watched) && isCheckedOnLeave(focusWidget())
+            && !isWithin(static_cast<QWidget *>(watched), focusWidget())
+            && !(focusWidget() == m_codeBox && watched == m_lookupButton)) {
+            if (!mayLeave(focusWidget()))
                 return true;
             m_leaveValidated = true;
             QTimer::singleShot(0, this, [this] { m_leaveValidated = false; });
@@ -320,6 +320,10 @@ bool ReportWindow::keyHandling(QKeyEvent *event)
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
 
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget())) {
+            button->click();
+            return true;
+        }
         moveFocusOn(true);
         return true;
     }
@@ -335,22 +339,45 @@ bool ReportWindow::keyHandling(QKeyEvent *event)
     return false;
 }
 
-void ReportWindow::f1Lookup()
+bool ReportWindow::f1Lookup()
 {
     const LookupChoice choice = showLookup(nullptr);
+    if (choice.code.isEmpty())
+        return false;
     m_codeBox->setText(choice.code);
     m_nameBox->setText(choice.name);
+    return true;
 }
 
 void ReportWindow::moveFocusOn(bool forward)
 {
-    if (focusWidget() == m_codeBox) {
-        if (!mayLeaveCodeBox())
-            return;
-        m_leaveValidated = true;
-    }
+    if (!mayLeave(focusWidget()))
+        return;
+    m_leaveValidated = true;
     focusNextPrevChild(forward);
     m_leaveValidated = false;
+}
+
+bool ReportWindow::isCheckedOnLeave(const QWidget *widget) const
+{
+    return widget && (widget == m_codeBox || widget == m_fromDate || widget == m_toDate);
+}
+
+bool ReportWindow::mayLeave(QWidget *from)
+{
+    if (from == m_codeBox)
+        return mayLeaveCodeBox();
+    if (from != m_fromDate && from != m_toDate)
+        return true;
+    if (m_validating)
+        return false;
+    auto *date = static_cast<DateBox *>(from);
+    m_validating = true;
+    const bool accepted = date->checkEntry();
+    m_validating = false;
+    if (!accepted)
+        date->setFocus(Qt::OtherFocusReason);
+    return accepted;
 }
 
 bool ReportWindow::mayLeaveCodeBox()
@@ -376,16 +403,16 @@ void ReportWindow::focusChanged(QWidget *old, QWidget *now)
 {
     // Leaves that the key, access-key and validation paths did not see:
     // clicks on another control, or a focus moved by the program.
-    if (old != m_codeBox || !now || now->window() != this || isWithin(now, m_codeBox))
+    if (!isCheckedOnLeave(old) || !now || now->window() != this || isWithin(now, old))
         return;
     if (m_validating || m_leaveValidated) {
         m_leaveValidated = false;
         return;
     }
-    if (now == m_lookupButton)
+    if (old == m_codeBox && now == m_lookupButton)
         return;   // the lookup button looks the code up and comes back
     const bool byMouse = m_lastFocusReason == Qt::MouseFocusReason;
-    if (!mayLeaveCodeBox() && byMouse)
+    if (!mayLeave(old) && byMouse)
         m_swallowClick = SwallowPending;
 }
 
@@ -394,6 +421,11 @@ bool ReportWindow::codeValidation()
     try {
         if (m_codeBox->text().isEmpty())
             return false;
+        // Pasted text that is no code stays for correction; nothing looks it up.
+        if (const std::optional<ParameterRefusal> refusal = checkCode(kind(), m_codeBox->text())) {
+            MsgBox(refusal->message, refusal->style, refusal->title);
+            return true;
+        }
         bool found = LookupCode(CheckCode);
         if (!found)
             found = LookupCode(OpenDialog);
@@ -413,7 +445,13 @@ void ReportWindow::codeBoxChanged(const QString &)
 
 void ReportWindow::lookupClicked()
 {
-    LookupCode(OpenDialog);
+    // Unlike the lookup that opens for a code naming nothing, a cancelled
+    // "..." leaves the code and name the user had.
+    const LookupChoice choice = showLookup(this);
+    if (!choice.code.isEmpty()) {
+        m_codeBox->setText(choice.code);
+        LookupCode(CheckCode);
+    }
     m_codeBox->setFocus(Qt::OtherFocusReason);
 }
 
@@ -528,23 +566,57 @@ void ReportWindow::setHeadings(Report &report)
     const ReportDefinition &definition = reportDefinition(kind());
     if (!definition.companyNameSql.isEmpty())
         m_queryText = definition.companyNameSql;
-    applyHeadings(report, kind(), parameters(), m_nameBox->text(), connection());
+    applyHeadings(report, kind(), parameters(), m_nameBox->text(), connection(), ReportRecordset());
+}
+
+QWidget *ReportWindow::parameterWidget(ParameterInput field) const
+{
+    switch (field) {
+    case ParameterInput::FromDate:
+        return m_fromDate;
+    case ParameterInput::Code:
+        return m_codeBox;
+    case ParameterInput::FromNo:
+    case ParameterInput::ToNo:
+        break;
+    }
+    return nullptr;
+}
+
+bool ReportWindow::checkParameters()
+{
+    for (DateBox *date : {m_fromDate, m_toDate}) {
+        if (!date->checkEntry()) {
+            date->setFocus(Qt::OtherFocusReason);
+            return false;
+        }
+    }
+    const std::optional<ParameterRefusal> refusal = checkReportParameters(kind(), parameters());
+    if (!refusal)
+        return true;
+    MsgBox(refusal->message, refusal->style, refusal->title);
+    if (QWidget *field = parameterWidget(refusal->field))
+        field->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 bool ReportWindow::PrepareReport()
 {
+    m_preparation = Preparation::Stopped;
     try {
-        if (!checkBeforeQuery())
+        if (!checkParameters() || !checkBeforeQuery())
             return false;
         BusyPointer busy(this);
         reopenReportRecordset(reportStatement());
         if (ReportRecordset().isBOF()) {
+            m_preparation = Preparation::NoRows;
             showNoRecord();
             return false;
         }
         Report &report = newViewerWithReport();
         setHeadings(report);
         report.Database().SetDataSource(ReportRecordset());
+        m_preparation = Preparation::Ready;
         return true;
     } catch (...) {
         ShowError();
@@ -589,14 +661,15 @@ void ReportWindow::previewFlow()
 void ReportWindow::printFlow()
 {
     try {
-        PrepareReport();
-        // Read whatever the preparation left, as the no-record path relies on.
-        if (ReportRecordset().RecordCount() == 0) {
-            MsgBox(QString::fromLatin1(messages::NoRecordFound), vbInformation,
-                   QStringLiteral("Information"));
+        // Only what this press prepared is printed: a refusal or an error has
+        // said why already, and an earlier report is never printed again.
+        if (!PrepareReport()) {
+            if (m_preparation == Preparation::NoRows)
+                MsgBox(QString::fromLatin1(messages::NoRecordFound), vbInformation,
+                       QStringLiteral("Information"));
             return;
         }
-        RptReportViewer *viewer = SharedState::current().existingWindow<RptReportViewer>();
+        RptReportViewer *viewer = m_lastViewer.data();
         if (!viewer || !viewer->ReportName)
             throw Error(tr("There is no prepared report to print."), QStringLiteral("Orvane"));
         viewer->RemoveObjectColors();

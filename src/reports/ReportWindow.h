@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DateBox.h"
 #include "ReportDefinition.h"
 #include "ReportQueries.h"
 
@@ -9,7 +10,6 @@
 
 #include <memory>
 
-class QDateEdit;
 class QGridLayout;
 class QHBoxLayout;
 class QKeyEvent;
@@ -28,12 +28,17 @@ class RptReportViewer;
 /// its name box and lookup button, and Preview, Print and Close.
 ///
 /// It carries every shared behaviour, each in one virtual a window overrides
-/// only where it differs: the load step, the key handling (Enter moves on,
-/// Ctrl+Q closes, F1 in the code box opens the lookup), the code box change,
-/// the code validation (run whenever the focus is about to leave the code box,
-/// so an unknown code keeps the focus), the lookup button, LookupCode(Mode),
-/// PrepareReport() with its no-record outcome and headings, the Preview flow,
-/// the Print flow and the Close button.
+/// only where it differs: the load step, the key handling (Enter presses a
+/// focused button and moves on from anything else, Ctrl+Q closes, F1 in the
+/// code box opens the lookup), the code box change, the code validation (run
+/// whenever the focus is about to leave the code box, so an unknown code keeps
+/// the focus; the date boxes are checked the same way), the lookup button,
+/// LookupCode(Mode), PrepareReport() with its parameter checks, no-record
+/// outcome and headings, the Preview flow, the Print flow and the Close button.
+///
+/// The code box takes digits only as typed; pasted text that is not digits
+/// between blanks stays in the box and is refused when the box is left.
+/// Print prints only what the same press prepared.
 ///
 /// The window deletes itself on close; the showing method creates a new one.
 /// The load step runs when the window is first shown.
@@ -92,11 +97,12 @@ public:
     /// then in the name box. Errors end in ShowError with false.
     virtual bool LookupCode(int Mode);
 
-    /// Runs the report query into ReportRecordset and, when rows came back,
+    /// Checks the parameters (checkReportParameters, then checkBeforeQuery),
+    /// runs the report query into ReportRecordset and, when rows came back,
     /// makes a new viewer (SharedState's current RptReportViewer) holding a new
-    /// report with its headings set and rows bound. False on no rows (after
-    /// "No record exists.") or on an error (after ShowError). The busy pointer
-    /// shows meanwhile and is always reset.
+    /// report with its headings set and rows bound. False on a refusal (after
+    /// its message), on no rows (after "No record exists.") or on an error
+    /// (after ShowError). The busy pointer shows meanwhile and is always reset.
     virtual bool PrepareReport();
 
     /// The last SQL text the window built (preparation, company name, lookup).
@@ -119,8 +125,8 @@ public:
     virtual ReportParameters parameters() const;
 
     // The standard controls.
-    QDateEdit *fromDate() const { return m_fromDate; }
-    QDateEdit *toDate() const { return m_toDate; }
+    DateBox *fromDate() const { return m_fromDate; }
+    DateBox *toDate() const { return m_toDate; }
     QLineEdit *codeBox() const { return m_codeBox; }
     QLineEdit *nameBox() const { return m_nameBox; }
     QPushButton *lookupButton() const { return m_lookupButton; }
@@ -158,9 +164,17 @@ protected:
     /// The report query (default: reportSql of the kind over the parameters).
     virtual QString reportStatement() const;
 
-    /// Checks that run before the busy pointer and the query; false stops the
-    /// preparation (the check shows its own message). Default: none.
+    /// Checks that run after checkParameters, before the busy pointer and the
+    /// query; false stops the preparation (the check shows its own message).
+    /// Default: none.
     virtual bool checkBeforeQuery() { return true; }
+
+    /// Accepts what the date boxes hold, then runs checkReportParameters; a
+    /// refusal is shown and the focus put on the entry to correct. False when
+    /// anything was refused.
+    bool checkParameters();
+    /// The control behind a parameter (null when the window has none).
+    virtual QWidget *parameterWidget(ParameterInput field) const;
 
     /// The headings, in the report's order (default: applyHeadings of the kind,
     /// with the name box's text). The company-name query, when the report has
@@ -173,13 +187,14 @@ protected:
     virtual void loadStep();
 
     /// Key handling, seen before the focused control. Returns true when the key
-    /// is used up. Default: Enter moves the focus on (validating the code box
-    /// first), Ctrl+Q runs the Close handler when Close is enabled, F1 in the
-    /// code box runs f1Lookup().
+    /// is used up. Default: Enter presses a focused button and otherwise moves
+    /// the focus on (checking the code or date box first), Ctrl+Q runs the
+    /// Close handler when Close is enabled, F1 in the code box runs f1Lookup().
     virtual bool keyHandling(QKeyEvent *event);
-    /// F1 in the code box: the lookup without owner; code then name copied
-    /// back; no database check.
-    virtual void f1Lookup();
+    /// F1 in the code box: the lookup without owner; a choice's code then name
+    /// copied back, with no database check; Cancel leaves both boxes as they
+    /// were. True when something was chosen.
+    virtual bool f1Lookup();
 
     /// Code box change: clears the name box.
     virtual void codeBoxChanged(const QString &text);
@@ -251,10 +266,18 @@ private:
     bool belongsHere(const QObject *object) const;
     /// Runs the code validation for one leave of the code box; true = may leave.
     bool mayLeaveCodeBox();
+    /// Checks the code box or a date box as the focus leaves it (any other
+    /// control may always be left); a refusal keeps the focus there.
+    bool mayLeave(QWidget *from);
+    bool isCheckedOnLeave(const QWidget *widget) const;
     void moveFocusOn(bool forward);
+
+    /// How the last PrepareReport of this window ended.
+    enum class Preparation { Ready, NoRows, Stopped };
 
     Controls m_controls;
     QString m_queryText;
+    Preparation m_preparation = Preparation::Stopped;
     std::shared_ptr<Recordset> m_reportRecordset;
     QPointer<RptReportViewer> m_lastViewer;
 
@@ -264,8 +287,8 @@ private:
     enum { SwallowNone, SwallowPending } m_swallowClick = SwallowNone;
     Qt::FocusReason m_lastFocusReason = Qt::OtherFocusReason;
 
-    QDateEdit *m_fromDate = nullptr;
-    QDateEdit *m_toDate = nullptr;
+    DateBox *m_fromDate = nullptr;
+    DateBox *m_toDate = nullptr;
     QLineEdit *m_codeBox = nullptr;
     QLineEdit *m_nameBox = nullptr;
     QPushButton *m_lookupButton = nullptr;

@@ -11,7 +11,7 @@
 #include "SharedState.h"
 #include "ShowError.h"
 
-#include <QDateEdit>
+#include "DateBox.h"
 #include <QEvent>
 #include <QEventLoop>
 #include <QLineEdit>
@@ -100,12 +100,13 @@ void RptProductWisePurchases::loadStep()
     ReportWindow::loadStep();
 }
 
-void RptProductWisePurchases::f1Lookup()
+bool RptProductWisePurchases::f1Lookup()
 {
-    // A cancelled dialog empties the code (All Companies) and then writes its
-    // empty name over it: the name box ends empty, as the user left it.
-    ReportWindow::f1Lookup();
+    // A cancelled dialog leaves the boxes and the focus where they were.
+    if (!ReportWindow::f1Lookup())
+        return false;
     fromDate()->setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
 void RptProductWisePurchases::codeBoxChanged(const QString &text)
@@ -118,10 +119,8 @@ void RptProductWisePurchases::codeBoxChanged(const QString &text)
 bool RptProductWisePurchases::RunQuery()
 {
     try {
-        if (fromDate()->date() > toDate()->date()) {
-            MsgBox(QString::fromLatin1(messages::DateOrder), vbExclamation, QStringLiteral("Alert"));
+        if (!checkParameters())
             return false;
-        }
         const std::shared_ptr<Connection> shared = connection();
         m_executedSql = reportSql(kind(), parameters(), *shared);
         setReportRecordset(shared->Execute(m_executedSql));
@@ -151,6 +150,7 @@ RptReportViewer *RptProductWisePurchases::viewerToFill()
 
 void RptProductWisePurchases::BindReport()
 {
+    m_bound = false;
     try {
         RptReportViewer *viewer = viewerToFill();
         m_viewer = viewer;
@@ -165,6 +165,7 @@ void RptProductWisePurchases::BindReport()
         report.Database().SetDataSource(ReportRecordset(), 3, 1);
         report.SelectPrinter(QStringLiteral("Dummy Driver"), QStringLiteral("Ding Dong"), QStringLiteral("LPT1"));
         report.setPaperOrientation(Report::crLandscape);
+        m_bound = true;
     } catch (...) {
         ShowError();
     }
@@ -227,8 +228,8 @@ void RptProductWisePurchases::printFlow()
             return;
         }
         BindReport();
-        if (!m_viewer || !m_viewer->ReportName)
-            return;   // BindReport has reported why
+        if (!m_bound || !m_viewer || !m_viewer->ReportName)
+            return;   // BindReport has reported why; a half-bound report is not printed
         m_viewer->RemoveObjectColors();
         m_viewer->ReportName->PrintOut();
     } catch (...) {

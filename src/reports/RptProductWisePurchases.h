@@ -19,7 +19,8 @@ class RptProductWisePurchases : public ReportWindow
 public:
     explicit RptProductWisePurchases(QWidget *parent = nullptr);
 
-    /// Refuses a From date after the To date ("Alert"), else runs the report
+    /// Refuses what checkParameters refuses (a From date after the To date
+    /// with "Alert", a code that is not digits), else runs the report
     /// query through the connection's Execute and makes its rows
     /// ReportRecordset. True when the query ran, whatever its row count.
     /// Errors end in ShowError with false.
@@ -44,7 +45,7 @@ protected:
     std::unique_ptr<Report> createReport() const override;
 
     void loadStep() override;
-    void f1Lookup() override;
+    bool f1Lookup() override;
     void codeBoxChanged(const QString &text) override;
     void previewFlow() override;
     void printFlow() override;
@@ -57,6 +58,7 @@ private:
 
     QString m_executedSql;
     QPointer<RptReportViewer> m_viewer;
+    bool m_bound = false;   // the last BindReport ran to its end
 };
 
 } // namespace orvane

@@ -5,7 +5,6 @@
 #include "SchVendors.h"
 #include "SharedState.h"
 
-#include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
 

@@ -1,14 +1,11 @@
 #include "pmtPurchaseRegisterIW.h"
 
 #include "crpPurchaseRegisterIW.h"
-#include "Error.h"
 #include "NumericKeyEventFilter.h"
 #include "Report.h"
 #include "SchVendors.h"
 #include "SharedState.h"
-#include "ShowError.h"
 
-#include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -47,19 +44,6 @@ ReportWindow::LookupChoice pmtPurchaseRegisterIW::showLookup(QWidget *owner)
 std::unique_ptr<Report> pmtPurchaseRegisterIW::createReport() const
 {
     return std::make_unique<crpPurchaseRegisterIW>();
-}
-
-void pmtPurchaseRegisterIW::printFlow()
-{
-    // A refused number box ends Print here: going on to the row count would
-    // offer the previous preparation's report for printing again.
-    try {
-        checkReportParameters(kind(), parameters());
-    } catch (...) {
-        ShowError();
-        return;
-    }
-    InvoiceRangeWindow::printFlow();
 }
 
 } // namespace orvane

@@ -18,7 +18,6 @@ public:
 protected:
     LookupChoice showLookup(QWidget *owner) override;
     std::unique_ptr<Report> createReport() const override;
-    void printFlow() override;
 };
 
 } // namespace orvane

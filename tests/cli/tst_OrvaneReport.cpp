@@ -52,6 +52,10 @@ const char *const Rows[] = {
     "INSERT INTO purreturnsbody (PurReturnId,LineNo,ProductId,Qty,Bonus,Price,DiscRatio,DiscValue,STRatio,"
     "STValue,TTLValue,TTLSalesTax) VALUES (2,1,11,1,0,12.5,0,0,8,0,12.5,1)",
     "INSERT INTO Project_registry VALUES ('companyname','Orvane Books')",
+    // December 2023, outside every April run: a number above five digits.
+    "INSERT INTO purchase (PurchaseId,PurchaseDate,VendorId,BillNo,PaidAmount) VALUES (123456,'2023-12-15',1,'Z-1',0)",
+    "INSERT INTO purchasebody (PurchaseId,LineNo,ProductId,Qty,Bonus,Price,DiscRatio,DiscValue,STRatio,STValue,"
+    "TTLValue,TTLSalesTax) VALUES (123456,1,10,1,0,10,0,0,0,0,10,0)",
 };
 
 const QString April = QStringLiteral(" --db books.sqlite --from 2024-04-01 --to 2024-04-30");
@@ -111,6 +115,8 @@ private slots:
     void existingFileKeptOnFailure();
     void xlsxHasNumberAndDateCells();
     void pdfHoldsHeadings();
+    void registerNumbers_data();
+    void registerNumbers();
     void queryStopsWhenCancelled();
     void signalCancels_data();
     void signalCancels();
@@ -175,8 +181,12 @@ void tst_OrvaneReport::exitStatus_data()
     QTest::newRow("bad date") << "purchase-summary --db books.sqlite --from 2024-4-1" << 2
                               << "--from: '2024-4-1' is not a date (YYYY-MM-DD)";
     QTest::newRow("unknown product") << "purchase-ledger --product 77" + April << 2 << "Product Code doesn't exist.";
-    QTest::newRow("vendor code with an apostrophe names nobody") << "purchase-return-summary --vendor x'" + April
-                                                                 << 2 << "Vendor x' doesn't exist.";
+    QTest::newRow("vendor code naming nobody") << "purchase-return-summary --vendor 999" + April << 2
+                                               << "Vendor 999 doesn't exist.";
+    QTest::newRow("vendor code with an apostrophe") << "purchase-return-summary --vendor 1'" + April << 2
+                                                    << "Vendor code must be a whole number: digits only.";
+    QTest::newRow("invoice numbers reversed") << "purchase-register --from-no 6 --to-no 5" + April << 2
+                                              << "From Invoice No must be less than or equal to To Invoice No";
     QTest::newRow("missing table") << "purchase-summary --db broken.sqlite --from 2024-04-01" << 3
                                    << "QSQLITE: no such table: purchasebody";
     QTest::newRow("no such database file") << "purchase-summary --db nowhere.sqlite" << 3
@@ -259,6 +269,43 @@ void tst_OrvaneReport::pdfHoldsHeadings()
                                              QStringLiteral("-")}).simplified();
     for (const char *expected : {"Orvane Books", "Date Between : 01-Apr-2024 To 30-Apr-2024", "Best"})
         QVERIFY2(text.contains(QLatin1String(expected)), qPrintable(text));
+}
+
+void tst_OrvaneReport::registerNumbers_data()
+{
+    QTest::addColumn<QString>("numbers");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("invoices");   // CSV purchase ids, in order
+    // Blank options bound nothing; the heading names the lowest and highest printed.
+    QTest::newRow("no numbers: 123456 too") << "" << "5 To 123456" << "123456 5 5 5 6";
+    QTest::newRow("From above 99999") << "--from-no 100000" << "100000 To 123456" << "123456";
+    QTest::newRow("nine-digit To") << "--from-no 6 --to-no 999999999" << "6 To 999999999" << "123456 6";
+    QTest::newRow("To alone") << "--to-no 99999" << "5 To 99999" << "5 5 5 6";
+}
+
+// Invoices numbered above 99999 are printed and named in the heading.
+void tst_OrvaneReport::registerNumbers()
+{
+    QFETCH(QString, numbers);
+    QFETCH(QString, heading);
+    QFETCH(QString, invoices);
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext is not installed");
+    const QString range = QStringLiteral(" --db books.sqlite --from 2023-12-01 --to 2024-04-30 ") + numbers;
+    const Run csv = run("purchase-register -o register.csv" + range);
+    QVERIFY2(csv.status == 0, qPrintable(csv.err));
+    QStringList ids;
+    for (const QString &line : readText(path(QStringLiteral("register.csv"))).split(QStringLiteral("\r\n")).mid(1))
+        if (!line.isEmpty())
+            ids << line.section(QLatin1Char(','), 0, 0);
+    ids.sort();   // text order: the query's own order is by number
+    QCOMPARE(ids.join(QLatin1Char(' ')), invoices);
+    const Run pdf = run("purchase-register -o register.pdf" + range);
+    QVERIFY2(pdf.status == 0, qPrintable(pdf.err));
+    const QString text = runTool(pdftotext, {QStringLiteral("-layout"), path(QStringLiteral("register.pdf")),
+                                             QStringLiteral("-")}).simplified();
+    QVERIFY2(text.contains(QStringLiteral("Invoiceno Between : ") + heading), qPrintable(text));
 }
 
 // The tool's cancel of a running query: a flag that a signal handler sets stops

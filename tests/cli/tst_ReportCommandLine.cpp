@@ -72,6 +72,14 @@ void tst_ReportCommandLine::refused_data()
                                                          << "From date must be less than or equal to To date";
     QTest::newRow("invoice number with a statement") << "purchase-register --to-no 1;drop -o a.pdf"
                                                      << "To Invoice No must be a whole number.";
+    QTest::newRow("any report, From date after To") << "purchase-summary --from 2024-05-01 --to 2024-04-30 -o a.pdf"
+                                                    << "From date must be less than or equal to To date";
+    QTest::newRow("From number above To") << "purchase-return-register --from-no 10 --to-no 9 -o a.pdf"
+                                          << "From Invoice No must be less than or equal to To Invoice No";
+    QTest::newRow("ten digits") << "purchase-register --to-no 1234567890 -o a.pdf"
+                                << "To Invoice No takes at most nine digits.";
+    QTest::newRow("code with letters") << "purchase-summary --vendor 12abc -o a.pdf"
+                                       << "Vendor code must be a whole number: digits only.";
 }
 
 void tst_ReportCommandLine::refused()
@@ -94,11 +102,14 @@ void tst_ReportCommandLine::accepted_data()
         << "purchase-register --db my.sqlite --from 2024-04-01 --to 2024-04-30 --vendor 007 --from-no 007 "
            "--to-no 120 --format csv -o out.pdf"
         << "purchase-register my.sqlite 2024-04-01..2024-04-30 code=007 no=007..120 csv out.pdf";
-    QTest::newRow("equals form, report last") << "--product=5 --output=ledger.XLSX --to=2024-05-01 purchase-ledger"
-                                              << "purchase-ledger demo.sqlite 2026-12-01..2024-05-01 code=5 no=.. "
-                                                 "xlsx ledger.XLSX";
+    QTest::newRow("equals form, report last")
+        << "--product=5 --output=ledger.XLSX --from=2024-04-01 --to=2024-05-01 purchase-ledger"
+        << "purchase-ledger demo.sqlite 2024-04-01..2024-05-01 code=5 no=.. xlsx ledger.XLSX";
     QTest::newRow("odbc") << "purchase-return-summary --odbc DSN=books -o r.csv"
                           << "purchase-return-summary odbc:DSN=books 2026-12-01..2026-12-06 code= no=.. csv r.csv";
+    QTest::newRow("nine digits") << "purchase-register --from-no 100000 --to-no 123456789 -o r.pdf"
+                                 << "purchase-register demo.sqlite 2026-12-01..2026-12-06 code= no=100000..123456789 "
+                                    "pdf r.pdf";
     QTest::newRow("return register takes any number text")
         << "purchase-return-register --from-no abc --to-no 40x -o r.pdf"
         << "purchase-return-register demo.sqlite 2026-12-01..2026-12-06 code= no=abc..40x pdf r.pdf";

@@ -561,21 +561,49 @@ void tst_HostileInput::codeBox()
     resetWindow(w);
     enterText(w->codeBox(), input, Entry(how));
     const QString entry = w->codeBox()->text();
-    QCOMPARE(entry, input.left(info.codeMaxLength));
+    // Typed keys other than digits are not taken; pasted text stays whole.
+    QString digits;
+    std::copy_if(input.begin(), input.end(), std::back_inserter(digits),
+                 [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+    QCOMPARE(entry, (Entry(how) == Entry::Typed ? digits : input).left(info.codeMaxLength));
     QCOMPARE(g_trace.take().size(), 0);   // typing alone queries nothing
 
     // Leaving the box: the lookup reads the code's leading number.
     QTest::keyClick(w->codeBox(), Qt::Key_Return);
     const StepTrace leave = takeStep();
     QVERIFY2(shapeProblem(leave, baseline.leave).isEmpty(), qPrintable(shapeProblem(leave, baseline.leave)));
+    const QString bare = sqlTrimmed(entry);
+    if (!entry.trimmed().isEmpty() && !std::all_of(bare.begin(), bare.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9'); })) {
+        // Not digits between blanks: refused where it stands, before any
+        // statement, on leaving and again on the button; the text stays.
+        const QString refusal = QLatin1String(info.productCode ? "Product" : kind == ProductWise ? "Company" : "Vendor")
+            + QStringLiteral(" code must be a whole number: digits only.");
+        QCOMPARE(leave.statements.size(), 0);
+        QCOMPARE(boxes.texts(), refusal);
+        QCOMPARE(boxes.boxes.at(0).style, 48);
+        QCOMPARE(lookups->shown, 0);
+        QCOMPARE(w->focusWidget(), w->codeBox());
+        QTest::mouseClick(print ? w->printButton() : w->previewButton(), Qt::LeftButton);
+        QCOMPARE(takeStep().statements.size(), 0);
+        QCOMPARE(boxes.texts(), refusal + QStringLiteral(" | ") + refusal);
+        QCOMPARE(printed, 0);
+        QCOMPARE(viewerCloser->shown, 0);
+        QCOMPARE(w->codeBox()->text(), entry);
+        lookups.reset();
+        viewerCloser.reset();
+        setPrintHandler({});
+        checkStillWorks(w, kind);
+        return;
+    }
     QCOMPARE(boxes.texts(), QString());
     // A code naming nothing opens the lookup, whose Cancel empties the code
-    // and keeps the focus there.
-    const bool named = LeadingNumberText(entry) == benignCode;
+    // and keeps the focus there; an empty one means all and moves on.
+    const bool named = entry.isEmpty() || LeadingNumberText(entry) == benignCode;
     QCOMPARE(lookups->shown, named ? 0 : 1);
     QCOMPARE(w->codeBox()->text(), named ? entry : QString());
     QCOMPARE(w->focusWidget() == w->codeBox(), !named);
-    if (named)
+    if (named && !entry.isEmpty())
         QVERIFY(!w->nameBox()->text().isEmpty());
     const QString code = w->codeBox()->text();
     QTest::mouseClick(print ? w->printButton() : w->previewButton(), Qt::LeftButton);
@@ -631,6 +659,11 @@ const tst_HostileInput::Baseline &tst_HostileInput::invoiceBaseline(int kind, bo
     (toBox ? w->toInvoiceBox() : w->fromInvoiceBox())->setText(QStringLiteral("7"));
     QTest::mouseClick(w->previewButton(), Qt::LeftButton);
     it->second.preview = takeStep();
+    // A blank box bounds nothing at its end: that statement is harmless too.
+    deleteWindows<RptReportViewer, RptReportViewer>();
+    (toBox ? w->toInvoiceBox() : w->fromInvoiceBox())->clear();
+    QTest::mouseClick(w->previewButton(), Qt::LeftButton);
+    it->second.preview += g_trace.take();
     deleteWindows<RptReportViewer, RptReportViewer>();
     return it->second;
 }
@@ -644,47 +677,54 @@ void tst_HostileInput::invoiceBox_data()
     QTest::addColumn<QString>("entry");     // what the box holds
     QTest::addColumn<QString>("message");   // "" = rows shown
     QTest::addColumn<int>("style");
+    QTest::addColumn<QString>("title");     // "" = the window's caption
     const QList<QPair<const char *, QString>> cases = {
         {"tautology", "1 OR 1=1"}, {"apostrophe", "7'"}, {"drop table", "1; DROP TABLE Parties"}, {"comment", "1--"},
         {"block comment", "1/**/"}, {"percent", "7%"}, {"tab", "7\t"}, {"CR LF", "7\r\n"}, {"NUL", QString("7") + QChar(0)},
         {"no-break space", QString("7") + QChar(0xA0)}, {"ideographic space", QString("7") + QChar(0x3000)},
         {"RTL override", QChar(0x202E) + QString("7")}, {"Arabic digits", QString::fromUtf8("\u0667")},
-        {"over maximum", "123456789"},
+        {"over maximum", "1234567890123"},
     };
     const auto isDigit = [](QChar ch) { return ch >= QLatin1Char('0') && ch <= QLatin1Char('9'); };
     for (bool toBox : {false, true}) {
         const char *side = toBox ? "To" : "From";
         const QString refused = QString::fromLatin1(side) + QStringLiteral(" Invoice No must be a whole number.");
+        // From 1 stands in the other box while To is entered.
+        const QString reversed = QStringLiteral("From Invoice No must be less than or equal to To Invoice No");
         auto add = [&](int kind, const char *name, Entry how, const QString &input, const QString &entry, bool rows,
-                       bool whole = true) {
+                       bool whole = true, bool below = false) {
             QTest::addRow("%s %s: %s, %s", kWindows[kind].name, side, name, entryName(how))
                 << kind << toBox << int(how) << input << entry
-                << (!whole ? refused : rows ? QString() : QStringLiteral("No record exists."))
-                << (!whole ? 16 : rows ? 0 : 64);
+                << (!whole ? refused : below ? reversed : rows ? QString() : QStringLiteral("No record exists."))
+                << (!whole ? 16 : below ? 48 : rows ? 0 : 64) << (below ? QStringLiteral("Alert") : QString());
         };
         for (const auto &[name, input] : cases) {
             // Purchase register: typed keys other than digits are swallowed; pasted
-            // text must be a whole number. From 1 / To open find purchases 7, 120
-            // and 130: a From end over 130 or a To end below 7 finds none.
+            // text must be a whole number. From 1 / To open find purchases 7, 120,
+            // 130 and 100001: a From end over 100001 or a To end below 7 finds none.
             QString digits;
             std::copy_if(input.begin(), input.end(), std::back_inserter(digits), isDigit);
-            digits = digits.left(5);
-            const QString pasted = input.left(5);
+            digits = digits.left(9);
+            const QString pasted = input.left(9);
             const QString bare = sqlTrimmed(pasted);
             const bool whole = !bare.isEmpty() && std::all_of(bare.begin(), bare.end(), isDigit);
             const auto rowsFor = [&](const QString &number) {
                 const QString n = sqlTrimmed(number);
-                return n.isEmpty() || (toBox ? n.toLongLong() >= 7 : n.toLongLong() <= 130);
+                return n.isEmpty() || (toBox ? n.toLongLong() >= 7 : n.toLongLong() <= 100001);
             };
-            add(Register, name, Entry::Typed, input, digits, rowsFor(digits));
-            add(Register, name, Entry::Pasted, input, pasted, rowsFor(pasted), whole);
+            const auto belowFrom = [&](const QString &number) {
+                return toBox && !sqlTrimmed(number).isEmpty() && sqlTrimmed(number).toLongLong() < 1;
+            };
+            add(Register, name, Entry::Typed, input, digits, rowsFor(digits), true, belowFrom(digits));
+            add(Register, name, Entry::Pasted, input, pasted, rowsFor(pasted), whole, whole && belowFrom(pasted));
             // Return register: no key filter, the SQL takes the leading number
-            // (none gives 0). Returns 7, 15 and 40 lie in March.
+            // (none gives 0, below the From 1 of a To row). Returns 0, 7, 15 and 40 lie in March.
             const double n = LeadingNumber(pasted);
             const bool rows = toBox ? n >= 7 : n <= 40;
-            add(ReturnRegister, name, Entry::Pasted, input, pasted, rows);
+            const bool below = toBox && !isSqlBlank(pasted) && !pasted.trimmed().isEmpty() && n < 1;
+            add(ReturnRegister, name, Entry::Pasted, input, pasted, rows, true, below);
             if (std::all_of(input.begin(), input.end(), [](QChar ch) { return ch.isPrint(); }))
-                add(ReturnRegister, name, Entry::Typed, input, pasted, rows);
+                add(ReturnRegister, name, Entry::Typed, input, pasted, rows, true, below);
         }
     }
 }
@@ -698,6 +738,7 @@ void tst_HostileInput::invoiceBox()
     QFETCH(QString, entry);
     QFETCH(QString, message);
     QFETCH(int, style);
+    QFETCH(QString, title);
     const StepTrace &baseline = invoiceBaseline(kind, toBox).preview;
     MessageRecorder boxes;
     auto lookups = std::make_unique<ModalCloser<LookupDialog>>();
@@ -716,11 +757,11 @@ void tst_HostileInput::invoiceBox()
     QCOMPARE(boxes.texts(), message);
     if (!message.isEmpty()) {
         QCOMPARE(boxes.boxes.at(0).style, style);
-        QCOMPARE(boxes.boxes.at(0).title, w->caption());
+        QCOMPARE(boxes.boxes.at(0).title, title.isEmpty() ? w->caption() : title);
     } else {
         QVERIFY(w->lastViewer() && w->lastViewer()->isVisible());
     }
-    if (style == 16)
+    if (style == 16 || style == 48)
         QCOMPARE(preview.statements.size(), 0);   // refused before any statement
     QCOMPARE(box->text(), entry);
     QCOMPARE(other->text(), otherText);

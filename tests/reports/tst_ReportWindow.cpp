@@ -10,6 +10,7 @@
 #include "RptPurchaseReturnSummary.h"
 #include "RptReportViewer.h"
 
+#include <QClipboard>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -47,13 +48,19 @@ private slots:
     void f1();
     void ctrlQ_data();
     void ctrlQ();
+    void enterOnButton_data();
+    void enterOnButton();
+    void lookupCancelKeepsBoxes_data();
+    void lookupCancelKeepsBoxes();
+    void codeBoxTakesDigits_data();
+    void codeBoxTakesDigits();
+    void dateBoxLeave_data();
+    void dateBoxLeave();
     void busyPointerAfterError();
     void printOverEmptyRange();
     void twoPreviewsLeaveTwoViewers();
     void missingCompanyNameShowsNoViewer();
     void twoPricesGiveTwoRows();
-    void apostropheKeepsTheStatement_data();
-    void apostropheKeepsTheStatement();
     void secondInitializeClassMovesTheNextQuery();
     void printedPageCarriesHeadings();
 
@@ -244,6 +251,191 @@ void tst_ReportWindow::ctrlQ()
         QTRY_VERIFY(m_window.isNull());   // unloaded: the next use makes a new one
 }
 
+void tst_ReportWindow::enterOnButton_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("Preview previews") << "CmdPreview" << "viewer";
+    QTest::newRow("Print prints") << "CmdPrint" << "printed";
+    QTest::newRow("Close closes") << "CmdClose" << "closed";
+    QTest::newRow("... opens the lookup") << "BtnSchVendor" << "lookup";
+    QTest::newRow("name box: Enter moves on") << "TxtVendorName" << "DtpFromDate";
+}
+
+void tst_ReportWindow::enterOnButton()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, outcome);
+    MessageRecorder boxes;
+    ModalCloser<LookupDialog> lookups;
+    RptPurchaseReturnSummary *w = openWindow();
+    auto *target = w->findChild<QWidget *>(control);
+    QVERIFY(target);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Return);
+    QCOMPARE(boxes.texts(), QString());
+    QCOMPARE(lookups.shown, outcome == QLatin1String("lookup") ? 1 : 0);
+    QCOMPARE(m_jobs.size(), outcome == QLatin1String("printed") ? 1 : 0);
+    QCOMPARE(bool(m_window && w->lastViewer() && w->lastViewer()->isVisible()), outcome == QLatin1String("viewer"));
+    if (outcome == QLatin1String("closed"))
+        QTRY_VERIFY(m_window.isNull());
+    else if (outcome.startsWith(QLatin1String("Dtp")))
+        QCOMPARE(w->focusWidget()->objectName(), outcome);
+}
+
+void tst_ReportWindow::lookupCancelKeepsBoxes_data()
+{
+    QTest::addColumn<bool>("f1");
+    QTest::addColumn<bool>("escape");   // else the Cancel button
+    QTest::newRow("... then Escape") << false << true;
+    QTest::newRow("... then Cancel") << false << false;
+    QTest::newRow("F1 then Escape") << true << true;
+    QTest::newRow("F1 then Cancel") << true << false;
+}
+
+void tst_ReportWindow::lookupCancelKeepsBoxes()
+{
+    // Only the lookup that opens for a code naming nothing empties it (leaveCodeBox).
+    QFETCH(bool, f1);
+    QFETCH(bool, escape);
+    MessageRecorder boxes;
+    ModalCloser<LookupDialog> driver([escape](LookupDialog *d) {
+        if (escape)
+            QTest::keyClick(d->filterBox(), Qt::Key_Escape);
+        else
+            d->closeButton()->click();
+    });
+    RptPurchaseReturnSummary *w = openWindow();
+    typeCode(w, QStringLiteral("8"));
+    QCOMPARE(w->nameBox()->text(), QStringLiteral("O'Brien Traders"));
+    w->codeBox()->setFocus();
+    if (f1)
+        QTest::keyClick(w->codeBox(), Qt::Key_F1);
+    else
+        QTest::mouseClick(w->lookupButton(), Qt::LeftButton);
+    QCOMPARE(driver.shown, 1);
+    QCOMPARE(w->codeBox()->text(), QStringLiteral("8"));
+    QCOMPARE(w->nameBox()->text(), QStringLiteral("O'Brien Traders"));
+    QCOMPARE(w->focusWidget(), static_cast<QWidget *>(w->codeBox()));
+    QCOMPARE(boxes.texts(), QString());
+}
+
+void tst_ReportWindow::codeBoxTakesDigits_data()
+{
+    QTest::addColumn<bool>("pasted");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("click");   // leave by a click on Preview, else Enter
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("typed letters and an apostrophe ignored") << false << "a7b'" << false << "7" << "Vendor Seven"
+                                                             << false;
+    QTest::newRow("typed 12abc keeps 12") << false << "x8abc" << false << "8" << "O'Brien Traders" << false;
+    QTest::newRow("pasted 12abc refused, kept") << true << "12abc" << false << "12abc" << "" << true;
+    QTest::newRow("pasted apostrophe refused on a click away") << true << "7'" << true << "7'" << "" << true;
+    QTest::newRow("pasted digits between blanks taken") << true << " 8 " << false << " 8 " << "O'Brien Traders"
+                                                        << false;
+}
+
+void tst_ReportWindow::codeBoxTakesDigits()
+{
+    QFETCH(bool, pasted);
+    QFETCH(QString, input);
+    QFETCH(bool, click);
+    QFETCH(QString, entry);
+    QFETCH(QString, name);
+    QFETCH(bool, refused);
+
+    MessageRecorder boxes;
+    ModalCloser<LookupDialog> lookups;
+    RptPurchaseReturnSummary *w = openWindow();
+    w->codeBox()->setFocus();
+    if (pasted) {
+        QGuiApplication::clipboard()->setText(input);
+        QTest::keyClick(w->codeBox(), Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClicks(w->codeBox(), input);
+    }
+    QCOMPARE(w->codeBox()->text(), entry);
+    if (click)
+        QTest::mouseClick(w->previewButton(), Qt::LeftButton);
+    else
+        QTest::keyClick(w->codeBox(), Qt::Key_Return);
+
+    QCOMPARE(lookups.shown, 0);
+    QCOMPARE(w->codeBox()->text(), entry);
+    QCOMPARE(w->nameBox()->text(), name);
+    QCOMPARE(w->focusWidget() == w->codeBox(), refused);
+    QVERIFY(!w->lastViewer());
+    if (!refused) {
+        QCOMPARE(boxes.texts(), QString());
+        return;
+    }
+    QCOMPARE(boxes.texts(), QStringLiteral("Vendor code must be a whole number: digits only."));
+    QCOMPARE(boxes.boxes.at(0).style, 48);
+    QCOMPARE(boxes.boxes.at(0).title, QStringLiteral("Purchase Returns Summary"));
+}
+
+void tst_ReportWindow::dateBoxLeave_data()
+{
+    QTest::addColumn<QString>("typed");   // into To Date, entered by Tab
+    QTest::addColumn<QString>("leave");   // "tab", "enter" or "preview" (a click)
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("whole date, Enter moves on") << "15032024" << "enter" << QDate(2024, 3, 15) << "15/03/2024"
+                                                << "TxtVendorID" << false;
+    QTest::newRow("two-digit year, Tab") << "15-3-24" << "tab" << QDate(2024, 3, 15) << "15/03/2024" << "TxtVendorID"
+                                         << false;
+    QTest::newRow("day alone, a click on Preview previews it") << "15" << "preview" << QDate(2024, 3, 15)
+                                                               << "15/03/2024" << "CmdPreview" << false;
+    QTest::newRow("31/02/2026 refused as it completes, Tab refused") << "31/02/2026" << "tab" << kMarchLast
+                                                                     << "31/02/2026" << "dtpToDate" << true;
+    QTest::newRow("unreadable, a click on Preview previews nothing") << "311" << "preview" << kMarchLast << "311"
+                                                                     << "dtpToDate" << true;
+}
+
+void tst_ReportWindow::dateBoxLeave()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, leave);
+    QFETCH(QDate, date);
+    QFETCH(QString, text);
+    QFETCH(QString, focus);
+    QFETCH(bool, refused);
+
+    MessageRecorder boxes;
+    RptPurchaseReturnSummary *w = openWindow();
+    w->fromDate()->setFocus();
+    QTest::keyClick(w->fromDate(), Qt::Key_Tab);
+    QTest::keyClicks(w->toDate(), typed);
+    if (leave == QLatin1String("preview"))
+        QTest::mouseClick(w->previewButton(), Qt::LeftButton);
+    else
+        QTest::keyClick(w->toDate(), leave == QLatin1String("tab") ? Qt::Key_Tab : Qt::Key_Return);
+
+    QCOMPARE(w->toDate()->date(), date);
+    QCOMPARE(w->toDate()->text(), text);
+    QCOMPARE(w->focusWidget()->objectName(), focus);
+    const bool previewed = leave == QLatin1String("preview") && !refused;
+    QCOMPARE(bool(w->lastViewer()), previewed);
+    if (previewed) {   // the date the box shows is the one queried and printed
+        QCOMPARE(w->ReportRecordset().RecordCount(), 2);   // return 21's two prices; 22 is of 20 March
+        QCOMPARE(objectText(*w->lastViewer()->ReportName, QStringLiteral("txtDate")),
+                 QStringLiteral("Date Between : 01-Mar-2024 To 15-Mar-2024"));
+    }
+    if (!refused) {
+        QCOMPARE(boxes.texts(), QString());
+        return;
+    }
+    QVERIFY(!boxes.boxes.isEmpty());
+    for (const RecordedBox &box : boxes.boxes)
+        QVERIFY2(box.text.startsWith(QStringLiteral("To Date: \"%1\" is not a date.").arg(text)), qPrintable(box.text));
+}
+
 void tst_ReportWindow::busyPointerAfterError()
 {
     MessageRecorder boxes;
@@ -319,25 +511,6 @@ void tst_ReportWindow::twoPricesGiveTwoRows()
                                 "Purreturnid Price Grossvalue Totaldisc Salestax NetValue Qty Bonus vendorname")),
              (QStringList{"21 10 50 3 1 48 5 1 Vendor Seven", "21 25 25 1 2 26 1 0 Vendor Seven",
                           "22 5 20 0 0 20 4 0 O'Brien Traders"}));
-}
-
-void tst_ReportWindow::apostropheKeepsTheStatement_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::newRow("apostrophe after the number") << QStringLiteral("7'");
-    QTest::newRow("statement-changing text") << QStringLiteral("' or '1'='1");
-}
-
-void tst_ReportWindow::apostropheKeepsTheStatement()
-{
-    // Compared as text, these name no party: the query runs and finds nothing,
-    // neither failing nor widening to every vendor.
-    QFETCH(QString, code);
-    MessageRecorder boxes;
-    RptPurchaseReturnSummary *w = openWindow();
-    w->codeBox()->setText(code);
-    QVERIFY(!w->PrepareReport());
-    QCOMPARE(boxes.texts(), QStringLiteral("No record exists."));
 }
 
 void tst_ReportWindow::secondInitializeClassMovesTheNextQuery()
