@@ -351,9 +351,10 @@ private:
             QTest::keyClick(w->codeBox(), Qt::Key_F1);
         }
         QVERIFY(driver.acted);
-        QCOMPARE(w->codeBox()->text(), n % 2 ? QString() : code);
+        // Cycle 0 picks; every cancel after it keeps that pick in both boxes.
+        QCOMPARE(w->codeBox()->text(), code);
         if (!name.isNull())
-            QCOMPARE(w->nameBox()->text(), n % 2 ? QString() : name);
+            QCOMPARE(w->nameBox()->text(), name);
     }
 
     std::unique_ptr<ReportFixture> m_fixture;
