@@ -2,11 +2,14 @@
 
 #include "MessageBox.h"
 
+#include <QAction>
 #include <QCalendarWidget>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QStyle>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -41,6 +44,10 @@ DateBox::DateBox(QWidget *parent)
     setMaxLength(10);
     setText(m_date.toString(displayFormat()));
     setToolTip(tr("dd/MM/yyyy; Alt+Down or F4 opens the calendar"));
+    // The mouse's way to the calendar; the keyboard has Alt+Down and F4.
+    QAction *calendarButton = addAction(style()->standardIcon(QStyle::SP_ArrowDown), TrailingPosition);
+    calendarButton->setToolTip(tr("Calendar (Alt+Down, F4)"));
+    connect(calendarButton, &QAction::triggered, this, &DateBox::showCalendar);
 }
 
 QString DateBox::displayFormat()
@@ -213,10 +220,10 @@ void DateBox::keyPressEvent(QKeyEvent *event)
 void DateBox::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
-    const Qt::FocusReason reason = event->reason();
-    m_enteredByMouse = reason == Qt::MouseFocusReason;
-    if (reason != Qt::ActiveWindowFocusReason)
-        selectWhole();
+    // However the box is entered (a window opening on it, a message box
+    // closing over it), the next date typed replaces the whole one.
+    m_enteredByMouse = event->reason() == Qt::MouseFocusReason;
+    selectWhole();
 }
 
 void DateBox::mousePressEvent(QMouseEvent *event)
@@ -236,23 +243,28 @@ void DateBox::showCalendar()
     if (m_calendar)
         return;
     const QDate typed = readEntry(text(), m_date);
-    auto *calendar = new QCalendarWidget(this);
-    calendar->setWindowFlags(Qt::Popup);
-    calendar->setAttribute(Qt::WA_DeleteOnClose);
+    // The calendar sits in a popup of its own, closed by Escape or a click
+    // outside, as a drop-down list is.
+    auto *popup = new QWidget(this, Qt::Popup);
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    auto *layout = new QVBoxLayout(popup);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *calendar = new QCalendarWidget(popup);
+    layout->addWidget(calendar);
     calendar->setMinimumDate(minimumDate());
     calendar->setMaximumDate(maximumDate());
     calendar->setSelectedDate(typed.isValid() ? typed : m_date);
-    auto pick = [this, calendar](const QDate &date) {
+    auto pick = [this, popup](const QDate &date) {
         setDate(date);
-        calendar->close();
+        popup->close();
         setFocus(Qt::PopupFocusReason);
     };
     connect(calendar, &QCalendarWidget::activated, this, pick);
     connect(calendar, &QCalendarWidget::clicked, this, pick);
     m_calendar = calendar;
-    calendar->adjustSize();
-    calendar->move(mapToGlobal(rect().bottomLeft()));
-    calendar->show();
+    popup->adjustSize();
+    popup->move(mapToGlobal(rect().bottomLeft()));
+    popup->show();
     calendar->setFocus(Qt::PopupFocusReason);
 }
 

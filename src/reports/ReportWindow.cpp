@@ -121,7 +121,7 @@ void ReportWindow::buildControls()
         auto *date = new DateBox(this);
         date->setObjectName(name);
         date->setFieldName(label);
-        date->setMinimumWidth(120);
+        date->setMinimumWidth(130);
         return date;
     };
 

@@ -171,14 +171,17 @@ void tst_DateBox::calendar_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
-    QTest::newRow("F4") << int(Qt::Key_F4) << int(Qt::NoModifier);
-    QTest::newRow("Alt+Down") << int(Qt::Key_Down) << int(Qt::AltModifier);
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("F4, the next day picked") << int(Qt::Key_F4) << int(Qt::NoModifier) << false;
+    QTest::newRow("Alt+Down, the next day picked") << int(Qt::Key_Down) << int(Qt::AltModifier) << false;
+    QTest::newRow("F4, Escape keeps the date") << int(Qt::Key_F4) << int(Qt::NoModifier) << true;
 }
 
 void tst_DateBox::calendar()
 {
     QFETCH(int, key);
     QFETCH(int, modifiers);
+    QFETCH(bool, escape);
     m_box->setDate(QDate(2024, 3, 31));
     run(QStringLiteral("tab"));
     QTest::keyClick(m_box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -189,10 +192,11 @@ void tst_DateBox::calendar()
     QWidget *days = calendar->focusWidget();
     QVERIFY(days);
     QTest::keyClick(days, Qt::Key_Right);
-    QTest::keyClick(days, Qt::Key_Return);
+    QTest::keyClick(days, escape ? Qt::Key_Escape : Qt::Key_Return);
     QTRY_VERIFY(!m_box->calendar());
-    QCOMPARE(m_box->date(), QDate(2024, 4, 1));
-    QCOMPARE(m_box->text(), QStringLiteral("01/04/2024"));
+    const QDate expected = escape ? QDate(2024, 3, 31) : QDate(2024, 4, 1);
+    QCOMPARE(m_box->date(), expected);
+    QCOMPARE(m_box->text(), expected.toString(QStringLiteral("dd/MM/yyyy")));
 }
 
 QTEST_MAIN(tst_DateBox)
