@@ -74,12 +74,18 @@ void tst_ReportCommandLine::refused_data()
                                                      << "To Invoice No must be a whole number.";
     QTest::newRow("any report, From date after To") << "purchase-summary --from 2024-05-01 --to 2024-04-30 -o a.pdf"
                                                     << "From date must be less than or equal to To date";
-    QTest::newRow("From number above To") << "purchase-return-register --from-no 10 --to-no 9 -o a.pdf"
-                                          << "From Invoice No must be less than or equal to To Invoice No";
+    QTest::newRow("9 below 10 as numbers, not as text") << "purchase-register --from-no 10 --to-no 9 -o a.pdf"
+                                                        << "From Invoice No must be less than or equal to To Invoice No";
+    QTest::newRow("returns: leading numbers 40x above 5") << "purchase-return-register --from-no 40x --to-no 5 -o a.pdf"
+                                                          << "From Invoice No must be less than or equal to To Invoice No";
     QTest::newRow("ten digits") << "purchase-register --to-no 1234567890 -o a.pdf"
                                 << "To Invoice No takes at most nine digits.";
     QTest::newRow("code with letters") << "purchase-summary --vendor 12abc -o a.pdf"
                                        << "Vendor code must be a whole number: digits only.";
+    QTest::newRow("code of two numbers") << "purchase-ledger --product=7\t8 -o a.pdf"
+                                         << "Product code must be a whole number: digits only.";
+    QTest::newRow("company code with a sign") << "product-wise-purchases --company -1 -o a.pdf"
+                                              << "Company code must be a whole number: digits only.";
 }
 
 void tst_ReportCommandLine::refused()
@@ -110,6 +116,8 @@ void tst_ReportCommandLine::accepted_data()
     QTest::newRow("nine digits") << "purchase-register --from-no 100000 --to-no 123456789 -o r.pdf"
                                  << "purchase-register demo.sqlite 2026-12-01..2026-12-06 code= no=100000..123456789 "
                                     "pdf r.pdf";
+    QTest::newRow("007 and 7 are equal") << "purchase-register --from-no 007 --to-no 7 --vendor \t7 -o r.pdf"
+                                         << "purchase-register demo.sqlite 2026-12-01..2026-12-06 code=\t7 no=007..7 pdf r.pdf";
     QTest::newRow("return register takes any number text")
         << "purchase-return-register --from-no abc --to-no 40x -o r.pdf"
         << "purchase-return-register demo.sqlite 2026-12-01..2026-12-06 code= no=abc..40x pdf r.pdf";

@@ -44,12 +44,10 @@ void tst_DateBox::init()
     m_host = new QWidget;
     m_host->setWindowTitle(QStringLiteral("Purchase Summary"));
     auto *layout = new QVBoxLayout(m_host);
-    m_before = new QLineEdit(m_host);
-    m_box = new DateBox(m_host);
+    layout->addWidget(m_before = new QLineEdit(m_host));
+    layout->addWidget(m_box = new DateBox(m_host));
+    layout->addWidget(m_after = new QLineEdit(m_host));
     m_box->setFieldName(QStringLiteral("To Date"));
-    m_after = new QLineEdit(m_host);
-    for (QWidget *w : {static_cast<QWidget *>(m_before), static_cast<QWidget *>(m_box), static_cast<QWidget *>(m_after)})
-        layout->addWidget(w);
     m_host->show();
     m_host->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_host));
@@ -90,58 +88,39 @@ void tst_DateBox::typedKeys_data()
 {
     QTest::addColumn<QDate>("start");
     QTest::addColumn<QString>("steps");
-    QTest::addColumn<QDate>("date");      // accepted afterwards
-    QTest::addColumn<QString>("text");    // shown afterwards
+    QTest::addColumn<QString>("text");   // shown afterwards; a date in it is the accepted one
     QTest::addColumn<bool>("refused");
 
-    const QDate april(2024, 4, 1);
-    const QDate yearEnd(2026, 3, 31);
-    QTest::newRow("31032026 into 01/04/2024: no day clamped by April")
-        << april << "tab 31032026" << yearEnd << "31/03/2026" << false;
-    QTest::newRow("31/03/2026 into an April date") << QDate(2024, 4, 15) << "tab 31/03/2026" << yearEnd
-                                                   << "31/03/2026" << false;
-    QTest::newRow("nothing read while typing") << april << "tab 3103" << april << "3103" << false;
-    QTest::newRow("31-3-26: two-digit year on leaving") << april << "tab 31-3-26 leave" << yearEnd << "31/03/2026"
-                                                        << false;
-    QTest::newRow("310326: six digits on leaving") << april << "tab 310326 leave" << yearEnd << "31/03/2026" << false;
-    QTest::newRow("a click at the year selects the whole date") << april << "click 31032026" << yearEnd
-                                                                << "31/03/2026" << false;
-    QTest::newRow("Ctrl+A after moving the caret") << april << "tab end ctrl+a 01012025" << QDate(2025, 1, 1)
-                                                   << "01/01/2025" << false;
-    QTest::newRow("typing over the shown date without selection") << april << "tab caret:7 31032026" << yearEnd
-                                                                  << "31/03/2026" << false;
-    QTest::newRow("Shift+Tab lands on the day, not the year") << april << "backtab 31032026" << yearEnd
-                                                              << "31/03/2026" << false;
-    QTest::newRow("letters are not typed") << april << "tab 31a/03x/2026" << yearEnd << "31/03/2026" << false;
-    QTest::newRow("a day alone keeps month and year") << april << "tab 15 leave" << QDate(2024, 4, 15)
-                                                      << "15/04/2024" << false;
-    QTest::newRow("day and month keep the year") << april << "tab 3103 leave" << QDate(2024, 3, 31) << "31/03/2024"
-                                                 << false;
-    QTest::newRow("29 February of a leap year") << april << "tab 29022024" << QDate(2024, 2, 29) << "29/02/2024"
-                                                << false;
-    QTest::newRow("31/02/2026 refused, text kept") << april << "tab 31/02/2026" << april << "31/02/2026" << true;
-    QTest::newRow("29022025 refused: no leap year") << april << "tab 29022025" << april << "29022025" << true;
-    QTest::newRow("three digits cannot be split, refused on leaving") << april << "tab 311 leave" << april << "311"
-                                                                      << true;
-    QTest::newRow("Escape puts the accepted date back") << april << "tab 3103 esc" << april << "01/04/2024" << false;
-    QTest::newRow("Up on the day") << QDate(2024, 3, 31) << "tab up" << april << "01/04/2024" << false;
-    QTest::newRow("Down on the day") << QDate(2024, 3, 31) << "tab down" << QDate(2024, 3, 30) << "30/03/2024"
-                                     << false;
-    QTest::newRow("Down on the month") << QDate(2024, 3, 31) << "tab caret:4 down" << QDate(2024, 2, 29)
-                                       << "29/02/2024" << false;
-    QTest::newRow("Up on the month twice") << QDate(2024, 11, 15) << "tab caret:4 up up" << QDate(2025, 1, 15)
-                                           << "15/01/2025" << false;
-    QTest::newRow("Up on the year") << QDate(2024, 3, 31) << "tab end up" << QDate(2025, 3, 31) << "31/03/2025"
-                                    << false;
-    QTest::newRow("Up takes a typed day first") << april << "tab 15 up" << QDate(2024, 4, 16) << "16/04/2024"
-                                                << false;
+    const QDate april(2024, 4, 1), march31(2024, 3, 31);
+    QTest::newRow("31032026 into 01/04/2024: no day clamped by April") << april << "tab 31032026" << "31/03/2026" << false;
+    QTest::newRow("31/03/2026 into an April date") << QDate(2024, 4, 15) << "tab 31/03/2026" << "31/03/2026" << false;
+    QTest::newRow("nothing read while typing") << april << "tab 3103" << "3103" << false;
+    QTest::newRow("31-3-26: two-digit year on leaving") << april << "tab 31-3-26 leave" << "31/03/2026" << false;
+    QTest::newRow("310326: six digits on leaving") << april << "tab 310326 leave" << "31/03/2026" << false;
+    QTest::newRow("a click at the year selects the whole date") << april << "click 31032026" << "31/03/2026" << false;
+    QTest::newRow("Ctrl+A after moving the caret") << april << "tab end ctrl+a 01012025" << "01/01/2025" << false;
+    QTest::newRow("typed over the date, caret in the year") << april << "tab caret:7 31032026" << "31/03/2026" << false;
+    QTest::newRow("Shift+Tab lands on the day, not the year") << april << "backtab 31032026" << "31/03/2026" << false;
+    QTest::newRow("letters are not typed") << april << "tab 31a/03x/2026" << "31/03/2026" << false;
+    QTest::newRow("a day alone keeps month and year") << april << "tab 15 leave" << "15/04/2024" << false;
+    QTest::newRow("day and month keep the year") << april << "tab 3103 leave" << "31/03/2024" << false;
+    QTest::newRow("29 February of a leap year") << april << "tab 29022024" << "29/02/2024" << false;
+    QTest::newRow("31/02/2026 refused, text kept") << april << "tab 31/02/2026" << "31/02/2026" << true;
+    QTest::newRow("29022025 refused: no leap year") << april << "tab 29022025" << "29022025" << true;
+    QTest::newRow("three digits cannot be split") << april << "tab 311 leave" << "311" << true;
+    QTest::newRow("Escape puts the accepted date back") << april << "tab 3103 esc" << "01/04/2024" << false;
+    QTest::newRow("Up on the day") << march31 << "tab up" << "01/04/2024" << false;
+    QTest::newRow("Down on the day") << march31 << "tab down" << "30/03/2024" << false;
+    QTest::newRow("Down on the month") << march31 << "tab caret:4 down" << "29/02/2024" << false;
+    QTest::newRow("Up on the month twice") << QDate(2024, 11, 15) << "tab caret:4 up up" << "15/01/2025" << false;
+    QTest::newRow("Up on the year") << march31 << "tab end up" << "31/03/2025" << false;
+    QTest::newRow("Up takes a typed day first") << april << "tab 15 up" << "16/04/2024" << false;
 }
 
 void tst_DateBox::typedKeys()
 {
     QFETCH(QDate, start);
     QFETCH(QString, steps);
-    QFETCH(QDate, date);
     QFETCH(QString, text);
     QFETCH(bool, refused);
 
@@ -149,16 +128,14 @@ void tst_DateBox::typedKeys()
     m_box->setDate(start);
     QSignalSpy changed(m_box, &DateBox::dateChanged);
     run(steps);
-    QCOMPARE(m_box->date(), date);
+    const QDate shown = QDate::fromString(text, QStringLiteral("dd/MM/yyyy"));
+    QCOMPARE(m_box->date(), refused || !shown.isValid() ? start : shown);
     QCOMPARE(m_box->text(), text);
-    QCOMPARE(changed.isEmpty(), date == start);
-    if (!refused) {
-        QCOMPARE(boxes.texts(), QString());
+    QCOMPARE(changed.isEmpty(), m_box->date() == start);
+    QCOMPARE(boxes.texts(), refused ? QStringLiteral("To Date: \"%1\" is not a date. Type the day, month and year as "
+                                                     "dd/MM/yyyy.").arg(text) : QString());
+    if (!refused)
         return;
-    }
-    QCOMPARE(boxes.boxes.size(), 1);
-    QCOMPARE(boxes.boxes.at(0).text, QStringLiteral("To Date: \"%1\" is not a date. Type the day, month and year "
-                                                     "as dd/MM/yyyy.").arg(text));
     QCOMPARE(boxes.boxes.at(0).style, 48);
     QCOMPARE(boxes.boxes.at(0).title, QStringLiteral("Purchase Summary"));
     // Still refused when the focus would leave, until corrected.

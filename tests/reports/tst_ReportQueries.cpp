@@ -43,8 +43,6 @@ private slots:
     void apostrophesNeverBreakAQuery();
     void numberPieces_data();
     void numberPieces();
-    void parameterChecks_data();
-    void parameterChecks();
 
 private:
     // `columns` of every row of the report (see rowLines); a database error fails the test.
@@ -193,53 +191,6 @@ void tst_ReportQueries::numberPieces()
     const QString sql = reportSql(kind, march(QString(), fromNo, toNo),
                                   [](const QDate &) { return QStringLiteral("D"); });
     QVERIFY2(sql.contains(piece), qPrintable(sql));
-}
-
-void tst_ReportQueries::parameterChecks_data()
-{
-    QTest::addColumn<ReportKind>("kind");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("fromNo");
-    QTest::addColumn<QString>("toNo");
-    QTest::addColumn<QString>("refusal");   // "" = accepted
-
-    const ReportKind reg = ReportKind::PurchaseRegisterInvoiceWise;
-    const ReportKind ret = ReportKind::PurchaseReturnRegister;
-    const QString order = QStringLiteral("From Invoice No must be less than or equal to To Invoice No");
-    QTest::newRow("equal numbers") << reg << "" << "120" << "120" << "";
-    QTest::newRow("007 against 7 is equal, not text order") << reg << "" << "007" << "7" << "";
-    QTest::newRow("9 above 10 compares as numbers") << reg << "" << "10" << "9" << order;
-    QTest::newRow("blank To: no upper end to compare") << reg << "" << "500" << "" << "";
-    QTest::newRow("returns: leading numbers compared") << ret << "" << "40x" << "5" << order;
-    QTest::newRow("returns: no number reads 0") << ret << "" << "abc" << "40" << "";
-    QTest::newRow("ten digits") << reg << "" << "" << "1234567890" << "To Invoice No takes at most nine digits.";
-    QTest::newRow("returns: ten characters") << ret << "" << "abcdefghij" << "" << "From Invoice No takes at most nine digits.";
-    QTest::newRow("code between blanks") << ReportKind::PurchaseSummary << " 7\t" << "" << "" << "";
-    QTest::newRow("code of two numbers")
-        << ReportKind::PurchaseSummary << "7 8" << "" << "" << "Vendor code must be a whole number: digits only.";
-    QTest::newRow("code ending in a no-break space") << ReportKind::ProductPurchaseLedger << QString("5") + QChar(0xA0)
-                                                     << "" << "" << "Product code must be a whole number: digits only.";
-    QTest::newRow("company code with a sign")
-        << ReportKind::ProductWisePurchases << "-1" << "" << "" << "Company code must be a whole number: digits only.";
-}
-
-void tst_ReportQueries::parameterChecks()
-{
-    QFETCH(ReportKind, kind);
-    QFETCH(QString, code);
-    QFETCH(QString, fromNo);
-    QFETCH(QString, toNo);
-    QFETCH(QString, refusal);
-    const std::optional<ParameterRefusal> got = checkReportParameters(kind, march(code, fromNo, toNo));
-    QCOMPARE(got ? got->message : QString(), refusal);
-    // What is refused never becomes a statement.
-    bool thrown = false;
-    try {
-        reportSql(kind, march(code, fromNo, toNo), [](const QDate &) { return QStringLiteral("D"); });
-    } catch (const Error &) {
-        thrown = true;
-    }
-    QCOMPARE(thrown, !refusal.isEmpty());
 }
 
 QTEST_MAIN(tst_ReportQueries)
