@@ -7,6 +7,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPixmapCache>
 #include <QRegularExpression>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -36,6 +37,20 @@ int yearOf(const QString &typed)
     return typed.size() == 2 ? 2000 + typed.toInt() : typed.toInt();
 }
 
+// One pixmap for every box: an icon made afresh per box would leave its own
+// entries in the application's pixmap cache for each window ever opened.
+QIcon calendarIcon(const QStyle *style)
+{
+    const QString key = QStringLiteral("orvane-date-box-calendar");
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        const int size = style->pixelMetric(QStyle::PM_SmallIconSize);
+        pixmap = style->standardIcon(QStyle::SP_ArrowDown).pixmap(size, size);
+        QPixmapCache::insert(key, pixmap);
+    }
+    return QIcon(pixmap);
+}
+
 } // namespace
 
 DateBox::DateBox(QWidget *parent)
@@ -45,7 +60,7 @@ DateBox::DateBox(QWidget *parent)
     setText(m_date.toString(displayFormat()));
     setToolTip(tr("dd/MM/yyyy; Alt+Down or F4 opens the calendar"));
     // The mouse's way to the calendar; the keyboard has Alt+Down and F4.
-    QAction *calendarButton = addAction(style()->standardIcon(QStyle::SP_ArrowDown), TrailingPosition);
+    QAction *calendarButton = addAction(calendarIcon(style()), TrailingPosition);
     calendarButton->setToolTip(tr("Calendar (Alt+Down, F4)"));
     connect(calendarButton, &QAction::triggered, this, &DateBox::showCalendar);
 }
