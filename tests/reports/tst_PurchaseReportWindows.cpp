@@ -160,8 +160,8 @@ void tst_PurchaseReportWindows::refusedBeforeAnyQuery_data()
     const QString order = QStringLiteral("From date must be less than or equal to To date");
     for (int window = Summary; window <= ReturnSummary; ++window) {
         const QString from = window == ProductWise ? QStringLiteral("DtpFrom") : QStringLiteral("DtpFromDate");
-        QTest::addRow("%s: From date after To date, %s", names[window], window % 2 ? "Print" : "Preview")
-            << window << bool(window % 2) << "from=01/04/2024" << order << 48 << "Alert" << from;
+        QTest::addRow("%s: From date after To date, %s", names[window], window % 2 ? "Preview" : "Print")
+            << window << (window % 2 == 0) << "from=01/04/2024" << order << 48 << "Alert" << from;
     }
     const QString numbers = QStringLiteral("From Invoice No must be less than or equal to To Invoice No");
     QTest::newRow("purchase register: From number above To, Print")
