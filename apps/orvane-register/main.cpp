@@ -60,7 +60,8 @@ int main(int argc, char *argv[])
     parser.addOptions({user, system, unregister, force});
     parser.addPositionalArgument(QStringLiteral("library"),
                                  QStringLiteral("The component library (default: the one installed with "
-                                                "this program, %1).").arg(orvane::bundledComponentLibrary()),
+                                                "this program, %1 from its directory).")
+                                     .arg(QStringLiteral(ORVANE_INSTALLED_LIBRARY)),
                                  QStringLiteral("[library]"));
 
     if (!parser.parse(QCoreApplication::arguments()))
