@@ -70,15 +70,17 @@ if(HELP2MAN_EXECUTABLE AND NOT ORVANE_SANITIZE AND NOT ORVANE_FUZZ)
         string(REGEX MATCH "^[^=]+" program "${entry}")
         string(REGEX REPLACE "^[^=]+=" "" summary "${entry}")
         set(page ${PROJECT_BINARY_DIR}/man/${program}.1)
-        add_custom_command(OUTPUT ${page}
+        # Compressed, as Debian wants them; man reads them so everywhere.
+        add_custom_command(OUTPUT ${page}.gz
             COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
             COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
                 ${HELP2MAN_EXECUTABLE} --no-info --version-string=${PROJECT_VERSION}
                 "--name=${summary}" --output=${page} $<TARGET_FILE:${program}>
+            COMMAND gzip -9nf ${page}
             DEPENDS ${program}
             COMMENT "Man page of ${program}"
             VERBATIM)
-        list(APPEND orvane_man_pages ${page})
+        list(APPEND orvane_man_pages ${page}.gz)
     endforeach()
     add_custom_target(orvane_man_pages ALL DEPENDS ${orvane_man_pages})
     install(FILES ${orvane_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
