@@ -16,13 +16,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORVANE_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "purchase report component for Qt host applications\n"
-    "The component a host loads by its ProgID Orvane.Reports to show purchase reports:\n"
-    "parameter windows, lookup dialogs, preview, print and export. With it come\n"
-    "orvane-report (the reports as files), orvane-demo (a demo host), orvane-demodb\n"
-    "(a demo database), orvane-register, and the headers and CMake and pkg-config\n"
-    "files a host builds against.")
+# The body under the summary line, as one string (a list would show its ';').
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "The component a host loads by its ProgID Orvane.Reports to show purchase\n"
+    "reports: parameter windows, lookup dialogs, preview, print and export. With it\n"
+    "come orvane-report (the reports as files), orvane-demo (a demo host),\n"
+    "orvane-demodb (a demo database), orvane-register, and the headers, CMake and\n"
+    "pkg-config files a host builds against.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # orvane-report links the component, which the package itself ships.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_LIBDIR} usr/${CMAKE_INSTALL_LIBDIR})
