@@ -20,4 +20,12 @@ inline QString bundledComponentLibrary()
     return QDir::cleanPath(dir + QLatin1Char('/') + QStringLiteral(ORVANE_INSTALLED_LIBRARY));
 }
 
+/// Whether two paths name the same existing library file: the SONAME link and
+/// the file it points to count as one.
+inline bool sameLibrary(const QString &a, const QString &b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
 } // namespace orvane

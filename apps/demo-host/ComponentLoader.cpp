@@ -11,12 +11,6 @@ namespace orvane::demo {
 
 namespace {
 
-bool sameFile(const QString &a, const QString &b)
-{
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
-}
-
 bool runningFromBuildTree()
 {
     return QFileInfo(QCoreApplication::applicationDirPath()) == QFileInfo(QStringLiteral(ORVANE_PROGRAM_BUILD_DIR));
@@ -56,7 +50,7 @@ std::unique_ptr<_Reports> ComponentLoader::createReports(QString *error)
     // it takes whichever the registry names, as any host does.
     const QString registered = registeredLibrary();
     const bool needed = registered.isEmpty() || !QFileInfo::exists(registered)
-        || (runningFromBuildTree() && !sameFile(registered, bundledComponentLibrary()));
+        || (runningFromBuildTree() && !sameLibrary(registered, bundledComponentLibrary()));
     if (needed && !registerBundledLibrary(error))
         return nullptr;
     return ClassRegistry::createReports(error);

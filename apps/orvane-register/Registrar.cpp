@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QLibrary>
 
+#include "BundledComponent.h"
+
 namespace orvane {
 
 namespace {
@@ -10,14 +12,6 @@ namespace {
 QString scopeText(RegistryScope scope)
 {
     return scope == RegistryScope::System ? QStringLiteral("for all users") : QStringLiteral("for this user");
-}
-
-// Two paths name the same library when they lead to the same file, so the
-// SONAME link and the file it points to count as one.
-bool sameFile(const QString &a, const QString &b)
-{
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
 
 // The registry is rewritten in place when it exists; otherwise it is created
@@ -62,7 +56,7 @@ RegisterOutcome Registrar::run(const RegisterRequest &request)
 
     const QString file = ClassRegistry::settingsFile(scope);
     const QString before = ClassRegistry::registeredLibrary(progId, scope);
-    const bool othersEntry = !before.isEmpty() && QFileInfo::exists(before) && !sameFile(before, path);
+    const bool othersEntry = !before.isEmpty() && QFileInfo::exists(before) && !sameLibrary(before, path);
     if (othersEntry && !request.force) {
         return refuse(RegisterOtherOwner,
                       {QStringLiteral("%1 is registered %2 to %3, not to %4 (%5).")
@@ -85,7 +79,7 @@ RegisterOutcome Registrar::run(const RegisterRequest &request)
     qputenv("ORVANE_REGISTRY_SCOPE", scope == RegistryScope::System ? "system" : "user");
     const bool reported = serverEntry();
     const QString after = ClassRegistry::registeredLibrary(progId, scope);
-    const bool done = request.unregister ? after.isEmpty() : sameFile(after, path);
+    const bool done = request.unregister ? after.isEmpty() : sameLibrary(after, path);
     if (!reported || !done) {
         return refuse(RegisterCannotWrite,
                       {QStringLiteral("%1 did not %2 itself in %3.")
@@ -100,12 +94,12 @@ RegisterOutcome Registrar::run(const RegisterRequest &request)
         return outcome;
     }
     outcome.lines.append(QStringLiteral("Registered %1 %2: %3 (%4).").arg(progId, scopeText(scope), path, file));
-    if (!before.isEmpty() && !sameFile(before, path))
+    if (!before.isEmpty() && !sameLibrary(before, path))
         outcome.lines.append(QStringLiteral("It replaces %1.").arg(before));
     // A per-user entry is read first, so it hides this one from its user.
     const QString userEntry = ClassRegistry::registeredLibrary(progId, RegistryScope::User);
     if (scope == RegistryScope::System && ClassRegistry::settingsFile(RegistryScope::User) != file
-        && !userEntry.isEmpty() && !sameFile(userEntry, path)) {
+        && !userEntry.isEmpty() && !sameLibrary(userEntry, path)) {
         outcome.lines.append(QStringLiteral("For this user the per-user entry %1 (%2) still comes first.")
                                  .arg(userEntry, ClassRegistry::settingsFile(RegistryScope::User)));
     }
