@@ -24,8 +24,9 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "orvane-demodb (a demo database), orvane-register, and the headers, CMake and\n"
     "pkg-config files a host builds against.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# orvane-report links the component, which the package itself ships.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_LIBDIR} usr/${CMAKE_INSTALL_LIBDIR})
+# orvane-report links the component, which the package itself ships; this
+# finds it there whether or not the RUNPATH leads to it.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS usr/${CMAKE_INSTALL_LIBDIR})
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, libqt6sql6-odbc")
