@@ -1,22 +1,19 @@
 #include "ComponentLoader.h"
 
+#include "BundledComponent.h"
 #include "ClassRegistry.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibrary>
-#include <QStringList>
 
 namespace orvane::demo {
 
 namespace {
 
-// The component as this build made it, or as installed beside the program.
-QStringList candidateLibraries()
+bool runningFromBuildTree()
 {
-    const QString dir = QCoreApplication::applicationDirPath();
-    return {QStringLiteral(ORVANE_BUILD_LIBRARY), dir + QLatin1String("/../lib/liborvane.so"),
-            dir + QLatin1String("/liborvane.so")};
+    return QFileInfo(QCoreApplication::applicationDirPath()) == QFileInfo(QStringLiteral(ORVANE_PROGRAM_BUILD_DIR));
 }
 
 } // namespace
@@ -26,33 +23,36 @@ QString ComponentLoader::registeredLibrary()
     return ClassRegistry::libraryPath(QLatin1String(ReportsProgId));
 }
 
-bool ComponentLoader::registerBuiltLibrary(QString *error)
+bool ComponentLoader::registerBundledLibrary(QString *error)
 {
-    for (const QString &path : candidateLibraries()) {
-        if (!QFileInfo::exists(path))
-            continue;
-        QLibrary library(path);
-        auto registerServer = reinterpret_cast<DllRegisterServerFunction>(library.resolve("DllRegisterServer"));
-        if (!registerServer) {
-            *error = library.errorString();
-            continue;
-        }
-        if (registerServer())
-            return true;
-        *error = QStringLiteral("%1 could not register itself.").arg(path);
+    const QString path = bundledComponentLibrary();
+    if (!QFileInfo::exists(path)) {
+        *error = runningFromBuildTree()
+            ? QStringLiteral("The component library was not found; build the target orvane first.")
+            : QStringLiteral("%1 is missing; reinstall, or register a component with orvane-register.").arg(path);
+        return false;
     }
-    if (error->isEmpty())
-        *error = QStringLiteral("The component library was not found; build the target orvane first.");
+    QLibrary library(path);
+    auto registerServer = reinterpret_cast<DllRegisterServerFunction>(library.resolve("DllRegisterServer"));
+    if (!registerServer) {
+        *error = library.errorString();
+        return false;
+    }
+    if (registerServer())
+        return true;
+    *error = QStringLiteral("%1 could not register itself in %2.").arg(path, ClassRegistry::settingsFile());
     return false;
 }
 
 std::unique_ptr<_Reports> ComponentLoader::createReports(QString *error)
 {
+    // From the build tree the demo shows this build's component; installed,
+    // it takes whichever the registry names, as any host does.
     const QString registered = registeredLibrary();
-    if (registered.isEmpty() || !QFileInfo::exists(registered)) {
-        if (!registerBuiltLibrary(error))
-            return nullptr;
-    }
+    const bool needed = registered.isEmpty() || !QFileInfo::exists(registered)
+        || (runningFromBuildTree() && !sameLibrary(registered, bundledComponentLibrary()));
+    if (needed && !registerBundledLibrary(error))
+        return nullptr;
     return ClassRegistry::createReports(error);
 }
 

@@ -11,7 +11,9 @@ namespace orvane::demo {
 /// Finds the component by its ProgID and creates its Reports object, as a
 /// host does: through the class registry and the library's exports only.
 /// When the ProgID is not registered, or its library has gone, the library
-/// that this build produced registers itself first (DllRegisterServer).
+/// that came with the program registers itself for this user first
+/// (DllRegisterServer); run from the build tree, this build's library does so
+/// whenever the registry names another one.
 class ComponentLoader
 {
 public:
@@ -22,7 +24,7 @@ public:
     static QString registeredLibrary();
 
 private:
-    static bool registerBuiltLibrary(QString *error);
+    static bool registerBundledLibrary(QString *error);
 };
 
 } // namespace orvane::demo

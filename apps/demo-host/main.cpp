@@ -133,8 +133,8 @@ int main(int argc, char **argv)
     } else {
         source = parser.positionalArguments().value(0, defaultDatabase());
         if (!QFileInfo::exists(source))
-            return fail(QStringLiteral("The database %1 does not exist. scripts/run creates the demo "
-                                       "database, or name one: orvane-demo <file.sqlite>.").arg(source));
+            return fail(QStringLiteral("The database %1 does not exist. orvane-demodb --out %1 writes the "
+                                       "demo database, or name one: orvane-demo <file.sqlite>.").arg(source));
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("host"));
         db.setDatabaseName(source);
         // The component only reads.

@@ -34,16 +34,22 @@ QString componentLibraryPath()
 
 bool DllRegisterServer()
 {
+    orvane::RegistryScope scope;
+    if (!orvane::ClassRegistry::scopeFromEnvironment(&scope))
+        return false;
     const QString path = orvane::componentLibraryPath();
     if (path.isEmpty())
         return false;
     return orvane::ClassRegistry::registerClass(QLatin1String(orvane::ReportsProgId),
-                                                QStringLiteral("Reports"), path);
+                                                QStringLiteral("Reports"), path, scope);
 }
 
 bool DllUnregisterServer()
 {
-    return orvane::ClassRegistry::unregisterClass(QLatin1String(orvane::ReportsProgId));
+    orvane::RegistryScope scope;
+    if (!orvane::ClassRegistry::scopeFromEnvironment(&scope))
+        return false;
+    return orvane::ClassRegistry::unregisterClass(QLatin1String(orvane::ReportsProgId), scope);
 }
 
 orvane::IClassFactory *DllGetClassObject(const char *progId)

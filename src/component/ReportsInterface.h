@@ -51,10 +51,16 @@ protected:
     ~IClassFactory() = default;
 };
 
-// The library's exports, as a host resolves them by name.
-/// Records the class's ProgID and the library's absolute path; true on success.
+// The library's exports, as a host resolves them by name. The two
+// registration exports take no argument, as a host expects; they act on the
+// per-user class registry, or on the system-wide one when the environment
+// holds ORVANE_REGISTRY_SCOPE=system (orvane-register sets it for --system).
+/// Records the class's ProgID and the library's absolute path; true on success,
+/// false when the registry cannot be written or ORVANE_REGISTRY_SCOPE is neither
+/// "user" nor "system".
 using DllRegisterServerFunction = bool (*)();
-/// Removes what DllRegisterServer recorded; true on success (also when nothing was recorded).
+/// Removes the ProgID's entry from the scope's registry, whichever library it
+/// names; true on success (also when there was none).
 using DllUnregisterServerFunction = bool (*)();
 /// The class factory for `progId` (UTF-8), or null for a ProgID the library does not serve.
 using DllGetClassObjectFunction = IClassFactory *(*)(const char *progId);

@@ -18,6 +18,10 @@ class tst_ClassRegistry : public QObject
 
 private slots:
     void roundTrip();
+    void lookupOrder_data();
+    void lookupOrder();
+    void systemFile_data();
+    void systemFile();
 };
 
 void tst_ClassRegistry::roundTrip()
@@ -59,6 +63,77 @@ void tst_ClassRegistry::roundTrip()
     QVERIFY(!ClassRegistry::createReports(&error));
     QCOMPARE(error, notRegistered);
     QCOMPARE(ClassRegistry::libraryPath(QStringLiteral("Host.Ledger")), ledger);
+}
+
+void tst_ClassRegistry::lookupOrder_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("sessionDir"); // the first of $XDG_CONFIG_DIRS
+    QTest::addColumn<QString>("baseDir");    // the last, where system-wide registration writes
+    QTest::addColumn<QString>("overridden"); // $ORVANE_REGISTRY_FILE
+    QTest::addColumn<QString>("found");
+
+    QTest::newRow("nothing registered") << "" << "" << "" << "" << "";
+    QTest::newRow("system-wide only") << "" << "" << "/b.so" << "" << "/b.so";
+    QTest::newRow("per-user entry comes first") << "/u.so" << "/s.so" << "/b.so" << "" << "/u.so";
+    QTest::newRow("earlier config dir comes first") << "" << "/s.so" << "/b.so" << "" << "/s.so";
+    QTest::newRow("override file stands for both scopes") << "/u.so" << "" << "/b.so" << "/o.so" << "/o.so";
+    QTest::newRow("empty override file finds nothing") << "/u.so" << "" << "/b.so" << "-" << "";
+}
+
+void tst_ClassRegistry::lookupOrder()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, sessionDir);
+    QFETCH(QString, baseDir);
+    QFETCH(QString, overridden);
+    QFETCH(QString, found);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const auto write = [&dir](const QString &subdir, const QString &library) {
+        const QString file = dir.filePath(subdir + QLatin1String("/Orvane/ClassRegistry.ini"));
+        if (!library.isEmpty())
+            QSettings(file, QSettings::IniFormat).setValue(QStringLiteral("Orvane.Reports/Library"), library);
+        return file;
+    };
+    write(QStringLiteral("home"), user);
+    write(QStringLiteral("session"), sessionDir);
+    write(QStringLiteral("base"), baseDir);
+    const QString overrideFile = write(QStringLiteral("override"), overridden == QLatin1String("-") ? QString() : overridden);
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("home")).toLocal8Bit());
+    qputenv("XDG_CONFIG_DIRS", (dir.filePath(QStringLiteral("session")) + QLatin1Char(':')
+                                + dir.filePath(QStringLiteral("base"))).toLocal8Bit());
+    if (overridden.isEmpty())
+        qunsetenv("ORVANE_REGISTRY_FILE");
+    else
+        qputenv("ORVANE_REGISTRY_FILE", overrideFile.toLocal8Bit());
+
+    QCOMPARE(ClassRegistry::libraryPath(QLatin1String(ReportsProgId)), found);
+}
+
+void tst_ClassRegistry::systemFile_data()
+{
+    QTest::addColumn<QByteArray>("configDirs");
+    QTest::addColumn<QString>("file");
+
+    QTest::newRow("unset") << QByteArray() << "/etc/xdg/Orvane/ClassRegistry.ini";
+    QTest::newRow("session dirs before the base") << QByteArray("/etc/xdg/xdg-desk:/etc/xdg/")
+                                                  << "/etc/xdg/Orvane/ClassRegistry.ini";
+    QTest::newRow("relative entries ignored") << QByteArray("/opt/conf:conf:") << "/opt/conf/Orvane/ClassRegistry.ini";
+}
+
+// System-wide registration writes where every session reads.
+void tst_ClassRegistry::systemFile()
+{
+    QFETCH(QByteArray, configDirs);
+    QFETCH(QString, file);
+    qunsetenv("ORVANE_REGISTRY_FILE");
+    if (configDirs.isNull())
+        qunsetenv("XDG_CONFIG_DIRS");
+    else
+        qputenv("XDG_CONFIG_DIRS", configDirs);
+    QCOMPARE(ClassRegistry::settingsFile(RegistryScope::System), file);
 }
 
 QTEST_MAIN(tst_ClassRegistry)
