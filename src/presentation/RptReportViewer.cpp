@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QShowEvent>
 
 #include "Report.h"
@@ -22,6 +23,12 @@ RptReportViewer::RptReportViewer(QWidget *parent)
     connect(CRViewer91, &ReportView::printButtonClicked, this, &RptReportViewer::onPrintButtonClicked);
     resize(1000, 760);
     CRViewer91->setGeometry(0, 0, width(), height());
+
+    // Escape and Ctrl+W close the preview from wherever the focus is in it.
+    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto *closing = new QShortcut(keys, this);
+        connect(closing, &QShortcut::activated, this, &QWidget::close);
+    }
 }
 
 RptReportViewer::~RptReportViewer()

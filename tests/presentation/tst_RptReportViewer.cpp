@@ -1,9 +1,13 @@
 // The preview window: which colours go before printing, the view filling the
-// window, and paging, zoom and search from the keyboard.
+// window, paging, zoom, search, export and closing from the keyboard.
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QTemporaryDir>
@@ -18,6 +22,7 @@
 #include "Report.h"
 #include "ReportView.h"
 #include "RptReportViewer.h"
+#include "SearchMiss.h"
 #include "Table.h"
 
 #include <memory>
@@ -57,6 +62,65 @@ ReportObject *findObject(Report &report, const QString &name)
 
 constexpr int kSame = -2;   // the colour the layout gave
 
+/// A shown viewer over `rows` rows, its pages all laid out, the focus on its pages.
+RptReportViewer *shownViewer(int rows)
+{
+    auto *viewer = new RptReportViewer;
+    viewer->ReportName = makeReport(rows);
+    viewer->resize(800, 600);
+    viewer->show();
+    if (!QTest::qWaitFor([viewer] { return !viewer->CRViewer91->isPaginating(); }, 20000))
+        qWarning("the pages were not laid out in time");
+    viewer->CRViewer91->focusProxy()->setFocus();
+    return viewer;
+}
+
+/// What the export's save dialog offered; answers it with `answer` ("":
+/// cancel) as soon as it is open. Gives up after two seconds.
+class SaveDialogAnswer : public QObject
+{
+public:
+    explicit SaveDialogAnswer(const QString &answer) : m_answer(answer)
+    {
+        connect(&m_poll, &QTimer::timeout, this, &SaveDialogAnswer::poll);
+        m_poll.start(20);
+    }
+
+    QString folder;
+    QString name;
+    bool shown = false;
+
+private:
+    void poll()
+    {
+        if (++m_tries > 100)
+            m_poll.stop();
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<QFileDialog *>(w);
+            if (!dialog || !dialog->isVisible())
+                continue;
+            m_poll.stop();
+            shown = true;
+            folder = dialog->directory().absolutePath();
+            auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (edit)
+                name = edit->text();
+            if (m_answer.isEmpty() || !edit) {
+                dialog->reject();
+            } else {
+                dialog->setOption(QFileDialog::DontConfirmOverwrite);
+                edit->setText(m_answer);
+                static_cast<QDialog *>(dialog)->accept();
+            }
+            return;
+        }
+    }
+
+    QString m_answer;
+    QTimer m_poll;
+    int m_tries = 0;
+};
+
 } // namespace
 
 class tst_RptReportViewer : public QObject
@@ -74,6 +138,13 @@ private slots:
     void exportsByFileKind_data();
     void exportsByFileKind();
     void exportCancelKeepsPreviousFile();
+    void viewerKeys_data();
+    void viewerKeys();
+    void searchCount_data();
+    void searchCount();
+    void exportShortcut_data();
+    void exportShortcut();
+    void pageCounterIsNeverCut();
 };
 
 void tst_RptReportViewer::removeObjectColors_data()
@@ -198,7 +269,7 @@ void tst_RptReportViewer::pageZoomAndSearchKeys()
 void tst_RptReportViewer::stopKeepsPagesSoFar()
 {
     RptReportViewer viewer;
-    viewer.ReportName = makeReport(400000);
+    viewer.ReportName = makeReport(1500000);
     ReportView *view = viewer.CRViewer91;
     view->setReportSource(viewer.ReportName.get());
     view->viewReport();
@@ -287,6 +358,174 @@ void tst_RptReportViewer::exportCancelKeepsPreviousFile()
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), previous);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{QStringLiteral("r.xlsx")});
+}
+
+void tst_RptReportViewer::viewerKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("fromSearchBox");   // else from the pages
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<int>("zoom");              // afterwards, when it stays open
+    QTest::newRow("Escape closes") << int(Qt::Key_Escape) << 0 << false << true << 0;
+    QTest::newRow("Escape in the search box closes") << int(Qt::Key_Escape) << 0 << true << true << 0;
+    QTest::newRow("Ctrl+W closes") << int(Qt::Key_W) << int(Qt::ControlModifier) << false << true << 0;
+    QTest::newRow("Ctrl+W in the search box closes") << int(Qt::Key_W) << int(Qt::ControlModifier) << true << true << 0;
+    QTest::newRow("Ctrl+0 shows 100 %") << int(Qt::Key_0) << int(Qt::ControlModifier) << false << false << 100;
+    QTest::newRow("Ctrl+0 in the search box") << int(Qt::Key_0) << int(Qt::ControlModifier) << true << false << 100;
+    QTest::newRow("W alone is typed") << int(Qt::Key_W) << 0 << true << false << int(ReportView::PageWidth);
+}
+
+void tst_RptReportViewer::viewerKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, fromSearchBox);
+    QFETCH(bool, closes);
+    QFETCH(int, zoom);
+    QPointer<RptReportViewer> viewer = shownViewer(20);
+    ReportView *view = viewer->CRViewer91;
+    QWidget *target = view->focusProxy();
+    if (fromSearchBox) {
+        QTest::keyClick(target, Qt::Key_F, Qt::ControlModifier);
+        target = view->findChild<QLineEdit *>(QStringLiteral("searchBox"));
+        QVERIFY(target->hasFocus());
+    }
+    QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    if (closes) {
+        QTRY_VERIFY(!viewer);   // closed and deleted with its report
+        return;
+    }
+    QVERIFY(viewer->isVisible());
+    QCOMPARE(int(view->zoom()), zoom);
+    if (zoom == 100)
+        QCOMPARE(view->zoomFactor(), 1.0);
+    delete viewer;
+}
+
+void tst_RptReportViewer::searchCount_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("finds");       // Enter once, then F3 finds-1 times
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("hits");        // highlighted over all pages
+    QTest::newRow("first of ten") << "row 025" << 1 << "1 of 10" << 10;
+    QTest::newRow("F3 moves on") << "ROW 025" << 3 << "3 of 10" << 10;
+    QTest::newRow("wraps round") << "row 025" << 11 << "1 of 10" << 10;
+    QTest::newRow("a single hit") << "row 0301" << 1 << "1 of 1" << 1;
+    QTest::newRow("miss") << "no such row" << 1 << "No matches" << 0;
+}
+
+// The toolbar counts the hits; emptying the box ends the search and takes
+// every highlight away.
+void tst_RptReportViewer::searchCount()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, finds);
+    QFETCH(QString, status);
+    QFETCH(int, hits);
+    std::unique_ptr<RptReportViewer> viewer(shownViewer(400));
+    ReportView *view = viewer->CRViewer91;
+    const auto allHits = [view] {
+        int n = 0;
+        for (int page = 0; page < view->pageCount(); ++page)
+            n += int(view->searchHits(page).size());
+        return n;
+    };
+    QTest::keyClick(view->focusProxy(), Qt::Key_F, Qt::ControlModifier);
+    auto *box = view->findChild<QLineEdit *>(QStringLiteral("searchBox"));
+    QTest::keyClicks(box, typed);
+    QTest::keyClick(box, Qt::Key_Return);
+    for (int i = 1; i < finds; ++i)
+        QTest::keyClick(box, Qt::Key_F3);
+    QTRY_COMPARE(view->searchStatusText(), status);
+    QCOMPARE(view->findChild<QLabel *>(QStringLiteral("searchCount"))->text(), status);
+    QCOMPARE(allHits(), hits);
+    QCOMPARE(isSearchMiss(box), hits == 0);
+
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QCOMPARE(view->searchStatusText(), QString());
+    QCOMPARE(allHits(), 0);
+    QVERIFY(!isSearchMiss(box));
+}
+
+void tst_RptReportViewer::exportShortcut_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("caption and range")
+        << "Purchase Register (Invoicewise)" << QDate(2024, 4, 1) << QDate(2025, 3, 31)
+        << "Purchase Register (Invoicewise) 2024-04-01 to 2025-03-31.pdf";
+    QTest::newRow("one day") << "Purchase Summary" << QDate(2025, 1, 7) << QDate(2025, 1, 7)
+                             << "Purchase Summary 2025-01-07.pdf";
+    QTest::newRow("signs a file system refuses")
+        << "Returns: A/B \"C\"?" << QDate(2024, 4, 1) << QDate(2024, 4, 30)
+        << "Returns- A-B -C-- 2024-04-01 to 2024-04-30.pdf";
+    QTest::newRow("no caption, no dates: the layout's title") << "" << QDate() << QDate() << "Colour test.pdf";
+}
+
+// Ctrl+E offers a file named after the report in the folder last exported
+// to, and the export lands where the user said.
+void tst_RptReportViewer::exportShortcut()
+{
+    QFETCH(QString, title);
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(QString, name);
+    std::unique_ptr<RptReportViewer> viewer(shownViewer(5));
+    viewer->ReportName->setDocumentTitle(title);
+    viewer->ReportName->setDateRange(from, to);
+    QWidget *pages = viewer->CRViewer91->focusProxy();
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("chosen.pdf"));
+
+    {
+        SaveDialogAnswer first(target);
+        QTest::keyClick(pages, Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(first.shown);
+        QCOMPARE(first.name, name);
+        QFile written(target);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().startsWith("%PDF-"));
+    }
+
+    // The dialog gone, the viewer has the focus again.
+    viewer->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(viewer.get()));
+    pages->setFocus();
+    SaveDialogAnswer second{QString()};
+    QTest::keyClick(pages, Qt::Key_E, Qt::ControlModifier);
+    QVERIFY(second.shown);
+    QCOMPARE(second.folder, QDir(dir.path()).absolutePath());
+    QCOMPARE(second.name, name);
+}
+
+// While pages are counted the counter grows ("of 1…", "of 4767…", "of 17244…"):
+// the toolbar shows it whole at every step, in room kept for it from the start.
+void tst_RptReportViewer::pageCounterIsNeverCut()
+{
+    RptReportViewer viewer;
+    viewer.ReportName = makeReport(1500000);
+    viewer.resize(900, 600);
+    viewer.show();
+    auto *label = viewer.CRViewer91->findChild<QLabel *>(QStringLiteral("pageLabel"));
+    QVERIFY(label);
+    QSet<QString> seen;
+    QSet<int> widths;
+    while (viewer.CRViewer91->isPaginating()) {
+        QTest::qWait(1);
+        if (!label->text().endsWith(QStringLiteral("…")) || seen.contains(label->text()))
+            continue;
+        seen.insert(label->text());
+        widths.insert(label->width());
+        QVERIFY2(label->width() >= label->sizeHint().width(),
+                 qPrintable(QStringLiteral("\"%1\" in %2 pixels").arg(label->text()).arg(label->width())));
+    }
+    QVERIFY2(seen.size() >= 2, "the count did not grow while it was watched");
+    QCOMPARE(widths.size(), 1);   // the toolbar did not jump as the count grew
 }
 
 QTEST_MAIN(tst_RptReportViewer)
