@@ -9,6 +9,7 @@
 #include "Report.h"
 #include "ReportView.h"
 #include "ShowError.h"
+#include "WindowPlacement.h"
 
 namespace orvane {
 
@@ -63,6 +64,7 @@ void RptReportViewer::load()
 
 void RptReportViewer::showEvent(QShowEvent *event)
 {
+    WindowPlacement::placeOnScreen(this);
     QWidget::showEvent(event);
     if (ReportName && !isLoaded())
         load();

@@ -13,7 +13,8 @@ class ReportView;
 /// it sets ReportName before the window is first shown (or its caption first
 /// set); the load step then hands the report to the view, lays out page 1 and
 /// zooms to page width. Closing the window (Escape, Ctrl+W) deletes it and
-/// its report.
+/// its report. It opens on the screen of the active window, cascaded from the
+/// windows opened before it (WindowPlacement).
 class RptReportViewer : public QWidget
 {
     Q_OBJECT

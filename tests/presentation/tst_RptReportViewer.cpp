@@ -1,5 +1,6 @@
 // The preview window: which colours go before printing, the view filling the
-// window, paging, zoom, search, export and closing from the keyboard.
+// window, paging, zoom, search, export and closing from the keyboard, and
+// where it opens on the screen.
 
 #include <QApplication>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QTemporaryDir>
@@ -24,6 +26,7 @@
 #include "RptReportViewer.h"
 #include "SearchMiss.h"
 #include "Table.h"
+#include "WindowPlacement.h"
 
 #include <memory>
 
@@ -145,6 +148,9 @@ private slots:
     void exportShortcut_data();
     void exportShortcut();
     void pageCounterIsNeverCut();
+    void placement_data();
+    void placement();
+    void viewersOpenOnScreenCascaded();
 };
 
 void tst_RptReportViewer::removeObjectColors_data()
@@ -526,6 +532,69 @@ void tst_RptReportViewer::pageCounterIsNeverCut()
     }
     QVERIFY2(seen.size() >= 2, "the count did not grow while it was watched");
     QCOMPARE(widths.size(), 1);   // the toolbar did not jump as the count grew
+}
+
+void tst_RptReportViewer::placement_data()
+{
+    QTest::addColumn<QSize>("frame");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QList<QRect>>("open");   // oldest first
+    QTest::addColumn<QRect>("placed");
+    const int step = WindowPlacement::CascadeStep;
+    const QRect screen(0, 0, 1920, 1040);
+    const QRect right(1920, 24, 1280, 1000);   // a second screen, beside the first, under a panel
+    QTest::newRow("first window: centred") << QSize(400, 300) << screen << QList<QRect>{}
+                                           << QRect(760, 370, 400, 300);
+    QTest::newRow("first on the second screen") << QSize(400, 300) << right << QList<QRect>{}
+                                                << QRect(2360, 374, 400, 300);
+    QTest::newRow("next: a step on") << QSize(400, 300) << screen << QList<QRect>{QRect(760, 370, 400, 300)}
+                                     << QRect(760 + step, 370 + step, 400, 300);
+    QTest::newRow("from the newest, not the oldest")
+        << QSize(400, 300) << screen << QList<QRect>{QRect(100, 100, 400, 300), QRect(500, 200, 400, 300)}
+        << QRect(500 + step, 200 + step, 400, 300);
+    QTest::newRow("larger than the screen: shrunk to it")
+        << QSize(2500, 1200) << screen << QList<QRect>{} << screen;
+    QTest::newRow("near the edge: shrunk a little")
+        << QSize(1000, 760) << screen << QList<QRect>{QRect(900, 250, 1000, 760)}
+        << QRect(900 + step, 250 + step, 1920 - 900 - step, 1040 - 250 - step);
+    QTest::newRow("no room left: again from the corner")
+        << QSize(400, 300) << screen << QList<QRect>{QRect(1800, 900, 120, 140)} << QRect(0, 0, 400, 300);
+    QTest::newRow("corner taken: the next step")
+        << QSize(400, 300) << screen << QList<QRect>{QRect(0, 0, 400, 300), QRect(1800, 900, 120, 140)}
+        << QRect(step, step, 400, 300);
+    QTest::newRow("screen-sized windows cascade by shrinking")
+        << QSize(1920, 1040) << screen << QList<QRect>{screen} << QRect(step, step, 1920 - step, 1040 - step);
+    QTest::newRow("every step taken: the corner")
+        << QSize(1920, 1040) << screen << QList<QRect>{screen, QRect(1000, 600, 920, 440)} << screen;
+}
+
+void tst_RptReportViewer::placement()
+{
+    QFETCH(QSize, frame);
+    QFETCH(QRect, available);
+    QFETCH(QList<QRect>, open);
+    QFETCH(QRect, placed);
+    const QRect got = WindowPlacement::place(frame, available, open);
+    QCOMPARE(got, placed);
+    QVERIFY(available.contains(got));
+    if (!open.isEmpty() && got != available)
+        QVERIFY(got.topLeft() != open.last().topLeft());   // the window before stays in sight
+}
+
+void tst_RptReportViewer::viewersOpenOnScreenCascaded()
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    std::unique_ptr<RptReportViewer> first(shownViewer(5));
+    std::unique_ptr<RptReportViewer> second(shownViewer(5));
+    QVERIFY(available.contains(first->frameGeometry()));
+    QVERIFY(available.contains(second->frameGeometry()));
+    QCOMPARE(second->frameGeometry().topLeft() - first->frameGeometry().topLeft(),
+             QPoint(WindowPlacement::CascadeStep, WindowPlacement::CascadeStep));
+    // Shown again after the user moved it, it stays where the user put it.
+    second->hide();
+    second->move(available.topLeft() + QPoint(5, 5));
+    second->show();
+    QCOMPARE(second->pos(), available.topLeft() + QPoint(5, 5));
 }
 
 QTEST_MAIN(tst_RptReportViewer)
