@@ -173,12 +173,9 @@ void tst_CriteriaParser::likePattern_data()
         << "caf_ %" << "Cafe\u0301 Noir" << "" << true << true;
     QTest::newRow("accents: stroked letters") << "bjorn lodz" << "Bj\u00f8rn \u0141\u00f3d\u017a" << ""
                                               << true << true;
-    QTest::newRow("accents: outside Latin too") << "\u03b1\u03b8\u03b7\u03bd\u03b1" << "\u0391\u03b8\u03ae\u03bd\u03b1"
-                                                << "" << true << true;
     QTest::newRow("accents: other letters stay apart") << "zoa%" << "Zo\u00eb" << "" << true << false;
     QTest::newRow("accents: Arabic vowel signs kept")
         << "\u0645\u062d\u0645\u062f" << "\u0645\u064f\u062d\u0645\u062f" << "" << true << false;
-    QTest::newRow("accents: escaped percent is literal") << "%100!%" << "Caf\u00e9 100%" << "!" << true << true;
     QTest::newRow("accents: escaped accented letter") << "!\u00e9%" << "Ecole" << "!" << true << true;
     QTest::newRow("accents: full-width percent is no pattern sign") << "100\uff05" << "1000" << "" << true << false;
     QTest::newRow("accents: full-width percent is a percent") << "100\uff05" << "100%" << "" << true << true;
