@@ -43,7 +43,9 @@ DemoHostWindow::DemoHostWindow(std::unique_ptr<_Reports> reports, const QString 
     setWindowTitle(tr("Orvane Demo Host"));
 
     QMenu *file = menuBar()->addMenu(tr("&File"));
-    QAction *quit = file->addAction(tr("&Quit"), this, &QWidget::close);
+    // Quit ends the host: the component's windows close with it, as they do
+    // when a host application exits.
+    QAction *quit = file->addAction(tr("&Quit"), this, &DemoHostWindow::quit);
     quit->setShortcut(QKeySequence::Quit);
     QMenu *reportsMenu = menuBar()->addMenu(tr("&Reports"));
 
@@ -101,6 +103,12 @@ DemoHostWindow::DemoHostWindow(std::unique_ptr<_Reports> reports, const QString 
 }
 
 DemoHostWindow::~DemoHostWindow() = default;
+
+void DemoHostWindow::quit()
+{
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+}
 
 void DemoHostWindow::run(const Entry &entry)
 {

@@ -31,6 +31,10 @@ public:
     /// Calls one report method as the host would; a failure is shown, not thrown.
     void run(const Entry &entry);
 
+    /// File > Quit (Ctrl+Q): closes every window, the component's included,
+    /// and ends the event loop.
+    void quit();
+
 private:
     std::unique_ptr<_Reports> m_reports;
 };

@@ -104,8 +104,9 @@ int main(int argc, char **argv)
     }
 
     QApplication app(argc, argv);
+    // No application display name: Qt would append it to every window title,
+    // message boxes included, which must read as the window's caption alone.
     QApplication::setApplicationName(QStringLiteral("orvane-demo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvane Demo Host"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

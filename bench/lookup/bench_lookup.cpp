@@ -1,6 +1,6 @@
 // Times the lookup dialogs on a large database: opening a dialog until its
-// first rows are painted, and one type-ahead keystroke (re-query or search,
-// plus the grid's repaint). Run with QT_QPA_PLATFORM=offscreen.
+// first rows are painted, and one type-ahead keystroke (the list narrowed or
+// searched, plus the grid's repaint). Run with QT_QPA_PLATFORM=offscreen.
 //
 //   bench_lookup [--parties N] [--products N] [--keep]
 
@@ -192,14 +192,15 @@ struct Figures
     }
 };
 
-bool report(const char *what, const Figures &f, double limit)
+/// Within limits when the median and the worst case are; both on the wall clock.
+bool report(const char *what, const Figures &f, double medianLimit, double maxLimit)
 {
-    const bool wallOk = f.wall.max() <= limit;
-    const bool cpuOk = f.cpu.max() <= limit;
+    const bool wallOk = f.wall.median() <= medianLimit && f.wall.max() <= maxLimit;
+    const bool cpuOk = f.cpu.median() <= medianLimit && f.cpu.max() <= maxLimit;
     std::printf("  %-28s wall median %7.2f max %7.2f %s | cpu median %7.2f max %7.2f %s"
-                "  (ms, n=%zu, limit %.0f)\n",
+                "  (ms, n=%zu, limits %.0f / %.0f)\n",
                 what, f.wall.median(), f.wall.max(), wallOk ? "ok  " : "OVER", f.cpu.median(),
-                f.cpu.max(), cpuOk ? "ok  " : "OVER", f.wall.ms.size(), limit);
+                f.cpu.max(), cpuOk ? "ok  " : "OVER", f.wall.ms.size(), medianLimit, maxLimit);
     return wallOk;
 }
 
@@ -240,32 +241,40 @@ bool benchDialog(const char *name, const QString &keys, int openings)
     dialog->hide();
 
     std::printf("%s (%d rows listed when opened)\n", name, rows);
-    bool ok = report("open to first rows painted", open, 150);
-    ok = report("type-ahead keystroke", typing, 30) && ok;
+    bool ok = report("open to first rows painted", open, 150, 150);
+    ok = report("type-ahead keystroke", typing, 30, 50) && ok;
     return ok;
 }
 
-/// The data layer's share: the same statements opened without a dialog.
-void benchOpenAlone(const char *what, const std::function<QString(const QString &)> &sql,
-                    const QStringList &filters)
+/// The data layer's share, without a dialog: reading a list as a dialog's
+/// Load does, and narrowing a list already read as each keystroke does.
+void benchDataLayer(const char *what, const QString &sql,
+                    const std::function<QString(const QString &)> &criteria, const QStringList &filters)
 {
     const std::shared_ptr<Connection> connection = SharedState::current().SharedConnection;
-    Figures figures;
+    Figures reading, narrowing;
     int rows = 0;
     for (int round = 0; round < 3; ++round) {
+        Recordset list;
+        Stopwatch timer;
+        timer.start();
+        list.Open(sql, connection);
+        reading.add(timer);
+        rows = list.RecordCount();
         for (const QString &filter : filters) {
-            Recordset list;
-            Stopwatch timer;
             timer.start();
-            list.Open(sql(filter), connection);
-            figures.add(timer);
-            rows = qMax(rows, list.RecordCount());
+            list.setFilter(criteria(filter));
+            narrowing.add(timer);
         }
     }
     std::printf("  %-28s wall median %7.2f max %7.2f      | cpu median %7.2f max %7.2f"
-                "       (ms, n=%zu, up to %d rows)\n",
-                what, figures.wall.median(), figures.wall.max(), figures.cpu.median(),
-                figures.cpu.max(), figures.wall.ms.size(), rows);
+                "       (ms, n=%zu, %d rows)\n",
+                qPrintable(QStringLiteral("%1, read").arg(QLatin1String(what))), reading.wall.median(),
+                reading.wall.max(), reading.cpu.median(), reading.cpu.max(), reading.wall.ms.size(), rows);
+    std::printf("  %-28s wall median %7.2f max %7.2f      | cpu median %7.2f max %7.2f"
+                "       (ms, n=%zu)\n",
+                qPrintable(QStringLiteral("%1, narrowed").arg(QLatin1String(what))), narrowing.wall.median(),
+                narrowing.wall.max(), narrowing.cpu.median(), narrowing.cpu.max(), narrowing.wall.ms.size());
 }
 
 } // namespace
@@ -317,12 +326,13 @@ int main(int argc, char **argv)
     ok = benchDialog<SchProducts>("SchProducts", QStringLiteral("UR<<SE<<5K<<P"), 5) && ok;
     ok = benchDialog<SchCompany>("SchCompany", QStringLiteral("CR<<FAU<<<Z"), 5) && ok;
 
-    std::printf("Recordset::Open alone (data layer, no dialog)\n");
-    const QStringList filters = {QString(), QStringLiteral("A"), QStringLiteral("AL"), QStringLiteral("KH")};
-    benchOpenAlone("vendors", &SchVendors::listSql, filters);
-    benchOpenAlone("parties", &SchParty::listSql, filters);
-    benchOpenAlone("products", [](const QString &f) { return SchProducts::listSql(f, false, false, false); },
-                   filters);
+    std::printf("Recordset alone (data layer, no dialog)\n");
+    const QStringList filters = {QStringLiteral("A"), QStringLiteral("AL"), QStringLiteral("KH"),
+                                 QString::fromUtf8("zo\u00eb"), QStringLiteral("CAFE")};
+    benchDataLayer("vendors", SchVendors::listSql(), &SchVendors::filterSql, filters);
+    benchDataLayer("parties", SchParty::listSql(), &SchParty::filterSql, filters);
+    benchDataLayer("products", SchProducts::listSql(false, false, false),
+                   [](const QString &f) { return SchProducts::filterSql(f, false); }, filters);
 
     setMessageBoxHandler({});
     if (!keep)

@@ -157,7 +157,7 @@ std::unique_ptr<Criteria::Bound> bind(const Node &node, const Table &table, cons
     }
     bound->text = text.toCaseFolded();
     if (node.op == Node::Op::Like || node.op == Node::Op::NotLike)
-        bound->like = std::make_unique<LikePattern>(text);
+        bound->like = std::make_unique<LikePattern>(text, QChar(), LikePattern::Folding::CaseAndAccents);
     return bound;
 }
 

@@ -13,7 +13,8 @@ class LikePattern;
 class Table;
 
 /// A criteria text bound to the columns of one table, ready to test rows.
-/// Text compares without regard to case (Unicode case folding); a number
+/// Text compares without regard to case (Unicode case folding), and LIKE
+/// without regard to accents too (LikePattern::Folding::CaseAndAccents); a number
 /// literal compares numerically with numeric cells; a text literal against a
 /// date column is read as a date (yyyy-MM-dd, yyyyMMdd or dd/MM/yyyy). A NULL
 /// cell matches only IS NULL.

@@ -22,6 +22,7 @@
 #include "Connection.h"
 #include "Error.h"
 #include "Recordset.h"
+#include "SearchMiss.h"
 #include "SharedState.h"
 #include "ShowError.h"
 
@@ -160,6 +161,18 @@ QString LookupDialog::quoteFilter(const QString &text)
     return quotedText(text);
 }
 
+QString LookupDialog::containsCriteria(const QString &column, const QString &filter)
+{
+    if (filter.isEmpty())
+        return QString();
+    return column + QStringLiteral(" LIKE '%") + quoteFilter(filter) + QStringLiteral("%'");
+}
+
+QString LookupDialog::filterCriteria(const QString &) const
+{
+    return QString();
+}
+
 int LookupDialog::gridColumn(const QString &name) const
 {
     for (int c = 0; c < m_frame.columns.size(); ++c) {
@@ -190,6 +203,7 @@ void LookupDialog::showEvent(QShowEvent *event)
         const QSignalBlocker quiet(m_filter);
         m_filter->clear();
     }
+    showFilterMiss(false);
     centreOnScreen();
     fitColumns();
     loadGrid();
@@ -234,17 +248,10 @@ void LookupDialog::loadGrid()
         const std::shared_ptr<Connection> connection = SharedState::current().SharedConnection;
         if (!connection)
             throw Error(tr("There is no database connection."), errorSource);
-        list->Open(sourceText(m_filter->text()), connection, m_frame.cursorType, m_frame.lockType);
-
+        list->Open(sourceText(), connection, m_frame.cursorType, m_frame.lockType);
+        list->setFilter(filterCriteria(m_filter->text()));
         m_model->setRecordset(list);
-        if (m_model->rowCount() > 0)
-            list->MoveFirst();
-        showCurrentRecord();
-
-        if (m_outId)
-            m_outId->clear();
-        if (m_outName)
-            m_outName->clear();
+        showNarrowedList();
     } catch (...) {
         // The grid shows the list the dialog now holds (closed by the failing
         // step: no rows), never stale rows that Select could hand back.
@@ -255,7 +262,32 @@ void LookupDialog::loadGrid()
 
 void LookupDialog::filterChanged()
 {
-    loadGrid();
+    try {
+        // A list that failed to load is read again: the database may answer now.
+        if (!m_list || m_list->State() != Recordset::adStateOpen) {
+            loadGrid();
+            return;
+        }
+        // The list read at Load is narrowed where it stands: typing never
+        // waits for the database, and the typed text never reaches it.
+        m_list->setFilter(filterCriteria(m_filter->text()));
+        m_model->refresh();
+        showNarrowedList();
+    } catch (...) {
+        ShowError();
+    }
+}
+
+void LookupDialog::showNarrowedList()
+{
+    if (m_model->rowCount() > 0)
+        m_list->MoveFirst();
+    showCurrentRecord();
+    showFilterMiss(!m_list->Filter().isEmpty() && m_model->rowCount() == 0);
+    if (m_outId)
+        m_outId->clear();
+    if (m_outName)
+        m_outName->clear();
 }
 
 void LookupDialog::showCurrentRecord()
@@ -275,6 +307,11 @@ void LookupDialog::showCurrentRecord()
     m_grid->scrollTo(index);
 }
 
+void LookupDialog::showFilterMiss(bool miss)
+{
+    setSearchMiss(m_filter, miss);
+}
+
 void LookupDialog::currentRowChanged(int row)
 {
     try {
@@ -291,9 +328,10 @@ void LookupDialog::currentRowChanged(int row)
 void LookupDialog::select()
 {
     try {
-        if (m_model->rowCount() == 0)
-            return;
         const std::shared_ptr<Recordset> list = m_model->recordset();
+        // An empty grid, or a search that left no row active: nothing to choose.
+        if (m_model->rowCount() == 0 || list->AbsolutePosition() < 0)
+            return;
         // Code first, then name: a name that fails leaves the code already set.
         const QString id = fieldText(list->Fields(m_frame.idField), m_frame.idField);
         if (m_outId)

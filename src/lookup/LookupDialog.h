@@ -67,6 +67,11 @@ public:
     /// pair becomes U+FFFD (quotedText).
     static QString quoteFilter(const QString &text);
 
+    /// The criteria that keeps the rows whose `column` contains `filter`
+    /// (taken as typed, blanks included): "column LIKE '%filter%'", matched
+    /// on our side without regard to case or accents; "" for an empty filter.
+    static QString containsCriteria(const QString &column, const QString &filter);
+
     // Controls, for the tests and the opener (also reachable by objectName).
     QLineEdit *filterBox() const { return m_filter; }
     QTableView *grid() const { return m_grid; }
@@ -87,16 +92,27 @@ protected:
     /// The members that Select fills and Cancel and the grid load clear.
     void setHandBackMembers(QString *id, QString *name);
 
-    /// The statement that lists the rows for filter text `filter` (unchanged).
-    virtual QString sourceText(const QString &filter) const = 0;
+    /// The statement that lists the rows. The filter text never enters it:
+    /// no database folds accents alike, so the list is narrowed on our side.
+    virtual QString sourceText() const = 0;
 
-    /// Runs on Load and (unless filterChanged is overridden) on every change
-    /// of the filter text: reopens the list and clears the hand-back.
+    /// The criteria (Recordset::setFilter) that narrows the list for filter
+    /// text `filter`; "" keeps every row. This default narrows nothing.
+    virtual QString filterCriteria(const QString &filter) const;
+
+    /// Runs on Load: reads the list, narrows it by the filter text, makes
+    /// the first row active and clears the hand-back.
     void loadGrid();
+    /// Runs on every change of the filter text: narrows the list read at Load
+    /// (or reads it again if that failed), first row active, hand-back cleared.
     virtual void filterChanged();
 
-    /// Makes the recordset's current record the grid's active row.
+    /// Makes the recordset's current record the grid's active row; with no
+    /// current record (a search that found nothing) no row is active.
     void showCurrentRecord();
+
+    /// Shows in the filter box whether its text found nothing.
+    void showFilterMiss(bool miss);
 
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -106,6 +122,7 @@ public slots:
     void reject() override;
 
 private:
+    void showNarrowedList();
     void select();
     void gridPicked();
     bool dialogKeyDown(QKeyEvent *event);

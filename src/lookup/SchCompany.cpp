@@ -37,7 +37,7 @@ QString SchCompany::findCriteria(const QString &filter)
     return QStringLiteral("Companyname like '") + quoteFilter(filter) + QStringLiteral("%'");
 }
 
-QString SchCompany::sourceText(const QString &) const
+QString SchCompany::sourceText() const
 {
     return QStringLiteral("Select * FROM Companies order by Companyname");
 }
@@ -49,15 +49,17 @@ void SchCompany::filterChanged()
         if (!list)
             return;
         const QString filter = filterBox()->text();
+        bool miss = false;
         if (filter.trimmed().isEmpty()) {
             list->MoveFirst();
         } else {
             list->Find(findCriteria(filter), 0, Recordset::adSearchForward, Recordset::adBookmarkFirst);
-            // Nothing matched: the grid must still stand on a row.
-            if (list->isEOF())
-                list->MoveLast();
+            // Nothing matched: no row is active, so that Enter cannot hand back
+            // a company the user did not look for.
+            miss = list->isEOF();
         }
         showCurrentRecord();
+        showFilterMiss(miss);
     } catch (...) {
         ShowError();
     }

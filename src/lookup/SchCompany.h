@@ -6,8 +6,10 @@ namespace orvane {
 
 /// "Search Company": every company in name order, loaded once per opening.
 /// Typing in the filter moves the active row to the first company whose name
-/// begins with the text (no match: the last row; a blank filter: the first row)
-/// and never narrows the list. Hands back ParaOutCompanyID and ParaOutCompanyName.
+/// begins with the text, case and accents aside (a blank filter: the first row)
+/// and never narrows the list. When no name begins so, no row is active, Enter
+/// and Select do nothing and the filter box shows the miss.
+/// Hands back ParaOutCompanyID and ParaOutCompanyName.
 class SchCompany : public LookupDialog
 {
     Q_OBJECT
@@ -22,7 +24,7 @@ public:
     static QString findCriteria(const QString &filter);
 
 protected:
-    QString sourceText(const QString &filter) const override;
+    QString sourceText() const override;
     void filterChanged() override;
 };
 

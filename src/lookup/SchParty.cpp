@@ -28,18 +28,25 @@ SchParty::SchParty(QWidget *parent)
     setHandBackMembers(&ParaOutPartyID, &ParaOutPartyName);
 }
 
-QString SchParty::listSql(const QString &filter)
+QString SchParty::listSql()
 {
-    const QString clause = filter.isEmpty()
-        ? QString()
-        : QStringLiteral(" AND PartyName LIKE '%") + quoteFilter(filter) + QStringLiteral("%'");
     // No ORDER BY: the parties come in the database's own order.
-    return QStringLiteral("Select * FROM Parties WHERE 1=1 ") + clause;
+    return QStringLiteral("Select * FROM Parties WHERE 1=1 ");
 }
 
-QString SchParty::sourceText(const QString &filter) const
+QString SchParty::filterSql(const QString &filter)
 {
-    return listSql(filter);
+    return containsCriteria(QStringLiteral("PartyName"), filter);
+}
+
+QString SchParty::sourceText() const
+{
+    return listSql();
+}
+
+QString SchParty::filterCriteria(const QString &filter) const
+{
+    return filterSql(filter);
 }
 
 } // namespace orvane

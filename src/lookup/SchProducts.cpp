@@ -31,12 +31,8 @@ SchProducts::SchProducts(QWidget *parent)
     setHandBackMembers(&ParaOutProductID, &ParaOutProductName);
 }
 
-QString SchProducts::listSql(const QString &filter, bool both, bool isBardana, bool isBroker)
+QString SchProducts::listSql(bool both, bool isBardana, bool isBroker)
 {
-    // No leading blank here: every base text that takes the clause ends in one.
-    const QString clause = filter.isEmpty()
-        ? QString()
-        : QStringLiteral("AND ProductName LIKE '%") + quoteFilter(filter) + QStringLiteral("%'");
     const QString base = QStringLiteral(
         "Select Products.*,CompanyName  FROM Products Inner join Companies on "
         "Companies.CompanyId = Products.CompanyId ");
@@ -44,15 +40,25 @@ QString SchProducts::listSql(const QString &filter, bool both, bool isBardana, b
     if (both)
         return base + QStringLiteral("order by Productname");
     if (isBardana)
-        return base + QStringLiteral("Where Products.IsBardana=1 ") + clause + orderBy;
+        return base + QStringLiteral("Where Products.IsBardana=1 ") + orderBy;
     if (isBroker)
-        return base + QStringLiteral("Where IsNull(Products.IsBroker,0)=1  ") + clause + orderBy;
-    return base + QStringLiteral("Where Products.IsCrop=0  ") + clause + orderBy;
+        return base + QStringLiteral("Where IsNull(Products.IsBroker,0)=1  ") + orderBy;
+    return base + QStringLiteral("Where Products.IsCrop=0  ") + orderBy;
 }
 
-QString SchProducts::sourceText(const QString &filter) const
+QString SchProducts::filterSql(const QString &filter, bool both)
 {
-    return listSql(filter, ParaInBoth, ParaInIsBardana, ParaInIsBroker);
+    return both ? QString() : containsCriteria(QStringLiteral("ProductName"), filter);
+}
+
+QString SchProducts::sourceText() const
+{
+    return listSql(ParaInBoth, ParaInIsBardana, ParaInIsBroker);
+}
+
+QString SchProducts::filterCriteria(const QString &filter) const
+{
+    return filterSql(filter, ParaInBoth);
 }
 
 } // namespace orvane

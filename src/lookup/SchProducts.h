@@ -24,11 +24,15 @@ public:
     bool ParaInIsBardana = false;  // IsBardana = 1 only
     bool ParaInIsBroker = false;   // IsBroker = 1 only (NULL counts as 0)
 
-    /// The list statement for filter text `filter` (taken as typed) and the modes.
-    static QString listSql(const QString &filter, bool both, bool isBardana, bool isBroker);
+    /// The list statement for the modes; the filter narrows its rows on our side.
+    static QString listSql(bool both, bool isBardana, bool isBroker);
+    /// The criteria for filter text `filter` (taken as typed); "" when empty
+    /// or when `both` lists every product whatever is typed.
+    static QString filterSql(const QString &filter, bool both);
 
 protected:
-    QString sourceText(const QString &filter) const override;
+    QString sourceText() const override;
+    QString filterCriteria(const QString &filter) const override;
 };
 
 } // namespace orvane

@@ -29,18 +29,24 @@ SchVendors::SchVendors(QWidget *parent)
     setHandBackMembers(&ParaOutVendorID, &ParaOutVendorName);
 }
 
-QString SchVendors::listSql(const QString &filter)
+QString SchVendors::listSql()
 {
-    const QString clause = filter.isEmpty()
-        ? QString()
-        : QStringLiteral(" AND PartyName LIKE '%") + quoteFilter(filter) + QStringLiteral("%'");
-    return QStringLiteral("Select * FROM Parties Where IsVendor=1") + clause
-           + QStringLiteral(" order by Partyname");
+    return QStringLiteral("Select * FROM Parties Where IsVendor=1 order by Partyname");
 }
 
-QString SchVendors::sourceText(const QString &filter) const
+QString SchVendors::filterSql(const QString &filter)
 {
-    return listSql(filter);
+    return containsCriteria(QStringLiteral("PartyName"), filter);
+}
+
+QString SchVendors::sourceText() const
+{
+    return listSql();
+}
+
+QString SchVendors::filterCriteria(const QString &filter) const
+{
+    return filterSql(filter);
 }
 
 } // namespace orvane

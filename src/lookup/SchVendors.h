@@ -16,11 +16,14 @@ public:
     QString ParaOutVendorID;
     QString ParaOutVendorName;
 
-    /// The list statement for filter text `filter` (taken as typed).
-    static QString listSql(const QString &filter);
+    /// The list statement; the filter narrows its rows on our side.
+    static QString listSql();
+    /// The criteria for filter text `filter` (taken as typed); "" when empty.
+    static QString filterSql(const QString &filter);
 
 protected:
-    QString sourceText(const QString &filter) const override;
+    QString sourceText() const override;
+    QString filterCriteria(const QString &filter) const override;
 };
 
 } // namespace orvane

@@ -4,9 +4,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -14,6 +17,7 @@
 #include <QProgressDialog>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -24,6 +28,7 @@
 #include "Error.h"
 #include "PdfExport.h"
 #include "Report.h"
+#include "SearchMiss.h"
 #include "ShowError.h"
 #include "XlsxExport.h"
 
@@ -38,6 +43,22 @@ constexpr double kScreenDpi = 96.0;   // a page at 100% is its size in mm at thi
 const int kZoomSteps[] = {25, 50, 75, 100, 125, 150, 200, 300, 400};
 
 double mmToPixels(double mm) { return mm / 25.4 * kScreenDpi; }
+
+/// The folder the last export went to, for as long as the host runs; the
+/// component keeps no settings, so a new run starts in the documents folder.
+QString &lastExportFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+QString exportFolder()
+{
+    if (!lastExportFolder().isEmpty() && QFileInfo(lastExportFolder()).isDir())
+        return lastExportFolder();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
 
 /// The toolbar's icons, made once and kept as long as the application. An icon
 /// made per view puts its pixmaps in the application's pixmap cache under keys
@@ -296,6 +317,64 @@ void ReportView::Private::setDocument(Document doc)
     currentPage = std::clamp(currentPage, 0, std::max(0, document->pageCount() - 1));
     canvas->documentChanged();
     updateControls();
+    if (!searchText.isEmpty())
+        restartCount();
+}
+
+void ReportView::Private::clearSearch()
+{
+    searchText.clear();
+    hitCache.clear();
+    hitPage = -1;
+    hitIndex = -1;
+    countTimer.stop();
+    countedPages = 0;
+    countedHits = 0;
+    setSearchMiss(searchBox, false);
+    updateSearchCount();
+    canvas->viewport()->update();
+}
+
+void ReportView::Private::restartCount()
+{
+    countedPages = 0;
+    countedHits = 0;
+    countTimer.stop();
+    countSome();
+}
+
+void ReportView::Private::countSome()
+{
+    QElapsedTimer slice;
+    slice.start();
+    const int pages = q->pageCount();
+    while (countedPages < pages && slice.elapsed() < 30)
+        countedHits += int(hitsOn(countedPages++).size());
+    if (countedPages < pages)
+        countTimer.start(0);
+    else
+        countTimer.stop();
+    updateSearchCount();
+}
+
+void ReportView::Private::updateSearchCount()
+{
+    QString text;
+    if (!searchText.isEmpty() && document) {
+        const bool final = countedPages >= q->pageCount() && !paginating;
+        const QString more = final ? QString() : QStringLiteral("…");
+        if (hitPage >= 0 && countedPages > hitPage) {
+            int ordinal = hitIndex + 1;
+            for (int page = 0; page < hitPage; ++page)
+                ordinal += int(hitsOn(page).size());
+            text = QStringLiteral("%1 of %2%3").arg(ordinal).arg(countedHits).arg(more);
+        } else if (hitPage >= 0) {
+            text = QStringLiteral("of %1%2").arg(countedHits).arg(more);
+        } else if (final && countedHits == 0) {
+            text = QStringLiteral("No matches");
+        }
+    }
+    searchCount->setText(text);
 }
 
 void ReportView::Private::updateControls()
@@ -314,6 +393,21 @@ void ReportView::Private::updateControls()
         pageBox->setText(any ? QString::number(currentPage + 1) : QString());
     pageLabel->setText(paginating ? QStringLiteral("of %1…").arg(std::max(expectedPages, pages))
                                   : QStringLiteral("of %1").arg(pages));
+    fitPageLabel();
+}
+
+void ReportView::Private::fitPageLabel()
+{
+    // The count grows while pages are laid out: the label is made wide enough
+    // for the whole text at once, and never narrower, so that the toolbar
+    // neither cuts it off nor jumps with every page.
+    const QFontMetrics metrics = pageLabel->fontMetrics();
+    const QMargins margins = pageLabel->contentsMargins();
+    const int wanted = std::max(metrics.horizontalAdvance(pageLabel->text()),
+                                metrics.horizontalAdvance(QStringLiteral("of 88888…")))
+                       + margins.left() + margins.right() + 2;
+    if (wanted > pageLabel->minimumWidth())
+        pageLabel->setMinimumWidth(wanted);
 }
 
 QList<QRectF> ReportView::Private::hitsOn(int page)
@@ -380,11 +474,13 @@ void ReportView::Private::exportWithDialog()
             return;
         QString selected;
         const QString fileName = QFileDialog::getSaveFileName(
-            q, QStringLiteral("Export Report"), QString(),
+            q, QStringLiteral("Export Report"),
+            QDir(exportFolder()).filePath(ReportView::suggestedFileName(*report)),
             QStringLiteral("PDF document (*.pdf);;CSV, comma separated (*.csv);;Excel workbook (*.xlsx)"),
             &selected);
         if (fileName.isEmpty())
             return;
+        lastExportFolder() = QFileInfo(fileName).absolutePath();
         QString file = fileName;
         if (QFileInfo(file).suffix().isEmpty()) {
             if (selected.contains(QLatin1String("*.csv")))
@@ -426,9 +522,12 @@ ReportView::ReportView(QWidget *parent)
     d->exportAction = new QAction(QIcon::fromTheme(QStringLiteral("document-save-as"),
                                                    ToolbarIcons::get(s, QStyle::SP_DialogSaveButton)),
                                   QStringLiteral("Export…"), this);
-    d->exportAction->setToolTip(QStringLiteral("Export to PDF, CSV or Excel"));
+    d->exportAction->setToolTip(QStringLiteral("Export to PDF, CSV or Excel (Ctrl+E)"));
+    d->exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    d->exportAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(d->exportAction, &QAction::triggered, this, [this] { d->exportWithDialog(); });
     d->toolBar->addAction(d->exportAction);
+    addAction(d->exportAction);
     d->toolBar->addSeparator();
 
     d->firstAction = d->toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSkipBackward),
@@ -464,7 +563,7 @@ ReportView::ReportView(QWidget *parent)
     d->zoomBox->addItem(QStringLiteral("Whole Page"), int(WholePage));
     for (int step : kZoomSteps)
         d->zoomBox->addItem(QStringLiteral("%1%").arg(step), step);
-    d->zoomBox->setToolTip(QStringLiteral("Zoom (Ctrl+wheel, Ctrl+Plus, Ctrl+Minus)"));
+    d->zoomBox->setToolTip(QStringLiteral("Zoom (Ctrl+wheel, Ctrl+Plus, Ctrl+Minus; Ctrl+0: 100%)"));
     d->toolBar->addWidget(d->zoomBox);
     connect(d->zoomBox, &QComboBox::activated, this,
             [this](int index) { setZoom(qint16(d->zoomBox->itemData(index).toInt())); });
@@ -491,11 +590,22 @@ ReportView::ReportView(QWidget *parent)
     d->searchBox->setClearButtonEnabled(true);
     d->searchBox->setFixedWidth(180);
     d->toolBar->addWidget(d->searchBox);
+    d->searchCount = new QLabel(this);
+    d->searchCount->setObjectName(QStringLiteral("searchCount"));
+    d->searchCount->setContentsMargins(6, 0, 4, 0);
+    d->toolBar->addWidget(d->searchCount);
     connect(d->searchBox, &QLineEdit::returnPressed, this, [this] {
-        if (!findNext(d->searchBox->text()) && !d->searchBox->text().isEmpty())
-            d->searchBox->setStyleSheet(QStringLiteral("background: #ffd6d6"));
+        const bool found = findNext(d->searchBox->text());
+        setSearchMiss(d->searchBox, !found && !d->searchBox->text().isEmpty());
     });
-    connect(d->searchBox, &QLineEdit::textEdited, this, [this] { d->searchBox->setStyleSheet(QString()); });
+    connect(d->searchBox, &QLineEdit::textEdited, this, [this] { setSearchMiss(d->searchBox, false); });
+    // An emptied box (typed away or its clear button) ends the search.
+    connect(d->searchBox, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (text.isEmpty())
+            d->clearSearch();
+    });
+    d->countTimer.setSingleShot(true);
+    connect(&d->countTimer, &QTimer::timeout, this, [this] { d->countSome(); });
 
     // The two actions a user looks for by name carry their text.
     for (QAction *named : {d->printAction, d->exportAction}) {
@@ -526,6 +636,7 @@ ReportView::ReportView(QWidget *parent)
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_End), [this] { showLastPage(); });
     shortcut(QKeySequence::ZoomIn, [this] { d->zoomBy(1); });
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { d->zoomBy(1); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { setZoom(100); });
     shortcut(QKeySequence::ZoomOut, [this] { d->zoomBy(-1); });
     shortcut(QKeySequence::Find, [this] {
         d->searchBox->setFocus();
@@ -533,10 +644,32 @@ ReportView::ReportView(QWidget *parent)
     });
     shortcut(QKeySequence::FindNext, [this] { findNext(d->searchBox->text()); });
 
+    // The view's own keys win over a text box's bindings: on X11 a line edit
+    // takes Ctrl+E as "end of line", which would leave Export unreachable from
+    // the search box.
+    for (QWidget *box : {static_cast<QWidget *>(d->searchBox), static_cast<QWidget *>(d->pageBox),
+                         static_cast<QWidget *>(d->zoomBox->lineEdit())})
+        box->installEventFilter(this);
+
     d->updateControls();
 }
 
 ReportView::~ReportView() = default;
+
+bool ReportView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction *action : actions()) {
+            if (action->isEnabled() && action->shortcut() == pressed) {
+                event->ignore();   // not taken by the box: the shortcut runs
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void ReportView::setReportSource(Report *report)
 {
@@ -670,15 +803,20 @@ const Document *ReportView::document() const
 
 bool ReportView::findNext(const QString &text)
 {
+    if (text.isEmpty()) {
+        d->clearSearch();
+        return false;
+    }
     if (text != d->searchText) {
         d->searchText = text;
         d->hitCache.clear();
         d->hitPage = -1;
         d->hitIndex = -1;
+        d->restartCount();
     }
     d->canvas->viewport()->update();
     const int pages = pageCount();
-    if (text.isEmpty() || pages == 0)
+    if (pages == 0)
         return false;
 
     int page = d->hitPage >= 0 ? d->hitPage : d->currentPage;
@@ -692,6 +830,7 @@ bool ReportView::findNext(const QString &text)
             d->canvas->ensureVisible(page, hits[d->hitIndex]);
             d->currentPage = page;
             d->updateControls();
+            d->updateSearchCount();
             emit pageChanged(page);
             d->canvas->viewport()->update();
             return true;
@@ -701,7 +840,35 @@ bool ReportView::findNext(const QString &text)
     }
     d->hitPage = -1;
     d->hitIndex = -1;
+    d->updateSearchCount();
     return false;
+}
+
+QString ReportView::searchStatusText() const
+{
+    return d->searchCount->text();
+}
+
+QString ReportView::suggestedFileName(const Report &report)
+{
+    QString name = report.documentTitle().simplified();
+    if (name.isEmpty())
+        name = report.ReportTitle().simplified();
+    if (name.isEmpty())
+        name = QStringLiteral("Report");
+    const QDate from = report.fromDate();
+    const QDate to = report.toDate();
+    const QString iso = QStringLiteral("yyyy-MM-dd");
+    if (from.isValid() && to.isValid() && from != to)
+        name += QStringLiteral(" %1 to %2").arg(from.toString(iso), to.toString(iso));
+    else if (from.isValid() || to.isValid())
+        name += QLatin1Char(' ') + (from.isValid() ? from : to).toString(iso);
+    // Characters that some file system refuses in a name.
+    for (QChar &c : name) {
+        if (c.unicode() < 0x20 || QStringView(u"\\/:*?\"<>|").contains(c))
+            c = QLatin1Char('-');
+    }
+    return name + QStringLiteral(".pdf");
 }
 
 QList<QRectF> ReportView::searchHits(int page) const

@@ -21,6 +21,10 @@ class Report;
 /// page box "N of M", zoom, print, export, search, stop) over the pages,
 /// painted by the engine's page painter. Pagination runs in the background;
 /// page 1 shows as soon as it is laid out. Page numbers in the API start at 0.
+///
+/// Keys: Page Up/Down, Home/End (Ctrl too) page; Ctrl+Plus/Minus zoom and
+/// Ctrl+0 shows 100 %; Ctrl+F goes to the search box, Enter and F3 find the
+/// next hit; Ctrl+P prints; Ctrl+E exports.
 class ReportView : public QWidget
 {
     Q_OBJECT
@@ -65,8 +69,13 @@ public:
     const Document *document() const;
 
     /// Finds `text` (case-insensitive) from the page after the current hit on,
-    /// wrapping round; shows and highlights the hit. False when none.
+    /// wrapping round; shows and highlights the hit. False when none. An empty
+    /// `text` ends the search and takes its highlights away.
     bool findNext(const QString &text);
+    /// What the toolbar says of the search: "3 of 12" (the hit shown, counted
+    /// from 1, of all hits; "…" follows while pages are still being counted),
+    /// "No matches", or "" when there is no search.
+    QString searchStatusText() const;
     /// Hits of the last search on `page`, in page millimetres.
     QList<QRectF> searchHits(int page) const;
 
@@ -74,9 +83,19 @@ public:
     /// .csv, .xlsx). Returns false when cancelled; throws Error on failure.
     bool exportTo(const QString &fileName);
 
+    /// The file name Export offers for `report`: its document title (else its
+    /// title, else "Report") and date range, e.g.
+    /// "Purchase Summary 2024-04-01 to 2025-03-31.pdf", with the characters
+    /// that file systems refuse replaced by "-". The dialog opens in the folder
+    /// last exported to while the host runs, at first the documents folder.
+    static QString suggestedFileName(const Report &report);
+
     /// Asks printButtonClicked first; prints through the report's PrintOut
     /// with the print dialog unless a handler cleared the flag.
     void print();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 signals:
     /// Raised before printing; a handler may set *useDefault to false to

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QList>
 #include <QRectF>
+#include <QTimer>
 
 #include "Document.h"
 #include "PagePainter.h"
@@ -75,6 +76,11 @@ struct ReportView::Private
     int hitPage = -1;
     int hitIndex = -1;
     QHash<int, QList<QRectF>> hitCache;   // page -> hits in page mm, for searchText
+    // Hits are counted page by page between events, so that a search in a
+    // long report never freezes the window: pages [0, countedPages) are done.
+    QTimer countTimer;
+    int countedPages = 0;
+    int countedHits = 0;
 
     PageCanvas *canvas = nullptr;
     QToolBar *toolBar = nullptr;
@@ -82,6 +88,7 @@ struct ReportView::Private
     QLabel *pageLabel = nullptr;
     QComboBox *zoomBox = nullptr;
     QLineEdit *searchBox = nullptr;
+    QLabel *searchCount = nullptr;
     QAction *firstAction = nullptr;
     QAction *previousAction = nullptr;
     QAction *nextAction = nullptr;
@@ -96,6 +103,11 @@ struct ReportView::Private
     void zoomBy(int steps);
     int effectivePercent() const;
     void exportWithDialog();
+    void clearSearch();
+    void restartCount();
+    void countSome();
+    void updateSearchCount();
+    void fitPageLabel();
 };
 
 } // namespace orvane

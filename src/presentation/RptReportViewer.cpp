@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QEvent>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QShowEvent>
 
 #include "Report.h"
 #include "ReportView.h"
 #include "ShowError.h"
+#include "WindowPlacement.h"
 
 namespace orvane {
 
@@ -22,6 +24,12 @@ RptReportViewer::RptReportViewer(QWidget *parent)
     connect(CRViewer91, &ReportView::printButtonClicked, this, &RptReportViewer::onPrintButtonClicked);
     resize(1000, 760);
     CRViewer91->setGeometry(0, 0, width(), height());
+
+    // Escape and Ctrl+W close the preview from wherever the focus is in it.
+    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto *closing = new QShortcut(keys, this);
+        connect(closing, &QShortcut::activated, this, &QWidget::close);
+    }
 }
 
 RptReportViewer::~RptReportViewer()
@@ -56,6 +64,7 @@ void RptReportViewer::load()
 
 void RptReportViewer::showEvent(QShowEvent *event)
 {
+    WindowPlacement::placeOnScreen(this);
     QWidget::showEvent(event);
     if (ReportName && !isLoaded())
         load();

@@ -12,7 +12,9 @@ class ReportView;
 /// The window that previews one prepared report. The report window that made
 /// it sets ReportName before the window is first shown (or its caption first
 /// set); the load step then hands the report to the view, lays out page 1 and
-/// zooms to page width. Closing the window deletes it and its report.
+/// zooms to page width. Closing the window (Escape, Ctrl+W) deletes it and
+/// its report. It opens on the screen of the active window, cascaded from the
+/// windows opened before it (WindowPlacement).
 class RptReportViewer : public QWidget
 {
     Q_OBJECT

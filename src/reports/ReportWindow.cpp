@@ -10,6 +10,7 @@
 #include "RptReportViewer.h"
 #include "SharedState.h"
 #include "ShowError.h"
+#include "WindowPlacement.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -230,6 +231,7 @@ void ReportWindow::ensureLoaded()
 
 void ReportWindow::showEvent(QShowEvent *event)
 {
+    WindowPlacement::placeOnScreen(this);
     ensureLoaded();
     QWidget::showEvent(event);
 }

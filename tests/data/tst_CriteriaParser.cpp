@@ -59,6 +59,8 @@ void tst_CriteriaParser::matches_data()
     QTest::newRow("doubled apostrophe in literal") << "CompanyName = 'O''Brien & Sons'" << QList<int>{4};
     QTest::newRow("apostrophe in like pattern") << "CompanyName like 'o''b%'" << QList<int>{4};
     QTest::newRow("accented capital found by small letter") << "CompanyName like '\u00e9cole%'" << QList<int>{3};
+    QTest::newRow("like ignores accents") << "CompanyName like 'ecole%'" << QList<int>{3};
+    QTest::newRow("equality keeps accents") << "CompanyName = 'ecole chimie'" << QList<int>{};
     QTest::newRow("underscore matches one character") << "CompanyName like 'A_C%'" << QList<int>{2};
     QTest::newRow("not like") << "CompanyName not like '%a%'" << QList<int>{3, 4};
     QTest::newRow("integer as quoted text") << "CompanyId = '3'" << QList<int>{3};
@@ -149,17 +151,34 @@ void tst_CriteriaParser::likePattern_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("escape");
+    QTest::addColumn<bool>("accents");   // Folding::CaseAndAccents
     QTest::addColumn<bool>("match");
 
-    QTest::newRow("exact is whole text") << "abc" << "abcd" << "" << false;
-    QTest::newRow("back-tracking") << "%a%b%c" << "xaybzacbc" << "" << true;
-    QTest::newRow("underscore needs a character") << "ab_" << "ab" << "" << false;
-    QTest::newRow("percent matches nothing") << "ab%" << "ab" << "" << true;
-    QTest::newRow("greek folds") << "\u03c3%" << "\u03a3\u03b9" << "" << true;
-    QTest::newRow("accent is not the bare letter") << "e%" << "\u00c9cole" << "" << false;
-    QTest::newRow("escaped percent is literal") << "100!%" << "1000" << "!" << false;
-    QTest::newRow("escaped underscore") << "a!_b" << "a_b" << "!" << true;
-    QTest::newRow("trailing blanks count") << "ab " << "ab" << "" << false;
+    QTest::newRow("exact is whole text") << "abc" << "abcd" << "" << false << false;
+    QTest::newRow("back-tracking") << "%a%b%c" << "xaybzacbc" << "" << false << true;
+    QTest::newRow("underscore needs a character") << "ab_" << "ab" << "" << false << false;
+    QTest::newRow("percent matches nothing") << "ab%" << "ab" << "" << false << true;
+    QTest::newRow("greek folds") << "\u03c3%" << "\u03a3\u03b9" << "" << false << true;
+    QTest::newRow("accent is not the bare letter") << "e%" << "\u00c9cole" << "" << false << false;
+    QTest::newRow("escaped percent is literal") << "100!%" << "1000" << "!" << false << false;
+    QTest::newRow("escaped underscore") << "a!_b" << "a_b" << "!" << false << true;
+    QTest::newRow("trailing blanks count") << "ab " << "ab" << "" << false << false;
+
+    QTest::newRow("accents: bare letter finds accented") << "%zoe%" << "Zo\u00eb's Mills" << "" << true << true;
+    QTest::newRow("accents: accented finds bare") << "CAF\u00c9%" << "cafe" << "" << true << true;
+    QTest::newRow("accents: precomposed finds combining")
+        << "%\u00f1and\u00fa" << "Cafe\u0301 N\u0303andu\u0301" << "" << true << true;
+    QTest::newRow("accents: combining finds precomposed") << "zoe\u0308%" << "Zo\u00eb" << "" << true << true;
+    QTest::newRow("accents: underscore is one accented letter")
+        << "caf_ %" << "Cafe\u0301 Noir" << "" << true << true;
+    QTest::newRow("accents: stroked letters") << "bjorn lodz" << "Bj\u00f8rn \u0141\u00f3d\u017a" << ""
+                                              << true << true;
+    QTest::newRow("accents: other letters stay apart") << "zoa%" << "Zo\u00eb" << "" << true << false;
+    QTest::newRow("accents: Arabic vowel signs kept")
+        << "\u0645\u062d\u0645\u062f" << "\u0645\u064f\u062d\u0645\u062f" << "" << true << false;
+    QTest::newRow("accents: escaped accented letter") << "!\u00e9%" << "Ecole" << "!" << true << true;
+    QTest::newRow("accents: full-width percent is no pattern sign") << "100\uff05" << "1000" << "" << true << false;
+    QTest::newRow("accents: full-width percent is a percent") << "100\uff05" << "100%" << "" << true << true;
 }
 
 void tst_CriteriaParser::likePattern()
@@ -167,8 +186,10 @@ void tst_CriteriaParser::likePattern()
     QFETCH(QString, pattern);
     QFETCH(QString, text);
     QFETCH(QString, escape);
+    QFETCH(bool, accents);
     QFETCH(bool, match);
-    QCOMPARE(LikePattern::matches(pattern, text, escape.isEmpty() ? QChar() : escape.at(0)), match);
+    const auto folding = accents ? LikePattern::Folding::CaseAndAccents : LikePattern::Folding::Case;
+    QCOMPARE(LikePattern::matches(pattern, text, escape.isEmpty() ? QChar() : escape.at(0), folding), match);
 }
 
 // Text typed into a filter box ends up in criteria: whatever it is, the

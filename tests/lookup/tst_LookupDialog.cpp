@@ -11,6 +11,7 @@
 #include "SchParty.h"
 #include "SchProducts.h"
 #include "SchVendors.h"
+#include "SearchMiss.h"
 #include "SharedState.h"
 
 #include <QApplication>
@@ -114,33 +115,44 @@ void tst_LookupDialog::initTestCase()
         "(5, 'Al-Noor Cotton', 'Faisalabad', 1), (6, 'Zahid Brothers', 'Quetta', 1),"
         "(7, 'Walk-in Customer', 'Lahore', 0), (8, 'D''Souza Agencies', 'Karachi', 1),"
         "(9, 'Sabir Traders', 'Sialkot', 1), (10, 'Sonsara Textiles', 'Multan', 1),"
-        "(11, 'Abbasi Mills', 'Okara', 1), (12, 'École Supplies', 'Lyon', 1)"));
+        "(11, 'Abbasi Mills', 'Okara', 1), (12, 'École Supplies', 'Lyon', 1),"
+        // One name with its accents as single characters, one with combining marks.
+        "(13, 'Zo\u00eb''s Mills', 'Oslo', 1), (14, 'Cafe\u0301 N\u0303andu\u0301', 'Lima', 1)"));
     exec(m_db, QStringLiteral("INSERT INTO Companies (CompanyId, CompanyName) VALUES "
                               "(1, 'Crescent Sugar'), (2, 'Alpha Agro'), (3, 'D''Arcy Foods'),"
-                              "(4, 'Al-Habib Textiles'), (5, 'Beta Chemicals'), (6, 'Zenith Paper')"));
+                              "(4, 'Al-Habib Textiles'), (5, 'Beta Chemicals'), (6, 'Zenith Paper'),"
+                              "(7, '\u00c9clair Bakers')"));
     exec(m_db, QStringLiteral(
         "INSERT INTO Products (ProductId, ProductName, CompanyId, IsCrop, IsBardana, IsBroker) VALUES "
         "(1, 'Urea 50kg', 2, 0, 0, 0), (2, 'Wheat Seed', 1, 1, 0, NULL), (3, 'Jute Bag', 1, 0, 1, 0),"
         "(4, 'DAP Fertilizer', 3, 0, 0, 1), (5, 'Brokerage Service', 3, 1, 0, 1),"
         "(6, 'Poly Bag', 2, 0, 1, NULL), (7, 'Cotton Seed', 1, 1, 1, NULL),"
-        "(8, 'Potash O''Neil', 3, 0, 0, NULL)"));
+        "(8, 'Potash O''Neil', 3, 0, 0, NULL), (9, 'Cr\u00e8me Fra\u00eeche', 2, 0, 0, 0)"));
 }
 
 void tst_LookupDialog::filter_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("names");
+    const QString zoe = QStringLiteral("Zo\u00eb's Mills");
+    const QString cafe = QStringLiteral("Cafe\u0301 N\u0303andu\u0301");
     QTest::newRow("empty: every vendor by name") << ""
-        << QStringList({"Abbas & Sons", "Abbasi Mills", "ABC Mills", "Al-Noor Cotton", "D'Souza Agencies",
-                        "O'Brien Traders", "Sabir Traders", "Sonsara Textiles", "Zahid Brothers",
+        << QStringList({"Abbas & Sons", "Abbasi Mills", "ABC Mills", "Al-Noor Cotton", cafe, "D'Souza Agencies",
+                        "O'Brien Traders", "Sabir Traders", "Sonsara Textiles", "Zahid Brothers", zoe,
                         "École Supplies", "Émile Café"});
     QTest::newRow("apostrophe in a name") << "O'Brien" << QStringList({"O'Brien Traders"});
-    QTest::newRow("apostrophe alone") << "'" << QStringList({"D'Souza Agencies", "O'Brien Traders"});
+    QTest::newRow("apostrophe alone") << "'" << QStringList({"D'Souza Agencies", "O'Brien Traders", zoe});
     QTest::newRow("quote cannot end the literal") << "x' OR 'a'='a" << QStringList();
     QTest::newRow("leading blank must occur") << " Sons" << QStringList({"Abbas & Sons"});
     QTest::newRow("without the blank") << "Sons" << QStringList({"Abbas & Sons", "Sonsara Textiles"});
     QTest::newRow("trailing blank must occur") << "Abbas " << QStringList({"Abbas & Sons"});
-    QTest::newRow("accented letter finds capital") << "é" << QStringList({"École Supplies", "Émile Café"});
+    QTest::newRow("plain letters find accented ones") << "zoe" << QStringList({zoe});
+    QTest::newRow("accents typed, none stored") << "Âbbàs" << QStringList({"Abbas & Sons", "Abbasi Mills"});
+    QTest::newRow("precomposed finds combining marks") << "ÑANDÚ" << QStringList({cafe});
+    QTest::newRow("combining marks find precomposed") << "Zoe\u0308" << QStringList({zoe});
+    QTest::newRow("cafe in either form") << "cafe" << QStringList({cafe, "Émile Café"});
+    QTest::newRow("underscore is one accented letter") << "caf_ " << QStringList({cafe});
+    QTest::newRow("percent inside the text") << "ab%mil" << QStringList({"Abbasi Mills", "ABC Mills"});
     QTest::newRow("customers left out") << "Walk" << QStringList();
 }
 
@@ -280,12 +292,19 @@ void tst_LookupDialog::emptyGridKeepsDialogOpen()
     QVERIFY(openShown(d));
     QTest::keyClicks(d->filterBox(), QStringLiteral("qqq"));
     QCOMPARE(d->grid()->model()->rowCount(), 0);
+    QVERIFY(isSearchMiss(d->filterBox()));
     if (byButton)
         QTest::mouseClick(d->selectButton(), Qt::LeftButton);
     else
         QTest::keyClick(d->filterBox(), Qt::Key_Return);
     QVERIFY(d->isVisible());
     QCOMPARE(boxes.texts(), QString());
+    d->filterBox()->setFocus();
+    QTest::keyClick(d->filterBox(), Qt::Key_Backspace);
+    QVERIFY(isSearchMiss(d->filterBox()));   // "qq" finds nothing either
+    QTest::keyClick(d->filterBox(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(d->filterBox(), Qt::Key_Backspace);
+    QVERIFY(!isSearchMiss(d->filterBox()));
 }
 
 void tst_LookupDialog::secondOpeningHandsBackNothing()
@@ -332,22 +351,26 @@ void tst_LookupDialog::brokenConnectionShowsErrorAndStaysOpen()
     SharedState::current().SharedConnection = Connection::create(db);
     MessageRecorder boxes;
     SchVendors *d = dialog();
-    QVERIFY(openShown(d));
     db.close();
-    QTest::keyClicks(d->filterBox(), QStringLiteral("R"));
+    QVERIFY(openShown(d));
     QCOMPARE(boxes.boxes.size(), 1);
     QCOMPARE(boxes.boxes.at(0).style, int(vbCritical));
     QVERIFY(d->isVisible());
-    QCOMPARE(d->filterBox()->text(), QStringLiteral("R"));
     QCOMPARE(d->grid()->model()->rowCount(), 0);   // no stale row to hand back
+    QTest::keyClick(d->filterBox(), Qt::Key_Return);
+    QVERIFY(d->isVisible());
 
-    // Once the database answers again the next key lists the rows.
+    // Once the database answers again the next key reads the list.
     QVERIFY(db.open());
-    QTest::keyClicks(d->filterBox(), QStringLiteral("a"));
+    QTest::keyClicks(d->filterBox(), QStringLiteral("r"));
     QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(gridTexts(d), QStringList({"Rafiq & Co"}));
+    // The list read, typing narrows it without the database.
+    db.close();
+    QTest::keyClicks(d->filterBox(), QStringLiteral("af"));
+    QCOMPARE(boxes.texts(), boxes.boxes.at(0).text);
     QTest::keyClick(d->filterBox(), Qt::Key_Return);
     QCOMPARE(d->ParaOutVendorName, QStringLiteral("Rafiq & Co"));
-    db.close();
 }
 
 void tst_LookupDialog::partyListKeepsDatabaseOrder()
@@ -362,7 +385,7 @@ void tst_LookupDialog::partyListKeepsDatabaseOrder()
     QCOMPARE(captions, QStringList({"Party ID", "Name", "Sector"}));
     // Every party, customers too, by key and not by name.
     QCOMPARE(gridTexts(d, QStringLiteral("ID")),
-             QStringList({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}));
+             QStringList({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
     QVERIFY(!d->listRecordset()->Source().contains(QLatin1String("order by"), Qt::CaseInsensitive));
 }
 
@@ -375,12 +398,14 @@ void tst_LookupDialog::productModes_data()
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QString>("firstCompany");
 
-    const QStringList every = {"Brokerage Service", "Cotton Seed", "DAP Fertilizer", "Jute Bag",
+    const QStringList every = {"Brokerage Service", "Cotton Seed", "Crème Fraîche", "DAP Fertilizer", "Jute Bag",
                                "Poly Bag", "Potash O'Neil", "Urea 50kg", "Wheat Seed"};
     const QStringList bardana = {"Cotton Seed", "Jute Bag", "Poly Bag"};
     QTest::newRow("default: no crops") << false << false << false << ""
-        << QStringList({"DAP Fertilizer", "Jute Bag", "Poly Bag", "Potash O'Neil", "Urea 50kg"})
-        << "D'Arcy Foods";
+        << QStringList({"Crème Fraîche", "DAP Fertilizer", "Jute Bag", "Poly Bag", "Potash O'Neil", "Urea 50kg"})
+        << "Alpha Agro";
+    QTest::newRow("default, accents aside") << false << false << false << "creme fraiche"
+        << QStringList({"Crème Fraîche"}) << "Alpha Agro";
     QTest::newRow("default, apostrophe") << false << false << false << "O'N"
         << QStringList({"Potash O'Neil"}) << "D'Arcy Foods";
     QTest::newRow("both ignores the filter") << true << false << false << "bag" << every << "D'Arcy Foods";
@@ -415,19 +440,23 @@ void tst_LookupDialog::productModes()
 void tst_LookupDialog::companySearch_data()
 {
     QTest::addColumn<QStringList>("steps");   // filter texts typed one after another
-    QTest::addColumn<QStringList>("active");  // active company after each step
+    QTest::addColumn<QStringList>("active");  // active company after each step; "": none
     QTest::newRow("each letter narrows the match") << QStringList({"A", "Al", "Alp"})
         << QStringList({"Al-Habib Textiles", "Al-Habib Textiles", "Alpha Agro"});
     QTest::newRow("case ignored") << QStringList({"crescent"}) << QStringList({"Crescent Sugar"});
+    QTest::newRow("accent ignored") << QStringList({"ECL"}) << QStringList({"\u00c9clair Bakers"});
     QTest::newRow("apostrophe") << QStringList({"D'A"}) << QStringList({"D'Arcy Foods"});
-    QTest::newRow("prefix, not substring: last row")
-        << QStringList({"Agro"}) << QStringList({"Zenith Paper"});
-    QTest::newRow("no match after a match: last row")
-        << QStringList({"B", "Bx"}) << QStringList({"Beta Chemicals", "Zenith Paper"});
+    QTest::newRow("prefix, not substring: no row")
+        << QStringList({"Agro"}) << QStringList({""});
+    QTest::newRow("no match after a match: no row")
+        << QStringList({"B", "Bx"}) << QStringList({"Beta Chemicals", ""});
+    QTest::newRow("a match after a miss") << QStringList({"Zx", "Ze"}) << QStringList({"", "Zenith Paper"});
     QTest::newRow("blank filter: first row")
         << QStringList({"D", "  "}) << QStringList({"D'Arcy Foods", "Al-Habib Textiles"});
 }
 
+// The list is searched where it stands and never narrowed. A miss leaves no
+// row active and shows in the filter box; Enter and Select then do nothing.
 void tst_LookupDialog::companySearch()
 {
     QFETCH(QStringList, steps);
@@ -442,11 +471,27 @@ void tst_LookupDialog::companySearch()
         QTest::keyClicks(d->filterBox(), steps.at(i));
         QCOMPARE(activeName(d), active.at(i));
         QCOMPARE(d->listRecordset()->AbsolutePosition(), d->grid()->currentIndex().row());
-        QCOMPARE(d->grid()->model()->rowCount(), 6);
+        QCOMPARE(d->grid()->model()->rowCount(), 7);
+        QCOMPARE(isSearchMiss(d->filterBox()), active.at(i).isEmpty());
     }
     QCOMPARE(boxes.texts(), QString());
     QCOMPARE(d->ParaOutCompanyID, QStringLiteral("5"));
     QCOMPARE(d->ParaOutCompanyName, QStringLiteral("Beta Chemicals"));
+
+    QTest::mouseClick(d->selectButton(), Qt::LeftButton);
+    d->filterBox()->setFocus();
+    QTest::keyClick(d->filterBox(), Qt::Key_Return);
+    QCOMPARE(d->isVisible(), active.last().isEmpty());
+    QCOMPARE(boxes.texts(), QString());
+    QCOMPARE(d->ParaOutCompanyName, active.last().isEmpty() ? QStringLiteral("Beta Chemicals") : active.last());
+    if (d->isVisible()) {
+        // Down from the filter makes the first row active; Enter then chooses it.
+        QTest::keyClick(d->filterBox(), Qt::Key_Down);
+        QCOMPARE(activeName(d), QStringLiteral("Al-Habib Textiles"));
+        QTest::keyClick(d->grid(), Qt::Key_Return);
+        QVERIFY(!d->isVisible());
+        QCOMPARE(d->ParaOutCompanyName, QStringLiteral("Al-Habib Textiles"));
+    }
 }
 
 QTEST_MAIN(tst_LookupDialog)

@@ -172,7 +172,21 @@ void enterText(QLineEdit *box, const QString &text, Entry how)
     }
 }
 
-/// SQL LIKE as the lookups promise it: % any run, _ any one character, any case.
+/// A character as the lookups compare it: case aside, and the Latin, Greek
+/// and Cyrillic accents aside (Unicode's compatibility decomposition without
+/// the combining diacritical marks U+0300..U+036F).
+QString bare(QStringView text)
+{
+    QString out;
+    for (const QChar c : text.toString().normalized(QString::NormalizationForm_KD)) {
+        if (c.unicode() < 0x300 || c.unicode() > 0x36F)
+            out += c;
+    }
+    return out.toCaseFolded();
+}
+
+/// SQL LIKE as the lookups promise it: % any run, _ any one character, any
+/// case and any accent. `text` is bare() already.
 bool likeMatches(QStringView pattern, QStringView text)
 {
     if (pattern.isEmpty())
@@ -184,9 +198,18 @@ bool likeMatches(QStringView pattern, QStringView text)
                 return true;
         return false;
     }
-    return !text.isEmpty()
-        && (p == QLatin1Char('_') || QString(p).toCaseFolded() == QString(text.front()).toCaseFolded())
-        && likeMatches(pattern.mid(1), text.mid(1));
+    if (p == QLatin1Char('_'))
+        return !text.isEmpty() && likeMatches(pattern.mid(1), text.mid(1));
+    qsizetype run = 0;
+    while (run < pattern.size() && pattern.at(run) != QLatin1Char('%') && pattern.at(run) != QLatin1Char('_'))
+        ++run;
+    const QString literal = bare(pattern.left(run));
+    return text.startsWith(literal) && likeMatches(pattern.mid(run), text.mid(literal.size()));
+}
+
+bool likeMatchesBare(const QString &pattern, const QString &text)
+{
+    return likeMatches(pattern, bare(text));
 }
 
 enum WindowKind { ReturnSummary, Summary, ReturnRegister, Register, Ledger, ReturnLedger, ProductWise };
@@ -834,24 +857,23 @@ void tst_HostileInput::lookupFilter()
     const int result = d->showModal(nullptr);
     QCOMPARE(filterText, input.left(30));   // whole, up to the box's 30 characters
     QCOMPARE(messages, QString());
+    // The list was read when the dialog opened; whatever is typed is matched
+    // where it stands, and nothing is asked of the database.
+    QCOMPARE(hostile.statements.size(), 0);
+    QCOMPARE(benign.statements.size(), 0);
     if (kind == Companies) {
-        // The list is searched where it stands; nothing is asked of the database.
-        QCOMPARE(hostile.statements.size(), 0);
         QCOMPARE(grid.size(), names.size());
         const auto begins = std::find_if(grid.cbegin(), grid.cend(), [&](const QString &code) {
-            return likeMatches(QString(filterText + QLatin1Char('%')), names.value(code));
+            return likeMatchesBare(QString(filterText + QLatin1Char('%')), names.value(code));
         });
-        // Nothing begins so: the last row.
-        QCOMPARE(currentRow, filterText.trimmed().isEmpty() ? 0 : int(std::min(begins, grid.cend() - 1) - grid.cbegin()));
+        // Nothing begins so: no row.
+        const int found = begins == grid.cend() ? -1 : int(begins - grid.cbegin());
+        QCOMPARE(currentRow, filterText.trimmed().isEmpty() ? 0 : found);
     } else {
-        // Each change of the text reads with the shape a plain letter gives;
-        // the grid holds the names containing the text, % and _ as patterns.
-        QVERIFY(!hostile.statements.isEmpty());
-        QVERIFY(!benign.statements.isEmpty());
-        QVERIFY2(shapeProblem(hostile, benign).isEmpty(), qPrintable(shapeProblem(hostile, benign)));
+        // The grid holds the names containing the text, % and _ as patterns.
         QStringList expected;
         for (auto it = names.begin(); it != names.end(); ++it) {
-            if (likeMatches(QString(QLatin1Char('%') + filterText + QLatin1Char('%')), it.value()))
+            if (likeMatchesBare(QString(QLatin1Char('%') + filterText + QLatin1Char('%')), it.value()))
                 expected << it.key();
         }
         grid.sort();
