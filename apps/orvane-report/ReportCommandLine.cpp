@@ -194,8 +194,6 @@ ReportCommandParse ReportCommandLine::parse(const QStringList &arguments, const 
     }
 
     // The window's own checks that need no database, with its messages.
-    if (report.codeRequired && p.code.trimmed().isEmpty())
-        return refuse(QString::fromLatin1(messages::EnterProductCode));
     if (const std::optional<ParameterRefusal> refusal = checkReportParameters(report.kind, p))
         return refuse(refusal->message);
 

@@ -7,8 +7,7 @@
 #include "PdfExport.h"
 #include "Recordset.h"
 #include "Report.h"
-#include "ReportLayouts.h"
-#include "RptReportViewer.h"
+#include "ReportPreparation.h"
 #include "SqliteSupport.h"
 #include "XlsxExport.h"
 
@@ -150,20 +149,20 @@ int ReportTool::runOn(const std::shared_ptr<Connection> &connection)
         connection->setCursorLocation(Connection::adUseClient);
 
         // The code means what the window's code box means: looked up by the
-        // window's lookup, and refused when it names nothing.
+        // window's lookup; a vendor or company that is not there is refused
+        // here, where the window would open its lookup instead.
+        const ReportPreparation preparation(def.kind, connection);
         QString codeName;
-        const bool lookUp = def.codeKind == CodeKind::Company ? !p.code.isEmpty() : !p.code.trimmed().isEmpty();
-        if (lookUp) {
+        if (def.codeKind == CodeKind::Company ? !p.code.isEmpty() : !p.code.trimmed().isEmpty()) {
             const std::optional<QString> name = lookupName(def.kind, p.code, connection);
-            if (!name) {
-                if (def.codeKind == CodeKind::Product)
-                    return refuse(QString::fromLatin1(messages::ProductCodeDoesntExist));
+            if (!name && def.codeKind != CodeKind::Product)
                 return refuse(QStringLiteral("%1 %2 doesn't exist.").arg(codeNoun(def.codeKind), p.code));
-            }
-            codeName = *name;
+            codeName = name.value_or(QString());
         } else if (def.codeKind == CodeKind::Company) {
             codeName = QString::fromLatin1(messages::AllCompanies);
         }
+        if (const std::optional<ParameterRefusal> refusal = preparation.check(p, codeName))
+            return refuse(refusal->message);
 
         if (m_showProgress) {
             // Reading a year of lines can take a while before any page exists.
@@ -171,28 +170,16 @@ int ReportTool::runOn(const std::shared_ptr<Connection> &connection)
             m_messages.flush();
             m_progressShown = true;
         }
-        Recordset rows;
-        rows.Open(reportSql(def.kind, p, *connection), connection, Recordset::adOpenStatic,
-                  Recordset::adLockReadOnly, -1);
+        const std::shared_ptr<Recordset> rows = preparation.readRows(preparation.sql(p), nullptr);
         if (cancelRequested())
             return cancelled();
-        if (rows.RecordCount() == 0) {
+        if (rows->RecordCount() == 0) {
             endProgress();
             m_messages << "orvane-report: " << def.noRecordMessage << '\n';
             m_messages.flush();
             return ExitNoRows;
         }
-
-        // The report lives in a viewer, as after a window's preparation; the
-        // viewer is never shown, only asked to strip colours as Print does.
-        RptReportViewer viewer;
-        viewer.ReportName = createReportLayout(def.layoutClass);
-        Report *report = viewer.ReportName.get();
-        applyHeadings(*report, def.kind, p, codeName, connection, rows);
-        if (def.kind == ReportKind::ProductWisePurchases)
-            report->Database().SetDataSource(rows, 3, 1);
-        else
-            report->Database().SetDataSource(rows);
+        const std::unique_ptr<Report> report = preparation.makeReport(p, codeName, *rows);
 
         if (cancelRequested())
             return cancelled();
@@ -201,7 +188,7 @@ int ReportTool::runOn(const std::shared_ptr<Connection> &connection)
         bool written = false;
         switch (m_command.format) {
         case OutputFormat::Pdf: {
-            viewer.RemoveObjectColors();
+            report->RemoveObjectColors();
             // Laying out a year of lines takes seconds before the file is opened.
             const Document document = Paginator(report->content()).paginate(m_cancel);
             if (document.cancelled || cancelRequested())

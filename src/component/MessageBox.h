@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MessageStyle.h"
+
 #include <QString>
 
 #include <functional>
@@ -7,32 +9,6 @@
 class QWidget;
 
 namespace orvane {
-
-/// Message box style values: buttons + icon, as the windows pass them.
-/// The low bits choose the buttons, the 16..64 bits the icon.
-enum MsgBoxStyle {
-    vbOKOnly = 0,
-    vbOKCancel = 1,
-    vbAbortRetryIgnore = 2,
-    vbYesNoCancel = 3,
-    vbYesNo = 4,
-    vbRetryCancel = 5,
-    vbCritical = 16,
-    vbQuestion = 32,
-    vbExclamation = 48,
-    vbInformation = 64,
-};
-
-/// The buttons MsgBox reports as pressed.
-enum MsgBoxResult {
-    vbOK = 1,
-    vbCancel = 2,
-    vbAbort = 3,
-    vbRetry = 4,
-    vbIgnore = 5,
-    vbYes = 6,
-    vbNo = 7,
-};
 
 /// Every message box of the component goes through here.
 /// An empty title shows the application's default title

@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "SharedState.h"
+#include "ViewerPresenter.h"
 
 // The showing methods live with the report windows (ReportMethods.cpp).
 
@@ -10,6 +11,7 @@ namespace orvane {
 Reports::Reports()
 {
     SharedState::objectCreated();
+    ViewerPresenter::install();
 }
 
 Reports::~Reports()

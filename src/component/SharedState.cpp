@@ -1,5 +1,7 @@
 #include "SharedState.h"
 
+#include "ReportPresenter.h"
+
 #include <atomic>
 
 namespace orvane {
@@ -33,6 +35,11 @@ DefaultDateProvider &SharedState::defaultDateProvider()
 void SharedState::setDefaultDateProvider(std::shared_ptr<DefaultDateProvider> provider)
 {
     m_dateProvider = std::move(provider);
+}
+
+void SharedState::setReportPresenter(std::shared_ptr<ReportPresenter> presenter)
+{
+    m_presenter = std::move(presenter);
 }
 
 void SharedState::track(QWidget *window)

@@ -15,6 +15,7 @@
 namespace orvane {
 
 class Connection;
+class ReportPresenter;
 
 /// The built-in DefaultDateProvider: the first day of the current month.
 class FirstOfMonthDateProvider : public DefaultDateProvider
@@ -69,6 +70,11 @@ public:
     /// Null restores the built-in provider.
     void setDefaultDateProvider(std::shared_ptr<DefaultDateProvider> provider);
 
+    /// Where the report windows send a prepared report (null until the
+    /// component's public object, or a test, sets the viewer's presenter).
+    ReportPresenter *reportPresenter() const { return m_presenter.get(); }
+    void setReportPresenter(std::shared_ptr<ReportPresenter> presenter);
+
     /// Windows of this thread's component still in existence (shown or
     /// hidden), viewers replaced by setWindow included. For DllCanUnloadNow.
     int liveWindowCount() const;
@@ -92,6 +98,7 @@ private:
     std::unordered_map<std::type_index, QPointer<QWidget>> m_windows;
     mutable QList<QPointer<QWidget>> m_created;
     std::shared_ptr<DefaultDateProvider> m_dateProvider;
+    std::shared_ptr<ReportPresenter> m_presenter;
 };
 
 } // namespace orvane

@@ -218,6 +218,30 @@ std::vector<ReportSection *> Report::Sections() const
     return out;
 }
 
+void Report::RemoveObjectColors()
+{
+    for (ReportSection *section : Sections()) {
+        for (ReportObject *object : section->ReportObjects()) {
+            if (object->Name().toUpper().startsWith(QLatin1String("NO")))
+                continue;
+            switch (object->kind()) {
+            case ReportObject::Kind::Text:
+            case ReportObject::Kind::Field:
+            case ReportObject::Kind::Summary:   // summaries and special fields are
+            case ReportObject::Kind::Special:   // field objects of the engine too
+                object->setBackColor(-1);
+                break;
+            case ReportObject::Kind::Box:
+                object->setFillColor(16777215);
+                break;
+            case ReportObject::Kind::Line:
+            case ReportObject::Kind::Picture:
+                break;
+            }
+        }
+    }
+}
+
 void Report::PrintOut(bool promptUser)
 {
     const Document doc = paginate();

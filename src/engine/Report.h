@@ -124,6 +124,13 @@ public:
 
     std::vector<ReportSection *> Sections() const;
 
+    /// Strips colours for paper: text, field, summary and special objects lose
+    /// their background (BackColor -1), boxes get a white fill (FillColor
+    /// 16777215); objects whose name begins with NO (any case), lines and
+    /// pictures keep theirs. The viewer does it before printing, and so does
+    /// every other route to paper or PDF.
+    void RemoveObjectColors();
+
     /// Prints through the component's printer function (see Printing.h).
     /// With a prompt the user picks printer and page range first.
     void PrintOut(bool promptUser = true);

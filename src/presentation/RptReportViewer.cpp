@@ -88,28 +88,8 @@ void RptReportViewer::resizeEvent(QResizeEvent *event)
 
 void RptReportViewer::RemoveObjectColors()
 {
-    if (!ReportName)
-        return;
-    for (ReportSection *section : ReportName->Sections()) {
-        for (ReportObject *object : section->ReportObjects()) {
-            if (object->Name().toUpper().startsWith(QLatin1String("NO")))
-                continue;
-            switch (object->kind()) {
-            case ReportObject::Kind::Text:
-            case ReportObject::Kind::Field:
-            case ReportObject::Kind::Summary:   // summaries and special fields are
-            case ReportObject::Kind::Special:   // field objects of the engine too
-                object->setBackColor(-1);
-                break;
-            case ReportObject::Kind::Box:
-                object->setFillColor(16777215);
-                break;
-            case ReportObject::Kind::Line:
-            case ReportObject::Kind::Picture:
-                break;
-            }
-        }
-    }
+    if (ReportName)
+        ReportName->RemoveObjectColors();
 }
 
 void RptReportViewer::onPrintButtonClicked(bool *useDefault)

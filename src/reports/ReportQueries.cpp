@@ -2,7 +2,7 @@
 
 #include "Connection.h"
 #include "Error.h"
-#include "MessageBox.h"
+#include "MessageStyle.h"
 #include "NumberParse.h"
 #include "QuotedText.h"
 #include "Recordset.h"
@@ -313,7 +313,13 @@ std::optional<ParameterRefusal> checkReportParameters(ReportKind kind, const Rep
         }
     }
 
-    return checkCode(kind, parameters.code);
+    if (std::optional<ParameterRefusal> refusal = checkCode(kind, parameters.code))
+        return refusal;
+    const ReportDefinition &definition = reportDefinition(kind);
+    if (definition.codeRequired && isBlank(parameters.code))
+        return ParameterRefusal{QString::fromLatin1(messages::EnterProductCode), vbExclamation, caption,
+                                ParameterInput::Code};
+    return std::nullopt;
 }
 
 std::optional<ParameterRefusal> checkCode(ReportKind kind, const QString &code)

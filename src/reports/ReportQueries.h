@@ -65,7 +65,9 @@ struct ParameterRefusal
 /// neither blank nor a whole number (critical, titled with the caption), and a
 /// From number above the To number (exclamation, "Alert"); then a code that is
 /// neither blank nor digits between blanks (exclamation, titled with the
-/// caption). Nothing when the parameters pass.
+/// caption), and a blank code where the report needs one ("Enter Product
+/// Code.", exclamation, titled with the caption). Nothing when the parameters
+/// pass.
 std::optional<ParameterRefusal> checkReportParameters(ReportKind kind, const ReportParameters &parameters);
 
 /// The code check alone: a code box may hold nothing, or digits with only

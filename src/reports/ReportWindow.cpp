@@ -7,7 +7,10 @@
 #include "NumericKeyEventFilter.h"
 #include "Recordset.h"
 #include "Report.h"
-#include "RptReportViewer.h"
+#include "ReportPresenter.h"
+#include "SchCompany.h"
+#include "SchProducts.h"
+#include "SchVendors.h"
 #include "SharedState.h"
 #include "ShowError.h"
 #include "WindowPlacement.h"
@@ -445,6 +448,29 @@ void ReportWindow::codeBoxChanged(const QString &)
 
 // --- Lookup -----------------------------------------------------------------
 
+ReportWindow::LookupChoice ReportWindow::showLookup(QWidget *owner)
+{
+    SharedState &state = SharedState::current();
+    switch (reportDefinition(kind()).codeKind) {
+    case CodeKind::Vendor: {
+        auto *dialog = state.window<SchVendors>();
+        dialog->showModal(owner);
+        return {dialog->ParaOutVendorID, dialog->ParaOutVendorName};
+    }
+    case CodeKind::Product: {
+        auto *dialog = state.window<SchProducts>();
+        dialog->showModal(owner);
+        return {dialog->ParaOutProductID, dialog->ParaOutProductName};
+    }
+    case CodeKind::Company: {
+        auto *dialog = state.window<SchCompany>();
+        dialog->showModal(owner);
+        return {dialog->ParaOutCompanyID, dialog->ParaOutCompanyName};
+    }
+    }
+    return {};
+}
+
 void ReportWindow::lookupClicked()
 {
     // Unlike the lookup that opens for a code naming nothing, a cancelled
@@ -457,16 +483,6 @@ void ReportWindow::lookupClicked()
     m_codeBox->setFocus(Qt::OtherFocusReason);
 }
 
-QString ReportWindow::lookupStatement(const QString &typedCode) const
-{
-    return lookupSql(kind(), typedCode);
-}
-
-QString ReportWindow::lookupNameColumnName() const
-{
-    return lookupNameColumn(kind());
-}
-
 bool ReportWindow::LookupCode(int Mode)
 {
     try {
@@ -477,12 +493,11 @@ bool ReportWindow::LookupCode(int Mode)
         const QString code = m_codeBox->text();
         if (code.isEmpty())
             return false;
-        m_queryText = lookupStatement(code);
-        Recordset lookup;
-        lookup.Open(m_queryText, connection(), Recordset::adOpenStatic, Recordset::adLockReadOnly, -1);
-        if (lookup.RecordCount() < 1)
+        m_queryText = lookupSql(kind(), code);
+        const std::optional<QString> name = lookupName(kind(), code, connection());
+        if (!name)
             return false;
-        m_nameBox->setText(lookup.Fields(lookupNameColumnName()).toString());
+        m_nameBox->setText(*name);
         return true;
     } catch (...) {
         ShowError();
@@ -507,12 +522,7 @@ Recordset &ReportWindow::ReportRecordset()
     return *m_reportRecordset;
 }
 
-void ReportWindow::setReportRecordset(std::shared_ptr<Recordset> recordset)
-{
-    m_reportRecordset = std::move(recordset);
-}
-
-RptReportViewer *ReportWindow::lastViewer() const
+QWidget *ReportWindow::lastViewer() const
 {
     return m_lastViewer.data();
 }
@@ -526,18 +536,29 @@ ReportParameters ReportWindow::parameters() const
     return p;
 }
 
-QString ReportWindow::reportStatement() const
+ReportPreparation ReportWindow::preparation() const
 {
-    return reportSql(kind(), parameters(), *connection());
+    return ReportPreparation(kind(), SharedState::current().SharedConnection);
 }
 
-void ReportWindow::reopenReportRecordset(const QString &sql)
+void ReportWindow::readReportRows()
 {
-    m_queryText = sql;
-    Recordset &rows = ReportRecordset();
-    if (rows.State() == Recordset::adStateOpen)
-        rows.Close();
-    rows.Open(m_queryText, connection(), Recordset::adOpenStatic, Recordset::adLockReadOnly, -1);
+    const ReportPreparation prepare = preparation();
+    m_queryText = prepare.sql(parameters());
+    m_reportRecordset = prepare.readRows(m_queryText, m_reportRecordset);
+}
+
+void ReportWindow::makeReport()
+{
+    m_report = preparation().makeReport(parameters(), m_nameBox->text(), ReportRecordset());
+    const ReportDefinition &definition = reportDefinition(kind());
+    if (!definition.companyNameSql.isEmpty())
+        m_queryText = definition.companyNameSql;
+}
+
+std::unique_ptr<Report> ReportWindow::takeReport()
+{
+    return std::move(m_report);
 }
 
 void ReportWindow::showNoRecord()
@@ -545,30 +566,12 @@ void ReportWindow::showNoRecord()
     MsgBox(QString::fromLatin1(messages::NoRecordExists), vbInformation, caption());
 }
 
-Report &ReportWindow::newViewerWithReport()
+ReportPresenter &ReportWindow::presenter()
 {
-    SharedState &state = SharedState::current();
-    // A viewer that Print filled and never showed has served its purpose once
-    // a newer one takes its place.
-    if (RptReportViewer *previous = state.existingWindow<RptReportViewer>();
-        previous && !previous->isVisible())
-        previous->deleteLater();
-
-    auto *viewer = new RptReportViewer;
-    state.setWindow<RptReportViewer>(viewer);
-    m_lastViewer = viewer;
-    viewer->ReportName = createReport();
-    if (!viewer->ReportName)
-        throw Error(tr("The report layout could not be created."), QStringLiteral("Orvane"));
-    return *viewer->ReportName;
-}
-
-void ReportWindow::setHeadings(Report &report)
-{
-    const ReportDefinition &definition = reportDefinition(kind());
-    if (!definition.companyNameSql.isEmpty())
-        m_queryText = definition.companyNameSql;
-    applyHeadings(report, kind(), parameters(), m_nameBox->text(), connection(), ReportRecordset());
+    ReportPresenter *presenter = SharedState::current().reportPresenter();
+    if (!presenter)
+        throw Error(tr("There is no viewer to show the report in."), QStringLiteral("Orvane"));
+    return *presenter;
 }
 
 QWidget *ReportWindow::parameterWidget(ParameterInput field) const
@@ -593,7 +596,7 @@ bool ReportWindow::checkParameters()
             return false;
         }
     }
-    const std::optional<ParameterRefusal> refusal = checkReportParameters(kind(), parameters());
+    const std::optional<ParameterRefusal> refusal = preparation().check(parameters(), m_nameBox->text());
     if (!refusal)
         return true;
     MsgBox(refusal->message, refusal->style, refusal->title);
@@ -605,22 +608,22 @@ bool ReportWindow::checkParameters()
 bool ReportWindow::PrepareReport()
 {
     m_preparation = Preparation::Stopped;
+    m_report.reset();
     try {
-        if (!checkParameters() || !checkBeforeQuery())
+        if (!checkParameters())
             return false;
         BusyPointer busy(this);
-        reopenReportRecordset(reportStatement());
+        readReportRows();
         if (ReportRecordset().isBOF()) {
             m_preparation = Preparation::NoRows;
             showNoRecord();
             return false;
         }
-        Report &report = newViewerWithReport();
-        setHeadings(report);
-        report.Database().SetDataSource(ReportRecordset());
+        makeReport();
         m_preparation = Preparation::Ready;
         return true;
     } catch (...) {
+        m_report.reset();
         ShowError();
         return false;
     }
@@ -648,13 +651,7 @@ void ReportWindow::previewFlow()
     try {
         if (!PrepareReport())
             return;
-        RptReportViewer *viewer = SharedState::current().existingWindow<RptReportViewer>();
-        if (!viewer)
-            return;
-        viewer->setWindowTitle(caption() + QStringLiteral(" ReportName"));
-        viewer->show();
-        viewer->raise();
-        viewer->activateWindow();
+        m_lastViewer = presenter().showReport(takeReport(), caption() + QStringLiteral(" ReportName"));
     } catch (...) {
         ShowError();
     }
@@ -671,11 +668,9 @@ void ReportWindow::printFlow()
                        QStringLiteral("Information"));
             return;
         }
-        RptReportViewer *viewer = m_lastViewer.data();
-        if (!viewer || !viewer->ReportName)
-            throw Error(tr("There is no prepared report to print."), QStringLiteral("Orvane"));
-        viewer->RemoveObjectColors();
-        viewer->ReportName->PrintOut(true);
+        const std::unique_ptr<Report> report = takeReport();
+        report->RemoveObjectColors();
+        report->PrintOut(true);
     } catch (...) {
         ShowError();
     }

@@ -2,6 +2,7 @@
 
 #include "DateBox.h"
 #include "ReportDefinition.h"
+#include "ReportPreparation.h"
 #include "ReportQueries.h"
 
 #include <QPointer>
@@ -22,7 +23,7 @@ namespace orvane {
 class Connection;
 class Recordset;
 class Report;
-class RptReportViewer;
+class ReportPresenter;
 
 /// The frame of the report parameter windows: a date range, one code box with
 /// its name box and lookup button, and Preview, Print and Close.
@@ -97,13 +98,18 @@ public:
     /// then in the name box. Errors end in ShowError with false.
     virtual bool LookupCode(int Mode);
 
-    /// Checks the parameters (checkReportParameters, then checkBeforeQuery),
-    /// runs the report query into ReportRecordset and, when rows came back,
-    /// makes a new viewer (SharedState's current RptReportViewer) holding a new
-    /// report with its headings set and rows bound. False on a refusal (after
-    /// its message), on no rows (after "No record exists.") or on an error
-    /// (after ShowError). The busy pointer shows meanwhile and is always reset.
+    /// Prepares the report (ReportPreparation): checks the parameters, runs
+    /// the report query into ReportRecordset and, when rows came back, makes a
+    /// new report of the window's layout with its headings set and rows bound,
+    /// held by the window until Preview shows it or Print prints it. False on a
+    /// refusal (after its message), on no rows (after "No record exists.") or
+    /// on an error (after ShowError). The busy pointer shows meanwhile and is
+    /// always reset.
     virtual bool PrepareReport();
+
+    /// The report the last preparation made, until Preview or Print takes it
+    /// (null otherwise).
+    Report *preparedReport() const { return m_report.get(); }
 
     /// The last SQL text the window built (preparation, company name, lookup).
     QString queryText() const { return m_queryText; }
@@ -111,14 +117,10 @@ public:
     /// The window's own recordset, created on first use and reused by each
     /// preparation. Never null.
     Recordset &ReportRecordset();
-    /// Whether ReportRecordset has been created yet (Print reads it only then).
-    bool hasReportRecordset() const { return bool(m_reportRecordset); }
-    /// Lets a window hand the recordset a query returned (RunQuery variants).
-    void setReportRecordset(std::shared_ptr<Recordset> recordset);
 
-    /// The viewer made by the last successful preparation of this window
-    /// (null before; it may since have been closed by the user).
-    RptReportViewer *lastViewer() const;
+    /// The viewer window the last Preview of this window opened (null before,
+    /// and once the user has closed it).
+    QWidget *lastViewer() const;
 
     /// The parameters as typed: dates, code, and whatever the window adds
     /// (parameters() is virtual).
@@ -149,37 +151,17 @@ protected:
 
     // --- What a window states -------------------------------------------
 
-    /// Opens the window's lookup dialog modally (owner null: no owner) and
-    /// returns its hand-back. Every window implements this.
-    virtual LookupChoice showLookup(QWidget *owner) = 0;
+    /// Opens the lookup dialog of the window's code (vendors, products or
+    /// companies) modally, owner null meaning none, and returns its hand-back.
+    LookupChoice showLookup(QWidget *owner);
 
-    /// A new report object of the window's layout. Every window implements this.
-    virtual std::unique_ptr<Report> createReport() const = 0;
-
-    /// The lookup SQL for the typed code (default: lookupSql of the report kind).
-    virtual QString lookupStatement(const QString &typedCode) const;
-    /// The column holding the name in the lookup's first row.
-    virtual QString lookupNameColumnName() const;
-
-    /// The report query (default: reportSql of the kind over the parameters).
-    virtual QString reportStatement() const;
-
-    /// Checks that run after checkParameters, before the busy pointer and the
-    /// query; false stops the preparation (the check shows its own message).
-    /// Default: none.
-    virtual bool checkBeforeQuery() { return true; }
-
-    /// Accepts what the date boxes hold, then runs checkReportParameters; a
-    /// refusal is shown and the focus put on the entry to correct. False when
-    /// anything was refused.
+    /// Accepts what the date boxes hold, then runs the preparation's checks
+    /// (the name box's text standing for the code's name); a refusal is shown
+    /// and the focus put on the entry to correct. False when anything was
+    /// refused.
     bool checkParameters();
     /// The control behind a parameter (null when the window has none).
     virtual QWidget *parameterWidget(ParameterInput field) const;
-
-    /// The headings, in the report's order (default: applyHeadings of the kind,
-    /// with the name box's text). The company-name query, when the report has
-    /// one, becomes the query text.
-    virtual void setHeadings(Report &report);
 
     // --- Named behaviours, each replaceable --------------------------------
 
@@ -217,16 +199,30 @@ protected:
     /// The shared connection; throws Error when InitializeClass has not run.
     std::shared_ptr<Connection> connection() const;
 
-    /// Closes ReportRecordset if open and reopens it over `sql` (static,
-    /// read-only, the shared connection). Sets the query text. Throws Error.
-    void reopenReportRecordset(const QString &sql);
+    /// The preparation of this window's report over the shared connection.
+    ReportPreparation preparation() const;
+
+    /// Runs the report query into ReportRecordset (the query text becomes
+    /// it). Throws Error.
+    void readReportRows();
+
+    /// Makes the report over ReportRecordset (ReportPreparation::makeReport
+    /// with the name box's text), held until Preview or Print takes it; the
+    /// company-name query, when the report has one, becomes the query text.
+    /// Throws Error.
+    void makeReport();
+
+    /// Takes the prepared report out of the window (null when there is none).
+    std::unique_ptr<Report> takeReport();
+
+    /// Remembers the viewer window a Preview opened (lastViewer()).
+    void setLastViewer(QWidget *viewer) { m_lastViewer = viewer; }
+
+    /// The presenter the thread's SharedState holds; throws Error when there is none.
+    static ReportPresenter &presenter();
 
     /// The no-record outcome: "No record exists." (64) titled with the caption.
     void showNoRecord();
-
-    /// Makes a new viewer the current one and gives it a new report of the
-    /// window's layout as its ReportName. Returns the report.
-    Report &newViewerWithReport();
 
     /// Sets the query text (windows that build their own SQL).
     void setQueryText(const QString &sql) { m_queryText = sql; }
@@ -279,7 +275,8 @@ private:
     QString m_queryText;
     Preparation m_preparation = Preparation::Stopped;
     std::shared_ptr<Recordset> m_reportRecordset;
-    QPointer<RptReportViewer> m_lastViewer;
+    std::unique_ptr<Report> m_report;
+    QPointer<QWidget> m_lastViewer;
 
     bool m_loaded = false;
     bool m_validating = false;      // no second validation while the lookup is open

@@ -1,19 +1,12 @@
 #include "RptProductWisePurchases.h"
 
-#include "CrpProductWisePurchase.h"
-#include "Connection.h"
-#include "Error.h"
+#include "DateBox.h"
 #include "MessageBox.h"
 #include "Recordset.h"
 #include "Report.h"
-#include "RptReportViewer.h"
-#include "SchCompany.h"
-#include "SharedState.h"
+#include "ReportPresenter.h"
 #include "ShowError.h"
 
-#include "DateBox.h"
-#include <QEvent>
-#include <QEventLoop>
 #include <QLineEdit>
 
 #include <memory>
@@ -50,47 +43,12 @@ QString allCompanies()
     return QString::fromLatin1(messages::AllCompanies);
 }
 
-// Quits a modal loop when the viewer is hidden or closed.
-class HideWatcher : public QObject
-{
-public:
-    HideWatcher(QWidget *watched, QEventLoop *loop)
-        : QObject(watched)
-        , m_loop(loop)
-    {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Hide)
-            m_loop->quit();
-        return false;
-    }
-
-private:
-    QEventLoop *m_loop;
-};
-
 } // namespace
 
 RptProductWisePurchases::RptProductWisePurchases(QWidget *parent)
     : ReportWindow(productWiseControls(), parent)
 {
     setObjectName(QStringLiteral("RptProductWisePurchases"));
-}
-
-ReportWindow::LookupChoice RptProductWisePurchases::showLookup(QWidget *owner)
-{
-    auto *dialog = SharedState::current().window<SchCompany>();
-    dialog->showModal(owner);
-    return {dialog->ParaOutCompanyID, dialog->ParaOutCompanyName};
-}
-
-std::unique_ptr<Report> RptProductWisePurchases::createReport() const
-{
-    return std::make_unique<CrpProductWisePurchase>();
 }
 
 void RptProductWisePurchases::loadStep()
@@ -121,9 +79,7 @@ bool RptProductWisePurchases::RunQuery()
     try {
         if (!checkParameters())
             return false;
-        const std::shared_ptr<Connection> shared = connection();
-        m_executedSql = reportSql(kind(), parameters(), *shared);
-        setReportRecordset(shared->Execute(m_executedSql));
+        readReportRows();
         return true;
     } catch (...) {
         ShowError();
@@ -131,41 +87,10 @@ bool RptProductWisePurchases::RunQuery()
     }
 }
 
-RptReportViewer *RptProductWisePurchases::boundViewer() const
-{
-    return m_viewer.data();
-}
-
-RptReportViewer *RptProductWisePurchases::viewerToFill()
-{
-    SharedState &state = SharedState::current();
-    RptReportViewer *viewer = state.existingWindow<RptReportViewer>();
-    if (viewer && !viewer->isVisible())
-        return viewer;
-    // None yet, or another window's preview still on screen: that one keeps its report.
-    viewer = new RptReportViewer;
-    state.setWindow<RptReportViewer>(viewer);
-    return viewer;
-}
-
 void RptProductWisePurchases::BindReport()
 {
-    m_bound = false;
     try {
-        RptReportViewer *viewer = viewerToFill();
-        m_viewer = viewer;
-        viewer->ReportName = createReport();
-        Report &report = *viewer->ReportName;
-        report.setDocumentTitle(caption());
-        report.setDateRange(fromDate()->date(), toDate()->date());
-        report.setReportTitle(productWiseTitle());
-        const QStringList texts = productWiseParameterTexts(parameters(), nameBox()->text());
-        for (int i = 0; i < texts.size(); ++i)
-            report.ParameterFields(i + 1).AddCurrentValue(texts.at(i));
-        report.Database().SetDataSource(ReportRecordset(), 3, 1);
-        report.SelectPrinter(QStringLiteral("Dummy Driver"), QStringLiteral("Ding Dong"), QStringLiteral("LPT1"));
-        report.setPaperOrientation(Report::crLandscape);
-        m_bound = true;
+        makeReport();
     } catch (...) {
         ShowError();
     }
@@ -176,23 +101,7 @@ bool RptProductWisePurchases::PrepareReport()
     if (!RunQuery() || ReportRecordset().RecordCount() == 0)
         return false;
     BindReport();
-    return true;
-}
-
-void RptProductWisePurchases::showViewerModal(RptReportViewer *viewer)
-{
-    // Owned by this window while it is shown, so it stands over it; the
-    // viewer deletes itself when the user closes it.
-    viewer->setParent(this, Qt::Window);
-    viewer->setWindowModality(Qt::WindowModal);
-    QEventLoop loop;
-    new HideWatcher(viewer, &loop);
-    connect(viewer, &QObject::destroyed, &loop, &QEventLoop::quit);
-    viewer->show();
-    viewer->raise();
-    viewer->activateWindow();
-    if (viewer->isVisible())
-        loop.exec();
+    return preparedReport() != nullptr;
 }
 
 void RptProductWisePurchases::previewFlow()
@@ -210,8 +119,8 @@ void RptProductWisePurchases::previewFlow()
         BindReport();
         // The hourglass would otherwise stand over the report while it is read.
         busy.reset();
-        if (m_viewer)
-            showViewerModal(m_viewer);
+        if (preparedReport())
+            presenter().showReportModal(takeReport(), this);
     } catch (...) {
         ShowError();
     }
@@ -228,10 +137,11 @@ void RptProductWisePurchases::printFlow()
             return;
         }
         BindReport();
-        if (!m_bound || !m_viewer || !m_viewer->ReportName)
-            return;   // BindReport has reported why; a half-bound report is not printed
-        m_viewer->RemoveObjectColors();
-        m_viewer->ReportName->PrintOut();
+        const std::unique_ptr<Report> report = takeReport();
+        if (!report)
+            return;   // BindReport has said why; a half-bound report is not printed
+        report->RemoveObjectColors();
+        report->PrintOut();
     } catch (...) {
         ShowError();
     }

@@ -2,8 +2,6 @@
 
 #include "ReportWindow.h"
 
-#include <QPointer>
-
 namespace orvane {
 
 /// "Product Wise Purchases": for every product bought in a date range, its
@@ -20,45 +18,27 @@ public:
     explicit RptProductWisePurchases(QWidget *parent = nullptr);
 
     /// Refuses what checkParameters refuses (a From date after the To date
-    /// with "Alert", a code that is not digits), else runs the report
-    /// query through the connection's Execute and makes its rows
-    /// ReportRecordset. True when the query ran, whatever its row count.
-    /// Errors end in ShowError with false.
+    /// with "Alert", a code that is not digits), else runs the report query
+    /// through the connection's Execute and makes its rows ReportRecordset.
+    /// True when the query ran, whatever its row count. Errors end in
+    /// ShowError with false.
     bool RunQuery();
 
-    /// Fills the viewer with a new report over ReportRecordset: title, the
-    /// three parameters, the rows (data tag 3, table 1), printer and landscape
-    /// paper. Errors end in ShowError.
+    /// Makes the report over ReportRecordset: title, the three parameters, the
+    /// rows (data tag 3, table 1), printer and landscape paper. Errors end in
+    /// ShowError, with no report made.
     void BindReport();
 
     /// RunQuery, then BindReport when rows came back. False on a refused
     /// range, an error or no rows (no message for the last).
     bool PrepareReport() override;
 
-    /// The statement the last RunQuery executed ("" before the first).
-    QString executedSql() const { return m_executedSql; }
-    /// The viewer BindReport filled last (null before, or once closed).
-    RptReportViewer *boundViewer() const;
-
 protected:
-    LookupChoice showLookup(QWidget *owner) override;
-    std::unique_ptr<Report> createReport() const override;
-
     void loadStep() override;
     bool f1Lookup() override;
     void codeBoxChanged(const QString &text) override;
     void previewFlow() override;
     void printFlow() override;
-
-private:
-    /// The current viewer when it is free; a new current one when another
-    /// report window's viewer is still on screen.
-    RptReportViewer *viewerToFill();
-    void showViewerModal(RptReportViewer *viewer);
-
-    QString m_executedSql;
-    QPointer<RptReportViewer> m_viewer;
-    bool m_bound = false;   // the last BindReport ran to its end
 };
 
 } // namespace orvane

@@ -18,11 +18,6 @@ protected:
     /// The controls of both product ledgers, for the report `kind`.
     static Controls productControls(ReportKind kind);
     RptPurchaseLedger(const Controls &controls, QWidget *parent);
-
-    LookupChoice showLookup(QWidget *owner) override;
-    std::unique_ptr<Report> createReport() const override;
-    /// "Enter Product Code." / "Product Code doesn't exist.", focus to the code box.
-    bool checkBeforeQuery() override;
 };
 
 } // namespace orvane

@@ -1,10 +1,5 @@
 #include "RptPurchaseReturnRegister.h"
 
-#include "CrpPurchaseReturnRegister.h"
-#include "Report.h"
-#include "SchVendors.h"
-#include "SharedState.h"
-
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -28,18 +23,6 @@ RptPurchaseReturnRegister::RptPurchaseReturnRegister(QWidget *parent)
     // The number boxes come last, after the buttons.
     setTabOrderChain(QList<QWidget *>{fromDate(), toDate(), codeBox(), previewButton(), printButton(), closeButton(),
                       lookupButton(), nameBox(), fromInvoiceBox(), toInvoiceBox()});
-}
-
-ReportWindow::LookupChoice RptPurchaseReturnRegister::showLookup(QWidget *owner)
-{
-    auto *dialog = SharedState::current().window<SchVendors>();
-    dialog->showModal(owner);
-    return {dialog->ParaOutVendorID, dialog->ParaOutVendorName};
-}
-
-std::unique_ptr<Report> RptPurchaseReturnRegister::createReport() const
-{
-    return std::make_unique<CrpPurchaseReturnRegister>();
 }
 
 } // namespace orvane

@@ -12,10 +12,6 @@ class RptPurchaseReturnSummary : public ReportWindow
     Q_OBJECT
 public:
     explicit RptPurchaseReturnSummary(QWidget *parent = nullptr);
-
-protected:
-    LookupChoice showLookup(QWidget *owner) override;
-    std::unique_ptr<Report> createReport() const override;
 };
 
 } // namespace orvane

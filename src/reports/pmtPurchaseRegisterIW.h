@@ -14,10 +14,6 @@ class pmtPurchaseRegisterIW : public InvoiceRangeWindow
     Q_OBJECT
 public:
     explicit pmtPurchaseRegisterIW(QWidget *parent = nullptr);
-
-protected:
-    LookupChoice showLookup(QWidget *owner) override;
-    std::unique_ptr<Report> createReport() const override;
 };
 
 } // namespace orvane

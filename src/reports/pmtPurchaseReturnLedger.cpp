@@ -1,8 +1,6 @@
 #include "pmtPurchaseReturnLedger.h"
 
-#include "crpPurchaseReturnLedger.h"
 #include "MessageBox.h"
-#include "Report.h"
 
 #include <QLineEdit>
 
@@ -12,11 +10,6 @@ pmtPurchaseReturnLedger::pmtPurchaseReturnLedger(QWidget *parent)
     : RptPurchaseLedger(productControls(ReportKind::ProductPurchaseReturnLedger), parent)
 {
     setObjectName(QStringLiteral("pmtPurchaseReturnLedger"));
-}
-
-std::unique_ptr<Report> pmtPurchaseReturnLedger::createReport() const
-{
-    return std::make_unique<crpPurchaseReturnLedger>();
 }
 
 void pmtPurchaseReturnLedger::printFlow()

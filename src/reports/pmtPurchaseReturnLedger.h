@@ -15,7 +15,6 @@ public:
     explicit pmtPurchaseReturnLedger(QWidget *parent = nullptr);
 
 protected:
-    std::unique_ptr<Report> createReport() const override;
     void printFlow() override;
     void codeBoxClicked() override;
 };

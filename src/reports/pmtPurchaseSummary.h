@@ -12,10 +12,6 @@ class pmtPurchaseSummary : public ReportWindow
     Q_OBJECT
 public:
     explicit pmtPurchaseSummary(QWidget *parent = nullptr);
-
-protected:
-    LookupChoice showLookup(QWidget *owner) override;
-    std::unique_ptr<Report> createReport() const override;
 };
 
 } // namespace orvane

@@ -9,6 +9,7 @@
 #include "Error.h"
 #include "MessageRecorder.h"
 #include "PdfExport.h"
+#include "ReportPreparation.h"
 #include "Reports.h"
 #include "RptPurchaseLedger.h"
 #include "RptPurchaseReturnSummary.h"
@@ -83,9 +84,9 @@ void expectError(const MessageRecorder &boxes, const QString &text, const QStrin
 /// Presses Preview; returns the viewer it showed (null when none).
 RptReportViewer *preview(ReportWindow *w)
 {
-    RptReportViewer *before = w->lastViewer();
+    RptReportViewer *before = lastViewer(w);
     QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-    RptReportViewer *after = w->lastViewer();
+    RptReportViewer *after = lastViewer(w);
     return after != before && after && after->isVisible() ? after : nullptr;
 }
 
@@ -201,26 +202,6 @@ private:
     bool m_ok = false;
 };
 
-/// The layout file the windows below take their report from (empty: their own).
-QString g_layoutFile;
-
-/// The real window W, but for where its layout comes from.
-template<class W>
-class WithLayoutFile : public W
-{
-protected:
-    std::unique_ptr<Report> createReport() const override
-    {
-        return g_layoutFile.isEmpty() ? W::createReport() : std::make_unique<Report>(g_layoutFile);
-    }
-};
-
-template<class W>
-ReportWindow *openWithLayoutFile()
-{
-    return openReportWindow<WithLayoutFile<W>>();
-}
-
 /// A copy of a built-in layout without the object called `name`.
 QString layoutWithout(const QString &layout, const QString &name, const QString &dir)
 {
@@ -300,7 +281,6 @@ private slots:
     void cleanup()
     {
         setPrintHandler({});
-        g_layoutFile.clear();
         SharedState::current().deleteWindows();
         closeHost();
     }
@@ -565,21 +545,28 @@ private slots:
 
     void layoutWithoutTextObject_data()
     {
-        QTest::addColumn<int>("window");
+        QTest::addColumn<ReportKind>("kind");
         QTest::addColumn<QString>("layout");
         QTest::addColumn<QString>("object");
         QTest::addColumn<QString>("code");
 
-        QTest::newRow("return summary, company name") << 0 << "crpPurchaseReturnSummary" << "txtCompName" << "";
-        QTest::newRow("return summary, date range") << 0 << "crpPurchaseReturnSummary" << "txtDate" << "7";
-        QTest::newRow("purchase summary, date range") << 1 << "crpPurchaseSummary" << "txtDate" << "";
-        QTest::newRow("register, invoice range") << 2 << "crpPurchaseRegisterIW" << "Txtinvoice" << "";
-        QTest::newRow("ledger, product") << 3 << "crpPurchaseLedger" << "txtProduct" << "5";
+        QTest::newRow("return summary, company name")
+            << ReportKind::PurchaseReturnSummary << "crpPurchaseReturnSummary" << "txtCompName" << "";
+        QTest::newRow("return summary, date range")
+            << ReportKind::PurchaseReturnSummary << "crpPurchaseReturnSummary" << "txtDate" << "7";
+        QTest::newRow("purchase summary, date range")
+            << ReportKind::PurchaseSummary << "crpPurchaseSummary" << "txtDate" << "";
+        QTest::newRow("register, invoice range")
+            << ReportKind::PurchaseRegisterInvoiceWise << "crpPurchaseRegisterIW" << "Txtinvoice" << "";
+        QTest::newRow("ledger, product") << ReportKind::ProductPurchaseLedger << "crpPurchaseLedger" << "txtProduct"
+                                         << "5";
     }
 
+    // A layout that lacks an object the preparation sets fails it with the
+    // engine's words, whichever window or tool prepares it.
     void layoutWithoutTextObject()
     {
-        QFETCH(int, window);
+        QFETCH(ReportKind, kind);
         QFETCH(QString, layout);
         QFETCH(QString, object);
         QFETCH(QString, code);
@@ -587,27 +574,21 @@ private slots:
         openHost();
         const QString file = layoutWithout(layout, object, m_dir.path());
         QVERIFY(!file.isEmpty());
-        ReportWindow *(*const opens[])() = {
-            openWithLayoutFile<RptPurchaseReturnSummary>, openWithLayoutFile<pmtPurchaseSummary>,
-            openWithLayoutFile<pmtPurchaseRegisterIW>, openWithLayoutFile<RptPurchaseLedger>};
-        MessageRecorder boxes;
-        ReportWindow *w = opens[window]();
-        if (!code.isEmpty())
-            typeCode(w, code);
-        const QString before = entries(w);
-        g_layoutFile = file;
-        QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-        expectError(boxes, QStringLiteral("The report %1 has no object named '%2'.").arg(layout, object),
-                    QStringLiteral("Report engine"));
-        for (QWidget *t : QApplication::topLevelWidgets())
-            QVERIFY2(!qobject_cast<RptReportViewer *>(t) || !t->isVisible(), "a viewer was shown");
-        QCOMPARE(entries(w), before);
-
-        // The window goes on working with the layout as built.
-        g_layoutFile.clear();
-        boxes.boxes.clear();
-        QVERIFY(preview(w));
-        QCOMPARE(boxes.texts(), QString());
+        Report report(file);
+        ReportParameters p;
+        p.from = QDate(2024, 3, 1);
+        p.to = QDate(2024, 3, 31);
+        p.code = code;
+        const ReportPreparation preparation(kind, SharedState::current().SharedConnection);
+        const std::shared_ptr<Recordset> rows = preparation.readRows(preparation.sql(p), nullptr);
+        QVERIFY(rows->RecordCount() > 0);
+        try {
+            preparation.fillReport(report, p, QStringLiteral("Panadol"), *rows);
+            QFAIL("the preparation went on without the object");
+        } catch (const Error &e) {
+            QCOMPARE(e.description(), QStringLiteral("The report %1 has no object named '%2'.").arg(layout, object));
+            QCOMPARE(e.source(), QStringLiteral("Report engine"));
+        }
     }
 
     // --- The printer -------------------------------------------------------------
@@ -629,7 +610,7 @@ private slots:
         QTest::mouseClick(w->printButton(), Qt::LeftButton);
         expectError(boxes, noPrinter, QStringLiteral("Report engine"));
         QCOMPARE(entries(w), QStringLiteral("2024-03-01 2024-03-31 7|Vendor Seven"));
-        QVERIFY(w->lastViewer() && !w->lastViewer()->isVisible());
+        QVERIFY(!lastViewer(w));
 
         // Print from the viewer: it stays with its report.
         RptReportViewer *viewer = preview(w);

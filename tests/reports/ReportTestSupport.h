@@ -7,7 +7,10 @@
 #include "Printing.h"
 #include "Recordset.h"
 #include "Report.h"
+#include "ReportWindow.h"
+#include "RptReportViewer.h"
 #include "SharedState.h"
+#include "ViewerPresenter.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -74,10 +77,18 @@ inline QStringList tieSorted(QStringList lines)
     return lines;
 }
 
-/// Shows the shared instance of window kind W, active, with the range set.
+/// The viewer the window's last Preview opened (null when none is open).
+inline RptReportViewer *lastViewer(const ReportWindow *window)
+{
+    return qobject_cast<RptReportViewer *>(window->lastViewer());
+}
+
+/// Shows the shared instance of window kind W, active, with the range set;
+/// Previews show in viewers, as under the component's public object.
 template<class W>
 W *openReportWindow(QDate from = kMarchFirst, QDate to = kMarchLast)
 {
+    ViewerPresenter::install();
     W *window = SharedState::current().window<W>();
     window->show();
     window->activateWindow();

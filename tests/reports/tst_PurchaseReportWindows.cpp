@@ -121,8 +121,8 @@ void tst_PurchaseReportWindows::registerRanges()
     QCOMPARE(boxes.texts(), QString());
     QCOMPARE(tieSorted(rowLines(w->ReportRecordset(), returns ? "purreturnid productid" : "purchaseid productid")),
              tieSorted(expected));
-    QVERIFY(w->lastViewer() && w->lastViewer()->ReportName);
-    QCOMPARE(objectText(*w->lastViewer()->ReportName, QStringLiteral("Txtinvoice")),
+    QVERIFY(lastViewer(w) && lastViewer(w)->ReportName);
+    QCOMPARE(objectText(*lastViewer(w)->ReportName, QStringLiteral("Txtinvoice")),
              QStringLiteral("Invoiceno Between : ") + heading);
 }
 
@@ -212,9 +212,7 @@ void tst_PurchaseReportWindows::refusedBeforeAnyQuery()
         typeCode(w, QStringLiteral("5"));
     QVERIFY(w->PrepareReport());
     QCOMPARE(boxes.texts(), QString());
-    auto statement = [w, window] {
-        return window == ProductWise ? static_cast<RptProductWisePurchases *>(w)->executedSql() : w->queryText();
-    };
+    auto statement = [w] { return w->queryText(); };
     const QString before = statement();
     w->closeButton()->setFocus();
     for (const QString &entry : entries.split(QLatin1Char(';'))) {
@@ -265,8 +263,8 @@ void tst_PurchaseReportWindows::ledgerHeadingKeepsCodeAsTyped()
     typeCode(w, QStringLiteral("05"));
     QTest::mouseClick(w->previewButton(), Qt::LeftButton);
     QCOMPARE(boxes.texts(), QString());
-    QVERIFY(w->lastViewer() && w->lastViewer()->ReportName);
-    QCOMPARE(objectText(*w->lastViewer()->ReportName, QStringLiteral("txtProduct")),
+    QVERIFY(lastViewer(w) && lastViewer(w)->ReportName);
+    QCOMPARE(objectText(*lastViewer(w)->ReportName, QStringLiteral("txtProduct")),
              QStringLiteral("Product : 05   Panadol"));
 }
 
@@ -294,7 +292,7 @@ void tst_PurchaseReportWindows::returnLedgerWithoutCompanyName()
     QCOMPARE(boxes.boxes.size(), 1);
     QCOMPARE(boxes.boxes.at(0).style, 16);
     QCOMPARE(w->ReportRecordset().RecordCount(), 1);   // rows found; the company name ended it
-    QVERIFY(!w->lastViewer() || !w->lastViewer()->isVisible());
+    QVERIFY(!lastViewer(w) || !lastViewer(w)->isVisible());
     QCOMPARE(printed, 0);
 }
 
@@ -330,8 +328,8 @@ void tst_PurchaseReportWindows::productWiseParameters()
     QVERIFY(w->RunQuery());
     w->BindReport();
     QCOMPARE(boxes.texts(), QString());
-    QVERIFY(w->boundViewer() && w->boundViewer()->ReportName);
-    Report &report = *w->boundViewer()->ReportName;
+    QVERIFY(w->preparedReport());
+    Report &report = *w->preparedReport();
     QCOMPARE(report.ReportTitle(), QStringLiteral("Product Wise Purchase "));
     QCOMPARE(report.parameterCount(), 3);
     QStringList got;

@@ -274,7 +274,7 @@ void tst_ReportWindow::enterOnButton()
     QCOMPARE(boxes.texts(), QString());
     QCOMPARE(lookups.shown, int(outcome == QLatin1String("lookup")));
     QCOMPARE(m_jobs.size(), int(outcome == QLatin1String("printed")));
-    QCOMPARE(m_window && w->lastViewer() && w->lastViewer()->isVisible(), outcome == QLatin1String("viewer"));
+    QCOMPARE(m_window && lastViewer(w) && lastViewer(w)->isVisible(), outcome == QLatin1String("viewer"));
     if (outcome == QLatin1String("closed"))
         QTRY_VERIFY(m_window.isNull());
     else if (outcome.startsWith(QLatin1String("Dtp")))
@@ -343,7 +343,7 @@ void tst_ReportWindow::codeBoxTakesDigits()
     QCOMPARE(w->codeBox()->text(), entry);
     QCOMPARE(w->nameBox()->text(), name);
     QCOMPARE(w->focusWidget() == w->codeBox(), name.isEmpty());
-    QVERIFY(!w->lastViewer());
+    QVERIFY(!lastViewer(w));
     QCOMPARE(boxes.texts(), name.isEmpty() ? QStringLiteral("Vendor code must be a whole number: digits only.") : QString());
     if (name.isEmpty()) {
         QCOMPARE(boxes.boxes.at(0).style, 48);
@@ -387,10 +387,10 @@ void tst_ReportWindow::dateBoxLeave()
     QCOMPARE(boxes.boxes.isEmpty(), !refused);
     for (const RecordedBox &box : boxes.boxes)
         QVERIFY2(box.text.startsWith(QStringLiteral("To Date: \"%1\" is not a date.").arg(text)), qPrintable(box.text));
-    QCOMPARE(bool(w->lastViewer()), focus == QLatin1String("CmdPreview"));
-    if (w->lastViewer()) {   // the date the box shows is the one queried and printed
+    QCOMPARE(bool(lastViewer(w)), focus == QLatin1String("CmdPreview"));
+    if (lastViewer(w)) {   // the date the box shows is the one queried and printed
         QCOMPARE(w->ReportRecordset().RecordCount(), 2);   // return 21's two prices; 22 is of 20 March
-        QCOMPARE(objectText(*w->lastViewer()->ReportName, QStringLiteral("txtDate")),
+        QCOMPARE(objectText(*lastViewer(w)->ReportName, QStringLiteral("txtDate")),
                  QStringLiteral("Date Between : 01-Mar-2024 To 15-Mar-2024"));
     }
 }
@@ -432,10 +432,10 @@ void tst_ReportWindow::twoPreviewsLeaveTwoViewers()
     MessageRecorder boxes;
     RptPurchaseReturnSummary *w = openWindow();
     QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-    QPointer<RptReportViewer> first = w->lastViewer();
+    QPointer<RptReportViewer> first = lastViewer(w);
     w->activateWindow();
     QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-    QPointer<RptReportViewer> second = w->lastViewer();
+    QPointer<RptReportViewer> second = lastViewer(w);
 
     QCOMPARE(boxes.texts(), QString());
     QVERIFY(first && second && first != second);
