@@ -21,11 +21,8 @@ install(TARGETS orvane
     PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orvane)
 install(TARGETS ${ORVANE_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# Orvane::Reports: the public headers and the Qt they need, nothing to link.
-add_library(orvane_host_interface INTERFACE)
-set_target_properties(orvane_host_interface PROPERTIES EXPORT_NAME Reports)
-target_include_directories(orvane_host_interface INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
-target_link_libraries(orvane_host_interface INTERFACE Qt6::Core Qt6::Sql)
+# Orvane::Reports: the public headers and the Qt they need, nothing to link
+# (orvane_host_interface, defined with the headers in src/component).
 install(TARGETS orvane_host_interface EXPORT OrvaneTargets)
 install(EXPORT OrvaneTargets NAMESPACE Orvane:: DESTINATION ${ORVANE_PACKAGE_DIR})
 

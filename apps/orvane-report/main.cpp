@@ -3,7 +3,6 @@
 
 #include "ReportCommandLine.h"
 #include "ReportTool.h"
-#include "SharedState.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -63,7 +62,7 @@ int main(int argc, char *argv[])
     arguments.removeFirst();
 
     orvane::ReportCommandLine::Defaults defaults;
-    defaults.from = orvane::SharedState::current().defaultDateProvider().date();
+    defaults.from = orvane::builtInFromDate(QDate::currentDate());
     defaults.to = QDate::currentDate();
     defaults.demoDatabase = qEnvironmentVariableIsEmpty("ORVANE_DEMO_DB")
         ? QStringLiteral("demo/orvane-demo.sqlite")

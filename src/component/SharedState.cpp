@@ -1,5 +1,6 @@
 #include "SharedState.h"
 
+#include "ReportDefinition.h"
 #include "ReportPresenter.h"
 
 #include <atomic>
@@ -15,8 +16,7 @@ std::atomic<int> liveWindows{0};
 
 QDate FirstOfMonthDateProvider::date() const
 {
-    const QDate today = QDate::currentDate();
-    return QDate(today.year(), today.month(), 1);
+    return builtInFromDate(QDate::currentDate());
 }
 
 SharedState &SharedState::current()

@@ -1,9 +1,11 @@
 #include "CrpProductWisePurchase.h"
 
+#include "ReportLayouts.h"
+
 namespace orvane {
 
 CrpProductWisePurchase::CrpProductWisePurchase()
-    : Report(QStringLiteral(":/layouts/CrpProductWisePurchase.json"))
+    : Report(layoutResource(QStringLiteral("CrpProductWisePurchase")))
 {
 }
 

@@ -1,9 +1,11 @@
 #include "CrpPurchaseReturnRegister.h"
 
+#include "ReportLayouts.h"
+
 namespace orvane {
 
 CrpPurchaseReturnRegister::CrpPurchaseReturnRegister()
-    : Report(QStringLiteral(":/layouts/CrpPurchaseReturnRegister.json"))
+    : Report(layoutResource(QStringLiteral("CrpPurchaseReturnRegister")))
 {
 }
 

@@ -13,6 +13,12 @@
 #include <utility>
 #include <vector>
 
+// Outside the namespace, as Q_INIT_RESOURCE wants.
+static void registerLayoutResources()
+{
+    Q_INIT_RESOURCE(layouts);
+}
+
 namespace orvane {
 
 namespace {
@@ -38,6 +44,13 @@ const std::vector<std::pair<QString, std::unique_ptr<Report> (*)()>> &factories(
 }
 
 } // namespace
+
+QString layoutResource(const QString &className)
+{
+    static const bool registered = (registerLayoutResources(), true);
+    Q_UNUSED(registered)
+    return QStringLiteral(":/layouts/%1.json").arg(className);
+}
 
 QStringList reportLayoutNames()
 {

@@ -9,6 +9,11 @@ namespace orvane {
 
 class Report;
 
+/// The resource path of the built-in layout `className`,
+/// ":/layouts/<className>.json". The layouts are compiled into a static
+/// library, so this also makes sure their resources are registered.
+QString layoutResource(const QString &className);
+
 /// Class names of the seven report layouts.
 QStringList reportLayoutNames();
 

@@ -1,9 +1,11 @@
 #include "crpPurchaseLedger.h"
 
+#include "ReportLayouts.h"
+
 namespace orvane {
 
 crpPurchaseLedger::crpPurchaseLedger()
-    : Report(QStringLiteral(":/layouts/crpPurchaseLedger.json"))
+    : Report(layoutResource(QStringLiteral("crpPurchaseLedger")))
 {
 }
 

@@ -1,9 +1,11 @@
 #include "crpPurchaseRegisterIW.h"
 
+#include "ReportLayouts.h"
+
 namespace orvane {
 
 crpPurchaseRegisterIW::crpPurchaseRegisterIW()
-    : Report(QStringLiteral(":/layouts/crpPurchaseRegisterIW.json"))
+    : Report(layoutResource(QStringLiteral("crpPurchaseRegisterIW")))
 {
 }
 

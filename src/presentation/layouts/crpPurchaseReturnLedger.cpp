@@ -1,9 +1,11 @@
 #include "crpPurchaseReturnLedger.h"
 
+#include "ReportLayouts.h"
+
 namespace orvane {
 
 crpPurchaseReturnLedger::crpPurchaseReturnLedger()
-    : Report(QStringLiteral(":/layouts/crpPurchaseReturnLedger.json"))
+    : Report(layoutResource(QStringLiteral("crpPurchaseReturnLedger")))
 {
 }
 

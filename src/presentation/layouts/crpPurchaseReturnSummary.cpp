@@ -1,9 +1,11 @@
 #include "crpPurchaseReturnSummary.h"
 
+#include "ReportLayouts.h"
+
 namespace orvane {
 
 crpPurchaseReturnSummary::crpPurchaseReturnSummary()
-    : Report(QStringLiteral(":/layouts/crpPurchaseReturnSummary.json"))
+    : Report(layoutResource(QStringLiteral("crpPurchaseReturnSummary")))
 {
 }
 

@@ -1,9 +1,11 @@
 #include "crpPurchaseSummary.h"
 
+#include "ReportLayouts.h"
+
 namespace orvane {
 
 crpPurchaseSummary::crpPurchaseSummary()
-    : Report(QStringLiteral(":/layouts/crpPurchaseSummary.json"))
+    : Report(layoutResource(QStringLiteral("crpPurchaseSummary")))
 {
 }
 

@@ -117,4 +117,9 @@ const ReportDefinition *findReportByCommandName(const QString &commandName)
     return nullptr;
 }
 
+QDate builtInFromDate(const QDate &today)
+{
+    return QDate(today.year(), today.month(), 1);
+}
+
 } // namespace orvane

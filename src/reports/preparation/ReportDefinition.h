@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 #include <vector>
@@ -45,6 +46,10 @@ struct ReportDefinition
     QString noRecordMessage;   // "No record exists." or "No record found"
     QString noRecordTitle;     // the caption, or "Information"
 };
+
+/// The From date a report starts with when the host gives none: the first
+/// day of `today`'s month.
+QDate builtInFromDate(const QDate &today);
 
 /// All seven, in ReportKind order.
 const std::vector<ReportDefinition> &reportDefinitions();
