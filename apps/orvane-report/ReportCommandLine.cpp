@@ -1,6 +1,5 @@
 #include "ReportCommandLine.h"
 
-
 #include <QHash>
 #include <QRegularExpression>
 
@@ -65,20 +64,24 @@ ReportCommandParse refuse(const QString &message)
     return result;
 }
 
-} // namespace
-
-ReportCommandParse ReportCommandLine::parse(const QStringList &arguments, const Defaults &defaults)
+// The arguments as given: option values by name, the rest in order.
+struct Arguments
 {
     QHash<QString, QString> values;
     QStringList positional;
     bool quiet = false;
     bool help = false;
-    bool optionsEnded = false;
+    QString error;   // "" when the arguments could be read
+};
 
+Arguments splitArguments(const QStringList &arguments)
+{
+    Arguments a;
+    bool optionsEnded = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString arg = arguments.at(i);
         if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
-            positional << arg;
+            a.positional << arg;
             continue;
         }
         if (arg == QLatin1String("--")) {
@@ -86,11 +89,11 @@ ReportCommandParse ReportCommandLine::parse(const QStringList &arguments, const 
             continue;
         }
         if (arg == QLatin1String("--quiet") || arg == QLatin1String("-q")) {
-            quiet = true;
+            a.quiet = true;
             continue;
         }
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            help = true;
+            a.help = true;
             continue;
         }
         QString name = arg;
@@ -102,54 +105,51 @@ ReportCommandParse ReportCommandLine::parse(const QStringList &arguments, const 
             value = arg.mid(eq + 1);
             hasValue = true;
         }
-        if (!ValueOptions.contains(name))
-            return refuse(QStringLiteral("unknown option %1").arg(name));
+        if (!ValueOptions.contains(name)) {
+            a.error = QStringLiteral("unknown option %1").arg(name);
+            return a;
+        }
         if (!hasValue) {
-            if (i + 1 >= arguments.size())
-                return refuse(QStringLiteral("%1 needs a value").arg(name));
+            if (i + 1 >= arguments.size()) {
+                a.error = QStringLiteral("%1 needs a value").arg(name);
+                return a;
+            }
             value = arguments.at(++i);
         }
         if (name == QLatin1String("--output"))
             name = QStringLiteral("-o");
-        if (values.contains(name))
-            return refuse(QStringLiteral("%1 is given twice").arg(name));
-        values.insert(name, value);
+        if (a.values.contains(name)) {
+            a.error = QStringLiteral("%1 is given twice").arg(name);
+            return a;
+        }
+        a.values.insert(name, value);
     }
+    return a;
+}
 
-    ReportCommandParse result;
-    ReportCommand &command = result.command;
-    command.quiet = quiet;
-    if (help) {
-        command.help = true;
-        result.ok = true;
-        return result;
-    }
-
-    if (positional.isEmpty())
-        return refuse(QStringLiteral("no report named"));
-    if (positional.size() > 1)
-        return refuse(QStringLiteral("unexpected argument '%1'").arg(positional.at(1)));
-    command.report = findReportByCommandName(positional.first());
-    if (!command.report)
-        return refuse(QStringLiteral("unknown report '%1'").arg(positional.first()));
-    const ReportDefinition &report = *command.report;
-
-    // Where the rows come from.
+// Where the rows come from. Returns the refusal, or "".
+QString readSource(const QHash<QString, QString> &values, const QString &demoDatabase, ReportCommand &command)
+{
     if (values.contains(QStringLiteral("--db")) && values.contains(QStringLiteral("--odbc")))
-        return refuse(QStringLiteral("--db and --odbc exclude each other"));
+        return QStringLiteral("--db and --odbc exclude each other");
     if (values.contains(QStringLiteral("--odbc"))) {
         command.odbc = true;
         command.database = values.value(QStringLiteral("--odbc"));
         if (command.database.trimmed().isEmpty())
-            return refuse(QStringLiteral("--odbc needs a connection string"));
+            return QStringLiteral("--odbc needs a connection string");
     } else {
-        command.database = values.value(QStringLiteral("--db"), defaults.demoDatabase);
+        command.database = values.value(QStringLiteral("--db"), demoDatabase);
         if (command.database.isEmpty())
-            return refuse(QStringLiteral("--db needs a file name"));
+            return QStringLiteral("--db needs a file name");
     }
+    return QString();
+}
 
-    // The date range.
-    ReportParameters &p = command.parameters;
+// The dates, the code and the number range, as the report's window takes
+// them. Returns the refusal, or "".
+QString readParameters(const QHash<QString, QString> &values, const ReportCommandLine::Defaults &defaults,
+                       const ReportDefinition &report, ReportParameters &p)
+{
     p.from = defaults.from;
     p.to = defaults.to;
     for (const QString &option : {QStringLiteral("--from"), QStringLiteral("--to")}) {
@@ -157,44 +157,80 @@ ReportCommandParse ReportCommandLine::parse(const QStringList &arguments, const 
             continue;
         QDate day;
         if (!parseDate(values.value(option), &day))
-            return refuse(QStringLiteral("%1: '%2' is not a date (YYYY-MM-DD)").arg(option, values.value(option)));
+            return QStringLiteral("%1: '%2' is not a date (YYYY-MM-DD)").arg(option, values.value(option));
         (option == QLatin1String("--from") ? p.from : p.to) = day;
     }
 
-    // The code: only the kind the report's window asks for.
+    // Only the kind of code the report's window asks for.
     const QString wanted = codeOption(report.codeKind);
     for (const QString &option : {QStringLiteral("--vendor"), QStringLiteral("--product"), QStringLiteral("--company")}) {
         if (values.contains(option) && option != wanted)
-            return refuse(QStringLiteral("%1 takes %2, not %3").arg(report.commandName, wanted, option));
+            return QStringLiteral("%1 takes %2, not %3").arg(report.commandName, wanted, option);
     }
     p.code = values.value(wanted);
 
-    // The number range: only the two registers have one.
+    // Only the two registers have a number range.
     for (const QString &option : {QStringLiteral("--from-no"), QStringLiteral("--to-no")}) {
         if (values.contains(option) && !isRegister(report.kind))
-            return refuse(QStringLiteral("%1 has no %2").arg(report.commandName, option));
+            return QStringLiteral("%1 has no %2").arg(report.commandName, option);
     }
     p.fromNo = values.value(QStringLiteral("--from-no"));
     p.toNo = values.value(QStringLiteral("--to-no"));
+    return QString();
+}
 
-    // The output.
+// The output file and its format. Returns the refusal, or "".
+QString readOutput(const QHash<QString, QString> &values, ReportCommand &command)
+{
     command.output = values.value(QStringLiteral("-o"));
     if (command.output.isEmpty())
-        return refuse(QStringLiteral("no output file (-o FILE)"));
+        return QStringLiteral("no output file (-o FILE)");
     if (values.contains(QStringLiteral("--format"))) {
         if (!formatFromName(values.value(QStringLiteral("--format")), &command.format))
-            return refuse(QStringLiteral("--format: '%1' is none of pdf, csv, xlsx")
-                              .arg(values.value(QStringLiteral("--format"))));
-    } else {
-        const int dot = command.output.lastIndexOf(QLatin1Char('.'));
-        const int slash = command.output.lastIndexOf(QLatin1Char('/'));
-        if (dot <= slash + 1 || !formatFromName(command.output.mid(dot + 1), &command.format))
-            return refuse(QStringLiteral("cannot tell the format of '%1': use --format pdf|csv|xlsx")
-                              .arg(command.output));
+            return QStringLiteral("--format: '%1' is none of pdf, csv, xlsx").arg(values.value(QStringLiteral("--format")));
+        return QString();
+    }
+    const int dot = command.output.lastIndexOf(QLatin1Char('.'));
+    const int slash = command.output.lastIndexOf(QLatin1Char('/'));
+    if (dot <= slash + 1 || !formatFromName(command.output.mid(dot + 1), &command.format))
+        return QStringLiteral("cannot tell the format of '%1': use --format pdf|csv|xlsx").arg(command.output);
+    return QString();
+}
+
+} // namespace
+
+ReportCommandParse ReportCommandLine::parse(const QStringList &arguments, const Defaults &defaults)
+{
+    const Arguments a = splitArguments(arguments);
+    if (!a.error.isEmpty())
+        return refuse(a.error);
+
+    ReportCommandParse result;
+    ReportCommand &command = result.command;
+    command.quiet = a.quiet;
+    if (a.help) {
+        command.help = true;
+        result.ok = true;
+        return result;
+    }
+
+    if (a.positional.isEmpty())
+        return refuse(QStringLiteral("no report named"));
+    if (a.positional.size() > 1)
+        return refuse(QStringLiteral("unexpected argument '%1'").arg(a.positional.at(1)));
+    command.report = findReportByCommandName(a.positional.first());
+    if (!command.report)
+        return refuse(QStringLiteral("unknown report '%1'").arg(a.positional.first()));
+
+    for (const QString &error : {readSource(a.values, defaults.demoDatabase, command),
+                                 readParameters(a.values, defaults, *command.report, command.parameters),
+                                 readOutput(a.values, command)}) {
+        if (!error.isEmpty())
+            return refuse(error);
     }
 
     // The window's own checks that need no database, with its messages.
-    if (const std::optional<ParameterRefusal> refusal = checkReportParameters(report.kind, p))
+    if (const std::optional<ParameterRefusal> refusal = checkReportParameters(command.report->kind, command.parameters))
         return refuse(refusal->message);
 
     result.ok = true;

@@ -499,6 +499,149 @@ void ReportView::Private::exportWithDialog()
 
 // --- ReportView ------------------------------------------------------------------
 
+void ReportView::Private::addFileActions()
+{
+    QStyle *s = q->style();
+    printAction = toolBar->addAction(QIcon::fromTheme(QStringLiteral("document-print")), QStringLiteral("Print"), q,
+                                     &ReportView::print);
+    printAction->setToolTip(QStringLiteral("Print (Ctrl+P)"));
+    printAction->setShortcut(QKeySequence::Print);
+    printAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    q->addAction(printAction);
+
+    exportAction = new QAction(QIcon::fromTheme(QStringLiteral("document-save-as"),
+                                                ToolbarIcons::get(s, QStyle::SP_DialogSaveButton)),
+                               QStringLiteral("Export…"), q);
+    exportAction->setToolTip(QStringLiteral("Export to PDF, CSV or Excel (Ctrl+E)"));
+    exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    exportAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(exportAction, &QAction::triggered, q, [this] { exportWithDialog(); });
+    toolBar->addAction(exportAction);
+    q->addAction(exportAction);
+    toolBar->addSeparator();
+}
+
+void ReportView::Private::addPageControls()
+{
+    QStyle *s = q->style();
+    firstAction = toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSkipBackward), QStringLiteral("First Page"),
+                                     q, &ReportView::showFirstPage);
+    previousAction = toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSeekBackward),
+                                        QStringLiteral("Previous Page"), q, &ReportView::showPreviousPage);
+    pageBox = new QLineEdit(q);
+    pageBox->setObjectName(QStringLiteral("pageBox"));
+    pageBox->setValidator(new QIntValidator(1, 9999999, pageBox));
+    pageBox->setFixedWidth(56);
+    pageBox->setAlignment(Qt::AlignRight);
+    pageBox->setToolTip(QStringLiteral("Page number; type one and press Enter"));
+    toolBar->addWidget(pageBox);
+    pageLabel = new QLabel(q);
+    pageLabel->setObjectName(QStringLiteral("pageLabel"));
+    pageLabel->setContentsMargins(4, 0, 4, 0);
+    toolBar->addWidget(pageLabel);
+    nextAction = toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSeekForward), QStringLiteral("Next Page"), q,
+                                    &ReportView::showNextPage);
+    lastAction = toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSkipForward), QStringLiteral("Last Page"), q,
+                                    &ReportView::showLastPage);
+    stopAction = toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_BrowserStop), QStringLiteral("Stop"), q,
+                                    &ReportView::stop);
+    stopAction->setToolTip(QStringLiteral("Stop laying out pages"));
+    toolBar->addSeparator();
+    QObject::connect(pageBox, &QLineEdit::returnPressed, q, [this] {
+        q->showPage(pageBox->text().toInt() - 1);
+        canvas->setFocus();
+    });
+}
+
+void ReportView::Private::addZoomBox()
+{
+    zoomBox = new QComboBox(q);
+    zoomBox->setObjectName(QStringLiteral("zoomBox"));
+    zoomBox->setEditable(true);
+    zoomBox->setInsertPolicy(QComboBox::NoInsert);
+    zoomBox->addItem(QStringLiteral("Page Width"), int(PageWidth));
+    zoomBox->addItem(QStringLiteral("Whole Page"), int(WholePage));
+    for (int step : kZoomSteps)
+        zoomBox->addItem(QStringLiteral("%1%").arg(step), step);
+    zoomBox->setToolTip(QStringLiteral("Zoom (Ctrl+wheel, Ctrl+Plus, Ctrl+Minus; Ctrl+0: 100%)"));
+    toolBar->addWidget(zoomBox);
+    QObject::connect(zoomBox, &QComboBox::activated, q,
+                     [this](int index) { q->setZoom(qint16(zoomBox->itemData(index).toInt())); });
+    QObject::connect(zoomBox->lineEdit(), &QLineEdit::editingFinished, q, [this] {
+        QString text = zoomBox->currentText().trimmed();
+        const int index = zoomBox->findText(text, Qt::MatchFixedString);
+        if (index >= 0) {
+            q->setZoom(qint16(zoomBox->itemData(index).toInt()));
+            return;
+        }
+        text.remove(QLatin1Char('%'));
+        bool ok = false;
+        const int percent = text.toInt(&ok);
+        if (ok)
+            q->setZoom(qint16(std::clamp(percent, int(MinZoomPercent), int(MaxZoomPercent))));
+        else
+            q->setZoom(zoom);   // puts the current zoom back in the box
+    });
+    toolBar->addSeparator();
+}
+
+void ReportView::Private::addSearchBox()
+{
+    searchBox = new QLineEdit(q);
+    searchBox->setObjectName(QStringLiteral("searchBox"));
+    searchBox->setPlaceholderText(QStringLiteral("Find (Ctrl+F)"));
+    searchBox->setClearButtonEnabled(true);
+    searchBox->setFixedWidth(180);
+    toolBar->addWidget(searchBox);
+    searchCount = new QLabel(q);
+    searchCount->setObjectName(QStringLiteral("searchCount"));
+    searchCount->setContentsMargins(6, 0, 4, 0);
+    toolBar->addWidget(searchCount);
+    QObject::connect(searchBox, &QLineEdit::returnPressed, q, [this] {
+        const bool found = q->findNext(searchBox->text());
+        setSearchMiss(searchBox, !found && !searchBox->text().isEmpty());
+    });
+    QObject::connect(searchBox, &QLineEdit::textEdited, q, [this] { setSearchMiss(searchBox, false); });
+    // An emptied box (typed away or its clear button) ends the search.
+    QObject::connect(searchBox, &QLineEdit::textChanged, q, [this](const QString &text) {
+        if (text.isEmpty())
+            clearSearch();
+    });
+    countTimer.setSingleShot(true);
+    QObject::connect(&countTimer, &QTimer::timeout, q, [this] { countSome(); });
+}
+
+void ReportView::Private::addShortcuts()
+{
+    auto shortcut = [this](const QKeySequence &keys, auto slot) {
+        auto *sc = new QShortcut(keys, q);
+        sc->setContext(Qt::WidgetWithChildrenShortcut);
+        QObject::connect(sc, &QShortcut::activated, q, slot);
+    };
+    shortcut(QKeySequence(Qt::Key_PageDown), [this] { q->showNextPage(); });
+    shortcut(QKeySequence(Qt::Key_PageUp), [this] { q->showPreviousPage(); });
+    shortcut(QKeySequence(Qt::Key_Home), [this] { q->showFirstPage(); });
+    shortcut(QKeySequence(Qt::Key_End), [this] { q->showLastPage(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { q->showFirstPage(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_End), [this] { q->showLastPage(); });
+    shortcut(QKeySequence::ZoomIn, [this] { zoomBy(1); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { zoomBy(1); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { q->setZoom(100); });
+    shortcut(QKeySequence::ZoomOut, [this] { zoomBy(-1); });
+    shortcut(QKeySequence::Find, [this] {
+        searchBox->setFocus();
+        searchBox->selectAll();
+    });
+    shortcut(QKeySequence::FindNext, [this] { q->findNext(searchBox->text()); });
+
+    // The view's own keys win over a text box's bindings: on X11 a line edit
+    // takes Ctrl+E as "end of line", which would leave Export unreachable from
+    // the search box.
+    for (QWidget *box : {static_cast<QWidget *>(searchBox), static_cast<QWidget *>(pageBox),
+                         static_cast<QWidget *>(zoomBox->lineEdit())})
+        box->installEventFilter(q);
+}
+
 ReportView::ReportView(QWidget *parent)
     : QWidget(parent), d(std::make_unique<Private>())
 {
@@ -510,103 +653,10 @@ ReportView::ReportView(QWidget *parent)
     d->toolBar = new QToolBar(this);
     d->toolBar->setIconSize(QSize(16, 16));
     d->toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    QStyle *s = style();
-
-    d->printAction = d->toolBar->addAction(QIcon::fromTheme(QStringLiteral("document-print")),
-                                           QStringLiteral("Print"), this, &ReportView::print);
-    d->printAction->setToolTip(QStringLiteral("Print (Ctrl+P)"));
-    d->printAction->setShortcut(QKeySequence::Print);
-    d->printAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(d->printAction);
-
-    d->exportAction = new QAction(QIcon::fromTheme(QStringLiteral("document-save-as"),
-                                                   ToolbarIcons::get(s, QStyle::SP_DialogSaveButton)),
-                                  QStringLiteral("Export…"), this);
-    d->exportAction->setToolTip(QStringLiteral("Export to PDF, CSV or Excel (Ctrl+E)"));
-    d->exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    d->exportAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(d->exportAction, &QAction::triggered, this, [this] { d->exportWithDialog(); });
-    d->toolBar->addAction(d->exportAction);
-    addAction(d->exportAction);
-    d->toolBar->addSeparator();
-
-    d->firstAction = d->toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSkipBackward),
-                                           QStringLiteral("First Page"), this, &ReportView::showFirstPage);
-    d->previousAction = d->toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSeekBackward),
-                                              QStringLiteral("Previous Page"), this,
-                                              &ReportView::showPreviousPage);
-    d->pageBox = new QLineEdit(this);
-    d->pageBox->setObjectName(QStringLiteral("pageBox"));
-    d->pageBox->setValidator(new QIntValidator(1, 9999999, d->pageBox));
-    d->pageBox->setFixedWidth(56);
-    d->pageBox->setAlignment(Qt::AlignRight);
-    d->pageBox->setToolTip(QStringLiteral("Page number; type one and press Enter"));
-    d->toolBar->addWidget(d->pageBox);
-    d->pageLabel = new QLabel(this);
-    d->pageLabel->setObjectName(QStringLiteral("pageLabel"));
-    d->pageLabel->setContentsMargins(4, 0, 4, 0);
-    d->toolBar->addWidget(d->pageLabel);
-    d->nextAction = d->toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSeekForward),
-                                          QStringLiteral("Next Page"), this, &ReportView::showNextPage);
-    d->lastAction = d->toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_MediaSkipForward),
-                                          QStringLiteral("Last Page"), this, &ReportView::showLastPage);
-    d->stopAction = d->toolBar->addAction(ToolbarIcons::get(s, QStyle::SP_BrowserStop),
-                                          QStringLiteral("Stop"), this, &ReportView::stop);
-    d->stopAction->setToolTip(QStringLiteral("Stop laying out pages"));
-    d->toolBar->addSeparator();
-
-    d->zoomBox = new QComboBox(this);
-    d->zoomBox->setObjectName(QStringLiteral("zoomBox"));
-    d->zoomBox->setEditable(true);
-    d->zoomBox->setInsertPolicy(QComboBox::NoInsert);
-    d->zoomBox->addItem(QStringLiteral("Page Width"), int(PageWidth));
-    d->zoomBox->addItem(QStringLiteral("Whole Page"), int(WholePage));
-    for (int step : kZoomSteps)
-        d->zoomBox->addItem(QStringLiteral("%1%").arg(step), step);
-    d->zoomBox->setToolTip(QStringLiteral("Zoom (Ctrl+wheel, Ctrl+Plus, Ctrl+Minus; Ctrl+0: 100%)"));
-    d->toolBar->addWidget(d->zoomBox);
-    connect(d->zoomBox, &QComboBox::activated, this,
-            [this](int index) { setZoom(qint16(d->zoomBox->itemData(index).toInt())); });
-    connect(d->zoomBox->lineEdit(), &QLineEdit::editingFinished, this, [this] {
-        QString text = d->zoomBox->currentText().trimmed();
-        const int index = d->zoomBox->findText(text, Qt::MatchFixedString);
-        if (index >= 0) {
-            setZoom(qint16(d->zoomBox->itemData(index).toInt()));
-            return;
-        }
-        text.remove(QLatin1Char('%'));
-        bool ok = false;
-        const int percent = text.toInt(&ok);
-        if (ok)
-            setZoom(qint16(std::clamp(percent, int(MinZoomPercent), int(MaxZoomPercent))));
-        else
-            setZoom(d->zoom);   // puts the current zoom back in the box
-    });
-    d->toolBar->addSeparator();
-
-    d->searchBox = new QLineEdit(this);
-    d->searchBox->setObjectName(QStringLiteral("searchBox"));
-    d->searchBox->setPlaceholderText(QStringLiteral("Find (Ctrl+F)"));
-    d->searchBox->setClearButtonEnabled(true);
-    d->searchBox->setFixedWidth(180);
-    d->toolBar->addWidget(d->searchBox);
-    d->searchCount = new QLabel(this);
-    d->searchCount->setObjectName(QStringLiteral("searchCount"));
-    d->searchCount->setContentsMargins(6, 0, 4, 0);
-    d->toolBar->addWidget(d->searchCount);
-    connect(d->searchBox, &QLineEdit::returnPressed, this, [this] {
-        const bool found = findNext(d->searchBox->text());
-        setSearchMiss(d->searchBox, !found && !d->searchBox->text().isEmpty());
-    });
-    connect(d->searchBox, &QLineEdit::textEdited, this, [this] { setSearchMiss(d->searchBox, false); });
-    // An emptied box (typed away or its clear button) ends the search.
-    connect(d->searchBox, &QLineEdit::textChanged, this, [this](const QString &text) {
-        if (text.isEmpty())
-            d->clearSearch();
-    });
-    d->countTimer.setSingleShot(true);
-    connect(&d->countTimer, &QTimer::timeout, this, [this] { d->countSome(); });
-
+    d->addFileActions();
+    d->addPageControls();
+    d->addZoomBox();
+    d->addSearchBox();
     // The two actions a user looks for by name carry their text.
     for (QAction *named : {d->printAction, d->exportAction}) {
         if (auto *button = qobject_cast<QToolButton *>(d->toolBar->widgetForAction(named)))
@@ -617,40 +667,7 @@ ReportView::ReportView(QWidget *parent)
     d->canvas = new PageCanvas(this);
     layout->addWidget(d->canvas, 1);
     setFocusProxy(d->canvas);
-
-    connect(d->pageBox, &QLineEdit::returnPressed, this, [this] {
-        showPage(d->pageBox->text().toInt() - 1);
-        d->canvas->setFocus();
-    });
-
-    auto shortcut = [this](const QKeySequence &keys, auto slot) {
-        auto *sc = new QShortcut(keys, this);
-        sc->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(sc, &QShortcut::activated, this, slot);
-    };
-    shortcut(QKeySequence(Qt::Key_PageDown), [this] { showNextPage(); });
-    shortcut(QKeySequence(Qt::Key_PageUp), [this] { showPreviousPage(); });
-    shortcut(QKeySequence(Qt::Key_Home), [this] { showFirstPage(); });
-    shortcut(QKeySequence(Qt::Key_End), [this] { showLastPage(); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { showFirstPage(); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_End), [this] { showLastPage(); });
-    shortcut(QKeySequence::ZoomIn, [this] { d->zoomBy(1); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { d->zoomBy(1); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { setZoom(100); });
-    shortcut(QKeySequence::ZoomOut, [this] { d->zoomBy(-1); });
-    shortcut(QKeySequence::Find, [this] {
-        d->searchBox->setFocus();
-        d->searchBox->selectAll();
-    });
-    shortcut(QKeySequence::FindNext, [this] { findNext(d->searchBox->text()); });
-
-    // The view's own keys win over a text box's bindings: on X11 a line edit
-    // takes Ctrl+E as "end of line", which would leave Export unreachable from
-    // the search box.
-    for (QWidget *box : {static_cast<QWidget *>(d->searchBox), static_cast<QWidget *>(d->pageBox),
-                         static_cast<QWidget *>(d->zoomBox->lineEdit())})
-        box->installEventFilter(this);
-
+    d->addShortcuts();
     d->updateControls();
 }
 

@@ -97,6 +97,13 @@ struct ReportView::Private
     QAction *printAction = nullptr;
     QAction *exportAction = nullptr;
 
+    // The parts of the view, built once by its constructor.
+    void addFileActions();
+    void addPageControls();
+    void addZoomBox();
+    void addSearchBox();
+    void addShortcuts();
+
     void setDocument(Document doc);
     void updateControls();
     QList<QRectF> hitsOn(int page);

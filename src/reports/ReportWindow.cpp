@@ -94,6 +94,14 @@ ReportWindow::~ReportWindow()
     disconnect(qApp, &QApplication::focusChanged, this, &ReportWindow::focusChanged);
 }
 
+QLabel *ReportWindow::makeLabel(const QString &text, const QString &name)
+{
+    auto *label = new QLabel(text, this);
+    if (!name.isEmpty())
+        label->setObjectName(name);
+    return label;
+}
+
 void ReportWindow::buildControls()
 {
     auto *outer = new QHBoxLayout(this);
@@ -114,13 +122,40 @@ void ReportWindow::buildControls()
     m_form->setHorizontalSpacing(8);
     m_form->setVerticalSpacing(8);
     column->addLayout(m_form);
+    buildDateRows();
+    buildCodeRow();
 
-    auto makeLabel = [this](const QString &text, const QString &name) {
-        auto *label = new QLabel(text, this);
-        if (!name.isEmpty())
-            label->setObjectName(name);
-        return label;
-    };
+    m_buttons = new QHBoxLayout;
+    m_buttons->setSpacing(8);
+    m_buttons->addStretch(1);
+    m_preview = new QPushButton(m_controls.previewText, this);
+    m_preview->setObjectName(QStringLiteral("CmdPreview"));
+    m_print = new QPushButton(m_controls.printText, this);
+    m_print->setObjectName(QStringLiteral("CmdPrint"));
+    m_close = new QPushButton(m_controls.closeText, this);
+    m_close->setObjectName(QStringLiteral("CmdClose"));
+    for (QPushButton *button : {m_preview, m_print, m_close}) {
+        button->setAutoDefault(false);
+        button->setMinimumWidth(88);
+        m_buttons->addWidget(button);
+    }
+    column->addStretch(1);
+    column->addLayout(m_buttons);
+
+    connect(m_codeBox, &QLineEdit::textChanged, this, [this](const QString &text) {
+        codeBoxChanged(text);
+    });
+    connect(m_lookupButton, &QPushButton::clicked, this, &ReportWindow::lookupClicked);
+    connect(m_preview, &QPushButton::clicked, this, &ReportWindow::previewClicked);
+    connect(m_print, &QPushButton::clicked, this, &ReportWindow::printClicked);
+    connect(m_close, &QPushButton::clicked, this, &ReportWindow::closeClicked);
+
+    setTabOrderChain({m_fromDate, m_toDate, m_codeBox, m_preview, m_print, m_close,
+                      m_lookupButton, m_nameBox});
+}
+
+void ReportWindow::buildDateRows()
+{
     auto makeDate = [this](const QString &name, const QString &label) {
         auto *date = new DateBox(this);
         date->setObjectName(name);
@@ -128,7 +163,6 @@ void ReportWindow::buildControls()
         date->setMinimumWidth(130);
         return date;
     };
-
     m_fromDate = makeDate(m_controls.fromDateName, m_controls.fromDateLabel);
     m_toDate = makeDate(m_controls.toDateName, m_controls.toDateLabel);
     QLabel *fromLabel = makeLabel(m_controls.fromDateLabel, m_controls.fromLabelName);
@@ -139,7 +173,10 @@ void ReportWindow::buildControls()
     m_form->addWidget(m_fromDate, 0, 1);
     m_form->addWidget(toLabel, 1, 0);
     m_form->addWidget(m_toDate, 1, 1);
+}
 
+void ReportWindow::buildCodeRow()
+{
     m_codeBox = new QLineEdit(this);
     m_codeBox->setObjectName(m_controls.codeBoxName);
     m_codeBox->setMaxLength(m_controls.codeMaxLength);
@@ -173,34 +210,6 @@ void ReportWindow::buildControls()
         m_form->addWidget(m_nameBox, 3, 1, 1, 2);
     }
     m_form->setColumnStretch(2, 1);
-
-    m_buttons = new QHBoxLayout;
-    m_buttons->setSpacing(8);
-    m_buttons->addStretch(1);
-    m_preview = new QPushButton(m_controls.previewText, this);
-    m_preview->setObjectName(QStringLiteral("CmdPreview"));
-    m_print = new QPushButton(m_controls.printText, this);
-    m_print->setObjectName(QStringLiteral("CmdPrint"));
-    m_close = new QPushButton(m_controls.closeText, this);
-    m_close->setObjectName(QStringLiteral("CmdClose"));
-    for (QPushButton *button : {m_preview, m_print, m_close}) {
-        button->setAutoDefault(false);
-        button->setMinimumWidth(88);
-        m_buttons->addWidget(button);
-    }
-    column->addStretch(1);
-    column->addLayout(m_buttons);
-
-    connect(m_codeBox, &QLineEdit::textChanged, this, [this](const QString &text) {
-        codeBoxChanged(text);
-    });
-    connect(m_lookupButton, &QPushButton::clicked, this, &ReportWindow::lookupClicked);
-    connect(m_preview, &QPushButton::clicked, this, &ReportWindow::previewClicked);
-    connect(m_print, &QPushButton::clicked, this, &ReportWindow::printClicked);
-    connect(m_close, &QPushButton::clicked, this, &ReportWindow::closeClicked);
-
-    setTabOrderChain({m_fromDate, m_toDate, m_codeBox, m_preview, m_print, m_close,
-                      m_lookupButton, m_nameBox});
 }
 
 QLabel *ReportWindow::addFormRow(const QString &labelText, QWidget *field, const QString &labelName,

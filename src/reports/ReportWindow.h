@@ -258,6 +258,9 @@ protected:
 
 private:
     void buildControls();
+    void buildDateRows();
+    void buildCodeRow();
+    QLabel *makeLabel(const QString &text, const QString &name);
     void focusChanged(QWidget *old, QWidget *now);
     bool belongsHere(const QObject *object) const;
     /// Runs the code validation for one leave of the code box; true = may leave.

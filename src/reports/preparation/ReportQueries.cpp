@@ -88,19 +88,51 @@ QString codeNoun(CodeKind kind)
     return QString();
 }
 
-// The percentage terms divide by a whole 100 as the host's own queries do. On
-// SQLite that is decimal division only because the money columns have REAL
-// affinity (tools/schema.sql); whole values in plain DECIMAL columns would
-// divide as integers.
+// The four values of a purchase or return line, over the line table `a`:
+// quantity x price; the discount and the sales tax per unit, each a percentage
+// of the undiscounted price plus an amount; and the net value. Every report
+// query computes them from here. The percentage terms divide by a whole 100 as
+// the host's own queries do: on SQLite that is decimal division only because
+// the money columns have REAL affinity (tools/schema.sql).
+struct LineValues
+{
+    QString gross, discount, salesTax, net;
+};
+
+LineValues lineValues(const QString &a)
+{
+    const QString discountPerUnit = QStringLiteral("((%1.Price*%1.Discratio/100)+%1.Discvalue)").arg(a);
+    const QString taxPerUnit = QStringLiteral("((%1.Price*%1.stratio/100)+%1.stvalue)").arg(a);
+    return {QStringLiteral("%1.Qty*%1.Price").arg(a),
+            QStringLiteral("%1.Qty*%2").arg(a, discountPerUnit),
+            QStringLiteral("%1.Qty*%2").arg(a, taxPerUnit),
+            QStringLiteral("%1.Qty*((%1.Price-%2)+ %3)").arg(a, discountPerUnit, taxPerUnit)};
+}
+
+// The values summed over the rows of a group (the two summaries).
+QString summedValues(const QString &a)
+{
+    const LineValues v = lineValues(a);
+    return QLatin1String(" ,sum(") + v.gross + QLatin1String(") as Grossvalue ") + QLatin1String(" ,sum(")
+        + v.discount + QLatin1String(") as Totaldisc ") + QLatin1String(" ,sum(") + v.salesTax
+        + QLatin1String(") as Salestax ") + QLatin1String(" ,sum(") + v.net + QLatin1String(") as NetValue");
+}
+
+// The values of each line (the registers and the ledgers).
+QString lineColumns(const QString &a)
+{
+    const LineValues v = lineValues(a);
+    return QLatin1String(",(") + v.gross + QLatin1String(") as Grossvalue ") + QLatin1String(",(") + v.discount
+        + QLatin1String(") as Totaldisc ") + QLatin1Char(',') + v.salesTax + QLatin1String(" as Salestax ")
+        + QLatin1Char(',') + v.net + QLatin1String(" as NetValue");
+}
 
 QString purchaseReturnSummarySql(const ReportParameters &p, const DateTextFunction &dateText)
 {
     QString sql;
     sql += QLatin1String("select r.Purreturnid,r.Purreturndate,r.purchaseid,v.partyname as vendorname ");
-    sql += QLatin1String(" ,sum(rb.Qty*rb.Price) as Grossvalue ");
-    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price*rb.Discratio/100)+rb.Discvalue)) as Totaldisc ");
-    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price*rb.stratio/100)+rb.stvalue)) as Salestax ");
-    sql += QLatin1String(" ,sum(rb.Qty*((rb.Price-((rb.Price*rb.Discratio/100)+rb.Discvalue))+ ((rb.Price*rb.stratio/100)+rb.stvalue))) as NetValue,Sum(rb.Qty) as Qty,Sum(rb.Bonus) as Bonus,rb.Price ");
+    sql += summedValues(QStringLiteral("rb"));
+    sql += QLatin1String(",Sum(rb.Qty) as Qty,Sum(rb.Bonus) as Bonus,rb.Price ");
     sql += QLatin1String(" from purreturns r join purreturnsbody rb on r.Purreturnid=rb.Purreturnid ");
     sql += QLatin1String(" join parties v on v.partyid=r.vendorid ");
     sql += QLatin1String(" where Purreturndate between '");
@@ -118,11 +150,9 @@ QString purchaseSummarySql(const ReportParameters &p, const DateTextFunction &da
 {
     QString sql;
     sql += QLatin1String("select p.purchaseid,p.purchasedate,v.partyname as vendorname ");
-    sql += QLatin1String(" ,sum(pb.Qty*pb.Price) as Grossvalue ");
-    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price*pb.Discratio/100)+pb.Discvalue)) as Totaldisc ");
-    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price*pb.stratio/100)+pb.stvalue)) as Salestax ");
+    sql += summedValues(QStringLiteral("pb"));
     // The paid amount belongs to the purchase, not to its lines: taken once.
-    sql += QLatin1String(" ,sum(pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100)+pb.Discvalue))+ ((pb.Price*pb.stratio/100)+pb.stvalue))) as NetValue,max(p.PaidAmount) as PaidAmount  ");
+    sql += QLatin1String(",max(p.PaidAmount) as PaidAmount  ");
     sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
     sql += QLatin1String(" join parties v on v.partyid=p.vendorid ");
     sql += QLatin1String(" where purchasedate between '");
@@ -142,10 +172,9 @@ QString purchaseReturnRegisterSql(const ReportParameters &p, const DateTextFunct
     QString sql;
     sql += QLatin1String("select r.purreturnid,r.purreturndate,v.partyname as vendorname ");
     sql += QLatin1String(",pr.productid,pr.productname ");
-    sql += QLatin1String(",rb.qty,rb.bonus,rb.price,(rb.Qty*rb.Price) as Grossvalue ");
-    sql += QLatin1String(",(rb.Qty*((rb.Price*rb.Discratio/100)+rb.Discvalue)) as Totaldisc ");
-    sql += QLatin1String(",rb.Qty*((rb.Price*rb.stratio/100)+rb.stvalue) as Salestax ");
-    sql += QLatin1String(",rb.Qty*((rb.Price-((rb.Price*rb.Discratio/100)+rb.Discvalue))+ ((rb.Price*rb.stratio/100)+rb.stvalue)) as NetValue, ");
+    sql += QLatin1String(",rb.qty,rb.bonus,rb.price");
+    sql += lineColumns(QStringLiteral("rb"));
+    sql += QLatin1String(", ");
     sql += QLatin1String(" r.VendorID, r.Narration, Units.UnitName, rb.Multiplier,r.ExpPlus, r.ExpMinus, r.ComRatio, r.ReceivedAmount ");
     sql += QLatin1String(" from purreturns r join purreturnsbody rb on r.purreturnid=rb.purreturnid ");
     sql += QLatin1String(" join parties v on v.partyid=r.vendorid join products pr on pr.productid=rb.productid INNER JOIN Units ON pr.UnitID = Units.UnitID ");
@@ -166,10 +195,9 @@ QString purchaseRegisterSql(const ReportParameters &p, const DateTextFunction &d
     QString sql;
     sql += QLatin1String("select p.purchaseid,p.purchasedate,p.billno,v.partyname as vendorname ");
     sql += QLatin1String(",pr.productid,pr.productname ");
-    sql += QLatin1String(",pb.qty,pb.bonus,pb.price,(pb.Qty*pb.Price) as Grossvalue ");
-    sql += QLatin1String(",(pb.Qty*((pb.Price*pb.Discratio/100)+pb.Discvalue)) as Totaldisc ");
-    sql += QLatin1String(",pb.Qty*((pb.Price*pb.stratio/100)+pb.stvalue) as Salestax ");
-    sql += QLatin1String(",pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100)+pb.Discvalue))+ ((pb.Price*pb.stratio/100)+pb.stvalue)) as NetValue ");
+    sql += QLatin1String(",pb.qty,pb.bonus,pb.price");
+    sql += lineColumns(QStringLiteral("pb"));
+    sql += QLatin1Char(' ');
     sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
     sql += QLatin1String(" join parties v on v.partyid=p.vendorid join products pr on pr.productid=pb.productid ");
     sql += QLatin1String(" where p.purchasedate between '");
@@ -187,10 +215,9 @@ QString purchaseLedgerSql(const ReportParameters &p, const DateTextFunction &dat
 {
     QString sql;
     sql += QLatin1String("select p.purchaseid,p.purchasedate,p.billno,v.partyname as vendorname ");
-    sql += QLatin1String(",pb.qty,pb.bonus,pb.price,(pb.Qty*pb.Price) as Grossvalue ");
-    sql += QLatin1String(",(pb.Qty*((pb.Price*pb.Discratio/100)+pb.Discvalue)) as Totaldisc ");
-    sql += QLatin1String(",pb.Qty*((pb.Price*pb.stratio/100)+pb.stvalue) as Salestax ");
-    sql += QLatin1String(",pb.Qty*((pb.Price-((pb.Price*pb.Discratio/100)+pb.Discvalue))+ ((pb.Price*pb.stratio/100)+pb.stvalue)) as NetValue ");
+    sql += QLatin1String(",pb.qty,pb.bonus,pb.price");
+    sql += lineColumns(QStringLiteral("pb"));
+    sql += QLatin1Char(' ');
     sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
     sql += QLatin1String(" join parties v on v.partyid=p.vendorid ");
     sql += QLatin1String(" where purchasedate between '");
@@ -210,8 +237,9 @@ QString purchaseLedgerSql(const ReportParameters &p, const DateTextFunction &dat
 QString purchaseReturnLedgerSql(const ReportParameters &p, const DateTextFunction &dateText)
 {
     QString sql;
-    sql += QLatin1String(" SELECT r.PurReturnID, v.PartyName AS vendorname, rb.Qty, rb.Bonus, rb.Price, rb.Qty * rb.Price AS Grossvalue, rb.Qty * (rb.Price * rb.DiscRatio / 100 + rb.DiscValue) AS Totaldisc, rb.Qty * (rb.Price * ");
-    sql += QLatin1String(" rb.STRatio / 100 + rb.STValue) AS Salestax, rb.Qty * ((rb.Price - (rb.Price * rb.DiscRatio / 100 + rb.DiscValue)) + (rb.Price * rb.STRatio / 100 + rb.STValue)) AS NetValue, r.PurReturnDate FROM PurReturns ");
+    sql += QLatin1String(" SELECT r.PurReturnID, v.PartyName AS vendorname, rb.Qty, rb.Bonus, rb.Price");
+    sql += lineColumns(QStringLiteral("rb"));
+    sql += QLatin1String(", r.PurReturnDate FROM PurReturns ");
     sql += QLatin1String(" r INNER JOIN PurReturnsBody rb ON r.PurReturnID = rb.PurReturnID INNER JOIN Parties v ON v.PartyID = r.VendorID ");
     sql += QLatin1String(" WHERE (r.PurReturnDate BETWEEN '");
     sql += sqlDate(dateText, p.from);
