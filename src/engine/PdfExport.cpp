@@ -592,7 +592,8 @@ bool exportPdf(const Document &document, const QString &file, const ExportProgre
                 return false;
             }
         }
-        writer.finish(document.content->title.trimmed());
+        const ReportContent &c = *document.content;
+        writer.finish(!c.documentTitle.isEmpty() ? c.documentTitle : c.layout.name);
         // commit() does not notice when the last buffered bytes fail to reach
         // the disk (a full disk): it would put a cut-off file in place.
         if (!out.flush()) {

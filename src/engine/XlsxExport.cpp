@@ -301,10 +301,12 @@ bool exportXlsx(const Report &report, const QString &fileName, const ExportProgr
     const std::shared_ptr<const Table> rows = report.rows();
     if (!rows)
         throw Error(QStringLiteral("The report has no rows to export."), kSource);
-    // A title set at run time names the sheet; the stored design-time title
-    // of most layouts says nothing about the report.
+    // The window's caption, else a title set at run time, names the sheet; the
+    // stored design-time title of most layouts says nothing about the report.
     const QString title = report.ReportTitle();
-    const QString sheet = title.trimmed() == report.layout().title.trimmed() ? QString() : title;
+    const QString sheet = !report.documentTitle().trimmed().isEmpty()            ? report.documentTitle()
+                          : title.trimmed() == report.layout().title.trimmed() ? QString()
+                                                                                 : title;
     return exportXlsx(*rows, report.rowOrder(), fileName, progress, sheet);
 }
 
