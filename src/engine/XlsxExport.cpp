@@ -6,6 +6,7 @@
 #include <QTemporaryFile>
 #include <QVariant>
 
+#include "CsvExport.h"
 #include "Error.h"
 #include "Layout.h"
 #include "Report.h"
@@ -204,8 +205,9 @@ bool exportXlsx(const Table &table, const std::vector<int> &rowOrder, const QStr
                 break;   // NULL: an empty cell
             case QMetaType::Double:
             case QMetaType::Float: {
-                const double d = v.toDouble();
-                if (std::isfinite(d))
+                // The figure the CSV writes, not the residue of the arithmetic behind it.
+                const double d = plainNumber(v.toDouble()).toDouble();
+                if (std::isfinite(v.toDouble()))
                     err = worksheet_write_number(sheet, sheetRow, col, d, moneyFormat);
                 break;
             }
