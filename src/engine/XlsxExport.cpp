@@ -205,7 +205,9 @@ bool exportXlsx(const Table &table, const std::vector<int> &rowOrder, const QStr
                 break;   // NULL: an empty cell
             case QMetaType::Double:
             case QMetaType::Float: {
-                // The figure the CSV writes, not the residue of the arithmetic behind it.
+                // The figure the CSV writes, not the residue of the arithmetic
+                // behind it: the cell holds the double that a person typing
+                // the figure gets (the writer spells it in 16 digits).
                 const double d = plainNumber(v.toDouble()).toDouble();
                 if (std::isfinite(v.toDouble()))
                     err = worksheet_write_number(sheet, sheetRow, col, d, moneyFormat);
