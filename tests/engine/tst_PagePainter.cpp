@@ -54,19 +54,17 @@ Document oneText(const char *text, double size)
     return Paginator(content).paginate();
 }
 
-// One detail band of a vendor, two amounts, a code and a note; margins 0, so
-// points from the page's corner are points from the band's left edge.
-std::shared_ptr<ReportContent> lineOf(const QVariantList &values, bool grow = false)
+// One band: a name, two amounts, a code, a note (objects 0 to 4); margins 0.
+std::vector<PlacedText> drawLine(const QVariantList &values, Document &doc, bool grow = false)
 {
     const QByteArray json = QByteArray(R"({ "name": "t", "page": { "margins": { "left": 0, "top": 0, "right": 0, "bottom": 0 } },
       "sections": [ { "name": "D", "kind": "detail", "height": 6, "objects": [
         { "name": "name", "kind": "field", "field": "name", "rect": [0, 0, 40, 6], "font": { "size": 8 } @G@ },
-        { "name": "amt", "kind": "field", "field": "amount", "format": "money", "rect": [40, 0, 20, 6], "align": "right",
-          "font": { "size": 8 } },
-        { "name": "amt2", "kind": "field", "field": "amount2", "format": "money", "rect": [62, 0, 20, 6],
-          "align": "right", "font": { "size": 8 } },
+        { "name": "amt", "kind": "field", "field": "amount", "format": "money", "rect": [40, 0, 20, 6], "@R@ },
+        { "name": "amt2", "kind": "field", "field": "amount2", "format": "money", "rect": [62, 0, 20, 6], "@R@ },
         { "name": "code", "kind": "field", "field": "code", "rect": [100, 0, 15, 6], "font": { "size": 8 } },
         { "name": "note", "kind": "field", "field": "note", "rect": [116, 0, 40, 6], "font": { "size": 8 } } ] } ] })")
+                                .replace("\"@R@", "\"align\": \"right\", \"font\": { \"size\": 8 }")
                                 .replace("@G@", grow ? ", \"canGrow\": true" : "");
     Table::Builder b({QStringLiteral("name"), QStringLiteral("amount"), QStringLiteral("amount2"), QStringLiteral("code"),
                       QStringLiteral("note")});
@@ -79,17 +77,9 @@ std::shared_ptr<ReportContent> lineOf(const QVariantList &values, bool grow = fa
     content->table = b.finish();
     content->order = {0};
     content->bindColumns();
-    return content;
-}
-
-const PlacedText *textOf(const std::vector<PlacedText> &texts, const Document &doc, const char *object)
-{
-    for (const PlacedText &t : texts) {
-        const Placement &p = doc.placements[size_t(t.placement)];
-        if (doc.layout().sections[p.section].objects[size_t(t.object)].name == QLatin1String(object))
-            return &t;
-    }
-    return nullptr;
+    doc = Paginator(content).paginate();
+    PageRenderer renderer(doc);
+    return test::pageTexts(renderer, 0);
 }
 
 } // namespace
@@ -109,74 +99,55 @@ private slots:
     void pageSizes();
 };
 
-enum Size { Full, Smaller, AtFloor, BelowFloor };
-
 void tst_PagePainter::figureDrawnWhole_data()
 {
     QTest::addColumn<QVariantList>("values");   // name, amount, amount2, code, note
-    QTest::addColumn<QString>("object");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<bool>("beside");             // reaches past its box
+    QTest::addColumn<int>("object");
+    QTest::addColumn<double>("minSize");        // points
+    QTest::addColumn<double>("maxSize");
+    QTest::addColumn<bool>("beside");           // reaches past its box
     const double big = -999999999999.99;
-    QTest::newRow("fits at full size") << QVariantList{"Net", 1234.56, 1.0, "", ""} << "amt" << int(Full) << false;
-    QTest::newRow("smaller within its box") << QVariantList{"Net", 12345678.9, 1.0, "", ""} << "amt" << int(Smaller) << false;
-    QTest::newRow("spills into the blank beside it")
-        << QVariantList{"Net", big, 1.0, "", ""} << "amt" << int(AtFloor) << true;
-    QTest::newRow("up to the gap after a figure")
-        << QVariantList{"Net", 1.0, big, "", ""} << "amt2" << int(BelowFloor) << true;
-    QTest::newRow("past the floor only when hemmed in")
-        << QVariantList{"Vendor with a name that fills the column", big, 1.0, "", ""} << "amt" << int(BelowFloor) << false;
-    QTest::newRow("left aligned spills rightwards")
-        << QVariantList{"", 0.0, 0.0, 123456789012345LL, ""} << "code" << int(AtFloor) << true;
-    QTest::newRow("number in a text field shrinks, never cut")
-        << QVariantList{"", 0.0, 0.0, 123456789012345LL, "O'Neil & Co"} << "code" << int(BelowFloor) << false;
+    QTest::newRow("fits at full size") << QVariantList{"Net", 1234.56, 1.0, "", ""} << 1 << 8.0 << 8.0 << false;
+    QTest::newRow("smaller within its box") << QVariantList{"Net", 12345678.9, 1.0, "", ""} << 1 << 6.05 << 7.95 << false;
+    QTest::newRow("at 6 pt into the blank beside it") << QVariantList{"Net", big, 1.0, "", ""} << 1 << 6.0 << 6.0 << true;
+    QTest::newRow("up to the gap after a figure") << QVariantList{"Net", 1.0, big, "", ""} << 2 << 3.0 << 5.95 << true;
+    QTest::newRow("below 6 pt only when hemmed in")
+        << QVariantList{"Vendor with a name that fills the column", big, 1.0, "", ""} << 1 << 3.0 << 5.95 << false;
+    QTest::newRow("left aligned spills rightwards") << QVariantList{"", 0.0, 0.0, 123456789012345LL, ""} << 3 << 6.0 << 6.0 << true;
+    QTest::newRow("number in a text field, never cut")
+        << QVariantList{"", 0.0, 0.0, 123456789012345LL, "O'Neil & Co"} << 3 << 3.0 << 5.95 << false;
 }
 
-// A figure too wide for its box is drawn whole: smaller, then beside its box,
-// never over or within 1.5 mm of the text next to it.
+// A figure too wide for its box is drawn whole: smaller down to 6 pt, then
+// beside its box, never within 1.5 mm of the text next to it.
 void tst_PagePainter::figureDrawnWhole()
 {
     QFETCH(QVariantList, values);
-    QFETCH(QString, object);
-    QFETCH(int, size);
+    QFETCH(int, object);
+    QFETCH(double, minSize);
+    QFETCH(double, maxSize);
     QFETCH(bool, beside);
-    const Document doc = Paginator(lineOf(values)).paginate();
-    PageRenderer renderer(doc);
-    const std::vector<PlacedText> texts = test::pageTexts(renderer, 0);
-    const PlacedText *t = textOf(texts, doc, qPrintable(object));
-    QVERIFY(t);
-    const LayoutObject &o = doc.layout().sections[0].objects[size_t(t->object)];
-    QCOMPARE(t->text, objectText(doc, 0, doc.placements[0], t->object));
-    QVERIFY(!t->text.contains(QChar(0x2026)));
-    const double floor = PageRenderer::figureFloor(8);
-    QCOMPARE(floor, 6.0);
-    switch (size) {
-    case Full: QCOMPARE(t->size, 8.0); break;
-    case Smaller: QVERIFY2(t->size < 8 && t->size > floor, qPrintable(QString::number(t->size))); break;
-    case AtFloor: QCOMPARE(t->size, floor); break;
-    case BelowFloor: QVERIFY2(t->size < floor && t->size > 3, qPrintable(QString::number(t->size))); break;
-    }
-    const QRectF box = QRectF(o.rect.x() * kPtPerMm, 0, o.rect.width() * kPtPerMm, 1);
-    const bool outside = t->box().left() < box.left() - 0.01 || t->box().right() > box.right() + 0.01;
-    QCOMPARE(outside, beside);
-    const double gap = kFigureGapMm * kPtPerMm;
+    Document doc;
+    const std::vector<PlacedText> texts = drawLine(values, doc);
+    auto t = std::find_if(texts.begin(), texts.end(), [&](const PlacedText &x) { return x.object == object; });
+    QVERIFY(t != texts.end());
+    QCOMPARE(t->text, objectText(doc, 0, doc.placements[0], object));
+    QVERIFY2(t->size >= minSize && t->size <= maxSize, qPrintable(QString::number(t->size)));
+    const QRectF box = doc.layout().sections[0].objects[size_t(object)].rect;
+    QCOMPARE(t->box().left() < box.left() * kPtPerMm - 0.01 || t->box().right() > box.right() * kPtPerMm + 0.01, beside);
     for (const PlacedText &other : texts) {
-        if (&other == t)
-            continue;
         const double apart = std::max(other.box().left() - t->box().right(), t->box().left() - other.box().right());
-        QVERIFY2(apart >= (beside ? gap - 0.01 : 0.0),
+        QVERIFY2(&other == &*t || apart >= (beside ? kFigureGapMm * kPtPerMm - 0.01 : 0.0),
                  qPrintable(QStringLiteral("%1 comes within %2 pt of '%3'").arg(t->text).arg(apart).arg(other.text)));
     }
-    QVERIFY(t->box().left() >= 0 && t->box().right() <= doc.layout().pageSizeMm().width() * kPtPerMm);
 }
 
 void tst_PagePainter::namesWrap_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("lines");    // -1: capped, so many the band would not fit a page
+    QTest::addColumn<int>("lines");    // -1: more than a page holds
     QTest::newRow("fits its line") << "Karachi Traders" << 1;
-    QTest::newRow("two lines at a space") << "Muhammad Abdul-Rahman Al-Qureshi" << 2;
-    QTest::newRow("three lines") << "Muhammad Abdul-Rahman Al-Qureshi & Brothers Trading" << 3;
+    QTest::newRow("three lines at spaces") << "Muhammad Abdul-Rahman Al-Qureshi & Brothers Trading" << 3;
     QTest::newRow("word wider than the column") << "Pneumonoultramicroscopicsilicovolcanoconiosis Ltd" << 2;
     QTest::newRow("line feed") << "Ali & Sons\nKarachi" << 2;
     QTest::newRow("accents and right-to-left")
@@ -184,46 +155,35 @@ void tst_PagePainter::namesWrap_data()
     QTest::newRow("more than a page holds") << QStringLiteral("Fertiliser Traders ").repeated(400) << -1;
 }
 
-// A long name goes on over further lines inside its grown band, nothing lost,
-// the amount staying on its first line; a name longer than a page can hold
-// ends in "…" at the foot of the page.
+// A long name goes on over further lines of its grown band, nothing lost, the
+// amount on its first line; one longer than a page holds ends in "…".
 void tst_PagePainter::namesWrap()
 {
     QFETCH(QString, name);
     QFETCH(int, lines);
-    const Document doc = Paginator(lineOf({name, 1234.5, 0.0, "", ""}, true)).paginate();
+    Document doc;
+    const std::vector<PlacedText> texts = drawLine({name, 1234.5, 0.0, "", ""}, doc, true);
     QCOMPARE(doc.pageCount(), 1);
-    const Placement &band = doc.placements[0];
-    PageRenderer renderer(doc);
-    const std::vector<PlacedText> texts = test::pageTexts(renderer, 0);
-    std::vector<PlacedText> nameLines;
-    for (const PlacedText &t : texts) {
-        if (t.object == 0)
-            nameLines.push_back(t);
-    }
-    QStringList shown;
-    for (const PlacedText &t : nameLines)
-        shown << t.text;
-    if (lines > 0)
-        QVERIFY2(int(nameLines.size()) == lines, qPrintable(shown.join(QLatin1Char('|'))));
-    QCOMPARE(band.grow > 0, nameLines.size() > 1);
+    std::vector<PlacedText> shown;
+    std::copy_if(texts.begin(), texts.end(), std::back_inserter(shown), [](const PlacedText &t) { return t.object == 0; });
     QString joined;
-    for (size_t k = 0; k < nameLines.size(); ++k) {
-        const PlacedText &t = nameLines[k];
-        QVERIFY2(t.width <= 40 * kPtPerMm + 0.01, qPrintable(t.text));
-        QVERIFY(t.box().top() >= band.y * kPtPerMm - 0.01);
-        QVERIFY(t.box().bottom() <= (band.y + doc.bandHeight(band)) * kPtPerMm + 0.01);
+    for (size_t k = 0; k < shown.size(); ++k) {
+        QVERIFY2(shown[k].width <= 40 * kPtPerMm + 0.01, qPrintable(shown[k].text));
         if (k > 0)
-            QCOMPARE(t.box().top(), nameLines[k - 1].box().bottom());
-        joined += t.text;
+            QCOMPARE(shown[k].box().top(), shown[k - 1].box().bottom());
+        joined += shown[k].text + QLatin1Char('|');
     }
-    QCOMPARE(textOf(texts, doc, "amt")->origin.y(), nameLines[0].origin.y());
-    if (lines > 0) {   // every character is there, in order; only the spaces at the breaks go
-        QCOMPARE(QString(joined).remove(QLatin1Char(' ')), QString(name).remove(QLatin1Char(' ')).remove(QLatin1Char('\n')));
-    } else {
-        QVERIFY(nameLines.back().text.endsWith(QChar(0x2026)));
-        QVERIFY(doc.bandHeight(band) <= doc.layout().bodyRectMm().height());
+    QCOMPARE(doc.placements[0].grow > 0, shown.size() > 1);
+    const auto amount = std::find_if(texts.begin(), texts.end(), [](const PlacedText &t) { return t.object == 1; });
+    QCOMPARE(amount->origin.y(), shown[0].origin.y());
+    if (lines < 0) {
+        QVERIFY(shown.back().text.endsWith(QChar(0x2026)));
+        QVERIFY(doc.bandHeight(doc.placements[0]) <= doc.layout().bodyRectMm().height());
+        return;
     }
+    QVERIFY2(int(shown.size()) == lines, qPrintable(joined));
+    // Every character is there, in order; only the spaces at the breaks go.
+    QCOMPARE(joined.remove(QLatin1Char('|')).remove(QLatin1Char(' ')), name.remove(QLatin1Char(' ')).remove(QLatin1Char('\n')));
 }
 
 void tst_PagePainter::pointIsAPoint_data()

@@ -146,8 +146,6 @@ void tst_ReportExport::plainNumber_data()
     QTest::newRow("four places") << 934.5056999999999 << "934.5057";
     QTest::newRow("average to six places") << 4342.338333333333 << "4342.338333";
     QTest::newRow("0.1 + 0.2") << 0.1 + 0.2 << "0.3";
-    QTest::newRow("whole number") << 12.0 << "12";
-    QTest::newRow("negative fraction") << -0.75 << "-0.75";
     QTest::newRow("rounds at the sixth place") << 1.23456789 << "1.234568";
     QTest::newRow("tiny negative is zero") << -0.0000004 << "0";
     QTest::newRow("largest amount") << 999999999999.99 << "999999999999.99";

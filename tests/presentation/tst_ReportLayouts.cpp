@@ -33,32 +33,25 @@ QStringList sorted(QStringList list)
     return list;
 }
 
-// The largest amount a trading house books, to the cent.
-constexpr double kLargest = 999999999999.99;
+constexpr double kLargest = 999999999999.99;   // a trading house's largest amount
 
 // Rows that push every column of `layout` to its limit: amounts of
-// ±999,999,999,999.99 that also make every invoice total and the grand total
-// one of those, codes of nine digits, names at their 60-character maximum and
-// beyond, with accents and right-to-left script. Three documents of 3, 3 and
-// 1 lines; the grand total is `sign` × the largest amount.
+// ±kLargest whose document totals and grand total (sign × kLargest) are such
+// amounts too, nine-digit codes, names past their 60 characters with accents
+// and right-to-left script; three documents of 3, 3 and 1 lines.
 std::shared_ptr<const Table> stressRows(const Layout &layout, int sign)
 {
     QMap<QString, FieldFormat::Type> formats;
     for (const Section &section : layout.sections) {
-        for (const LayoutObject &o : section.objects) {
-            if (o.kind == ObjectKind::Field || o.kind == ObjectKind::Summary)
-                formats.insert(o.field, o.format.type);
-        }
+        for (const LayoutObject &o : section.objects)
+            formats.insert(o.field, o.format.type);
     }
+    formats.remove(QString());
     const QStringList names = {
-        QString::fromUtf8("Şükrü Öztürk Gıda Pazarlama ve Ticaret Anonim Şirketi Ltd 60"),
-        QStringLiteral("Muhammad Abdul-Rahman Al-Qureshi & Brothers General Trading Company (Private) Limited, Karachi"),
+        QString::fromUtf8("Şükrü Öztürk Gıda Pazarlama ve Ticaret Anonim Şirketi, Çukurova Tarım Ürünleri"),
+        QStringLiteral("Muhammad Abdul-Rahman Al-Qureshi & Brothers General Trading Co. (Private) Limited"),
         QString::fromUtf8("شركة الأسمدة الوطنية المحدودة للتجارة والتوزيع والاستيراد"),
-        QStringLiteral("O'Brien \"Seeds\" & Fertilisers; Wholesale—Retail"),
-        QStringLiteral("Nitrogen-Phosphate-Sulphur-Granular-Fertiliser-Extra-Strength-Formula"),
-        QStringLiteral("X"),
-        QString::fromUtf8("Çukurova Tarım Ürünleri Sanayi ve Ticaret Limited Şirketi, Adana Türkiye")};
-    const int document[] = {0, 0, 0, 1, 1, 1, 2};
+        QStringLiteral("O'Brien \"Seeds\"; Nitrogen-Phosphate-Sulphur-Granular-Fertiliser-Extra-Strength")};
     const double amount[] = {1, -1, 1, -1, 1, -1, double(sign)};
     Table::Builder b(formats.keys());
     for (int r = 0; r < 7; ++r) {
@@ -66,20 +59,13 @@ std::shared_ptr<const Table> stressRows(const Layout &layout, int sign)
         int c = 0;
         for (auto it = formats.cbegin(); it != formats.cend(); ++it, ++c) {
             const QString column = it.key().toLower();
-            switch (it.value()) {
-            case FieldFormat::Money: b.setValue(c, amount[r] * kLargest); break;
-            case FieldFormat::Number: b.setValue(c, amount[r] * 99999999.99); break;
-            case FieldFormat::Integer: b.setValue(c, 999999999); break;
-            case FieldFormat::Date: b.setValue(c, QDate(2026, 3, 31)); break;
-            case FieldFormat::Text:
-                if (column.endsWith(QLatin1String("id")))   // document, product and vendor codes
-                    b.setValue(c, 999999990 + document[r] + (column.startsWith(QLatin1String("product")) ? r : 0));
-                else if (column == QLatin1String("billno") || column == QLatin1String("unitname"))
-                    b.setValue(c, QStringLiteral("INV/2026-03/99999-Z"));
-                else
-                    b.setValue(c, names[(r + c) % names.size()]);
-                break;
-            }
+            const bool code = column.endsWith(QLatin1String("id"));   // document, product, vendor
+            const QVariant text = code ? QVariant(999999990 + r / 3 + (column.startsWith(QLatin1String("product")) ? r : 0))
+                                  : column == QLatin1String("billno") || column == QLatin1String("unitname")
+                                      ? QVariant(QStringLiteral("INV/2026-03/99999-Z"))
+                                      : QVariant(names[(r + c) % names.size()]);
+            const QVariant values[] = {text, amount[r] * kLargest, amount[r] * 99999999.99, 999999999, QDate(2026, 3, 31)};
+            b.setValue(c, values[int(it.value())]);
         }
         b.endRow();
     }
@@ -234,18 +220,16 @@ void tst_ReportLayouts::stressedPages_data()
 
 // On every page of every layout, under the largest amounts and the longest
 // names: each text inside its band and the page's body, no two texts over
-// one another, and each figure whole, amounts in the range legible (not
-// below the smallest size a figure is shrunk to).
+// one another, each figure drawn whole, every amount at 6 pt or more.
 void tst_ReportLayouts::stressedPages()
 {
     QFETCH(QString, className);
     QFETCH(int, sign);
     const std::unique_ptr<Report> report = createReportLayout(className);
-    for (const char *name : {"txtCompName", "txtDate", "Txtinvoice", "txtProduct"}) {
-        try {
-            report->object(QLatin1String(name)).SetText(QStringLiteral("Between : 01-Apr-2025 To 31-Mar-2026 Çukurova Tarım Ürünleri"));
-        } catch (const Error &) {
-            // not a text of this layout
+    for (const ReportSection *section : report->Sections()) {
+        for (ReportObject *o : section->ReportObjects()) {
+            if (o->Name().startsWith(QLatin1String("txt"), Qt::CaseInsensitive))   // the texts windows set
+                o->SetText(QStringLiteral("Between : 01-Apr-2025 To 31-Mar-2026 Çukurova Tarım Ürünleri"));
         }
     }
     for (int p = 1; p <= report->parameterCount(); ++p)
@@ -285,7 +269,7 @@ void tst_ReportLayouts::stressedPages()
                 continue;
             ++drawn;
             QCOMPARE(t.text, objectText(doc, page, p, t.object));
-            if (o.format.type == FieldFormat::Money && qAbs(QString(t.text).remove(QLatin1Char(',')).toDouble()) <= kLargest)
+            if (o.format.type == FieldFormat::Money)
                 QVERIFY2(t.size >= PageRenderer::figureFloor(o.font.size), qPrintable(where + QStringLiteral(" is illegible")));
         }
         QCOMPARE(drawn, shown);
