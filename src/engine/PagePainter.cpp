@@ -142,6 +142,7 @@ PageRenderer::PageRenderer(const Document &document) : m_doc(&document)
     m_fonts.reserve(specs.size());
     for (const FontSpec &f : specs)
         m_fonts.emplace_back(f);
+    m_bodyWidth = document.layout().bodyRectMm().width() * kPtPerMm;
 }
 
 void PageRenderer::shape(Run &run, FontMetricsTable &fm, const QString &text)
@@ -267,7 +268,7 @@ void PageRenderer::renderBand(Canvas &canvas, int pageIndex, int index)
     const Section &section = layout.sections[pl.section];
     const double left = layout.margins.left() * kPtPerMm;
     const double top = (layout.margins.top() + double(pl.y)) * kPtPerMm;
-    const double bodyRight = left + layout.bodyRectMm().width() * kPtPerMm;
+    const double bodyRight = left + m_bodyWidth;
     const double growMm = pl.grow * kGrowStepMm;
     const double growFrom = m_growFrom[pl.section];
     const int row = doc.tableRow(pl);

@@ -92,6 +92,7 @@ private:
     std::vector<FontMetricsTable> m_fonts;
     std::vector<std::vector<int>> m_objectFont;   // per section, per object
     std::vector<double> m_growFrom;               // per section: mm from which objects move down as it grows
+    double m_bodyWidth = 0;                       // points
     QHash<QString, QImage> m_images;
     std::vector<quint32> m_glyphs;                // of the band's texts
     std::vector<float> m_advances;                // 1/1000 em
