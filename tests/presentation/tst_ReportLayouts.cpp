@@ -220,7 +220,7 @@ void tst_ReportLayouts::stressedPages_data()
 
 // On every page of every layout, under the largest amounts and the longest
 // names: each text inside its band and the page's body, no two texts over
-// one another, each figure drawn whole, every amount at 6 pt or more.
+// one another, no heading cut, each figure drawn whole, every amount at 6 pt or more.
 void tst_ReportLayouts::stressedPages()
 {
     QFETCH(QString, className);
@@ -265,6 +265,7 @@ void tst_ReportLayouts::stressedPages()
                 QVERIFY2(common.width() <= slack || common.height() <= slack,
                          qPrintable(where + QStringLiteral(" runs into '%1'").arg(texts[j].text)));
             }
+            QVERIFY2(o.kind != ObjectKind::Text || !t.text.endsWith(QChar(0x2026)), qPrintable(where + QStringLiteral(" is cut")));
             if (!o.isFigure())
                 continue;
             ++drawn;

@@ -292,7 +292,7 @@ def main():
     flat_report("crpPurchaseReturnSummary", "Purchase Returns Summary", [
         Col("Purreturnid", "Return No.", 20, "text"),
         Col("Purreturndate", "Date", 20, "date"),
-        Col("purchaseid", "Purchase No.", 22, "text"),
+        Col("purchaseid", "Purchase No.", 25, "text"),
         name("vendorname", "Vendor"),
         qty("Qty", "Qty", 18),
         qty("Bonus", "Bonus", 15, blank_zero=True),
@@ -365,7 +365,7 @@ def main():
         Col("productid", "Code", 16, "text"),
         name("productname", "Product"),
         Col("UnitName", "Unit", 13),
-        qty("Multiplier", "Multiplier", 17, total=False),
+        qty("Multiplier", "Multiplier", 19, total=False),
         qty("qty", "Qty", 16, total=False),
         qty("bonus", "Bonus", 14, total=False, blank_zero=True),
         price("price"),
