@@ -75,16 +75,16 @@ struct Face
         return *metrics;
     }
 
-    static FaceAdvances *advancesOf(const FontSpec &spec)
+    static FaceAdvances *advancesOf(const FontSpec &wanted)
     {
         static std::vector<std::unique_ptr<FaceAdvances>> faces;
         for (const auto &f : faces) {
-            if (f->face.family == spec.family && f->face.size == spec.size && f->face.bold == spec.bold
-                && f->face.italic == spec.italic)
+            if (f->face.family == wanted.family && f->face.size == wanted.size && f->face.bold == wanted.bold
+                && f->face.italic == wanted.italic)
                 return f.get();
         }
         faces.push_back(std::make_unique<FaceAdvances>());
-        faces.back()->face = spec;
+        faces.back()->face = wanted;
         faces.back()->blocks.resize(256);
         return faces.back().get();
     }
