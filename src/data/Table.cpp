@@ -134,6 +134,24 @@ Table::Type Table::cellType(int row, int column) const
     return d->kind(row, column);
 }
 
+bool Table::sameValue(int rowA, int rowB, int column) const
+{
+    const Private::Column &c = d->column(column);
+    const Type a = Type(c.kinds.at(size_t(rowA)));
+    if (a != Type(c.kinds.at(size_t(rowB))))
+        return value(rowA, column) == value(rowB, column);   // 1 and 1.0 are the same value
+    switch (a) {
+    case Type::Null: return true;
+    case Type::Real: return toDouble(c.cells[size_t(rowA)]) == toDouble(c.cells[size_t(rowB)]);
+    default: return c.cells[size_t(rowA)] == c.cells[size_t(rowB)];   // equal texts share one id
+    }
+}
+
+int Table::textId(int row, int column) const
+{
+    return d->kind(row, column) == Type::Text ? int(d->cell(row, column)) : -1;
+}
+
 bool Table::isNull(int row, int column) const
 {
     return d->kind(row, column) == Type::Null;

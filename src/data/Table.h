@@ -39,6 +39,13 @@ public:
     QDate date(int row, int column) const;           // invalid unless Date/DateTime (or ISO text)
     /// The type of one cell (Null for NULL).
     Type cellType(int row, int column) const;
+    /// Whether two cells of a column hold the same value, as their QVariants
+    /// compare, without making the QVariants.
+    bool sameValue(int rowA, int rowB, int column) const;
+    /// Text cells: the number under which the table keeps their text, the same
+    /// for equal texts (0-based, below the number of distinct texts); -1 for
+    /// any other cell. Lets a reader work once per distinct text.
+    int textId(int row, int column) const;
 
     /// Bytes held by the store, for the memory benchmark.
     qint64 memoryUsage() const;

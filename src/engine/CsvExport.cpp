@@ -9,6 +9,7 @@
 #include "Report.h"
 #include "Table.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <numeric>
@@ -92,16 +93,28 @@ QString plainNumber(double value)
 {
     if (!std::isfinite(value))
         return QString();
-    if (value == 0)
-        return QStringLiteral("0");   // no "-0"
-    // Fixed notation with the shortest digits that read back exactly; a double
-    // needs at most a few hundred characters in fixed form.
+    // Six places at most, and no more than a double holds (15 significant
+    // digits): what is left beyond that is the residue of binary arithmetic,
+    // not part of the figure.
+    const double magnitude = std::fabs(value);
+    const int whole = magnitude < 1 ? 1 : int(std::floor(std::log10(magnitude))) + 1;
+    const int decimals = std::clamp(15 - whole, 0, 6);
     char buffer[400];
     const std::to_chars_result r =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     if (r.ec != std::errc())
-        return QString::number(value, 'g', 17);
-    return QString::fromLatin1(buffer, int(r.ptr - buffer));
+        return QString::number(value, 'f', decimals);
+    const char *end = r.ptr;
+    if (decimals > 0) {
+        while (end[-1] == '0')
+            --end;
+        if (end[-1] == '.')
+            --end;
+    }
+    const char *begin = buffer;
+    if (end - begin == 2 && begin[0] == '-' && begin[1] == '0')
+        ++begin;   // no "-0"
+    return QString::fromLatin1(begin, int(end - begin));
 }
 
 QString csvField(const QString &text)

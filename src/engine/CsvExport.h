@@ -29,8 +29,11 @@ bool exportCsv(const Report &report, const QString &fileName, const ExportProgre
 /// One CSV field as written: quoted when it holds a comma, quote, CR or LF.
 QString csvField(const QString &text);
 
-/// A number in the export's plain form: shortest text that reads back to the
-/// same double, never in exponent notation, no grouping ("1234.5", "12", "-0.75").
+/// A number as a person writes it, for the CSV and the workbook alike: its
+/// decimal rounded to at most six places (fewer when it has more than 15
+/// significant digits), trailing zeros dropped, never in exponent notation,
+/// no grouping ("42399.42", "4342.338333", "12", "-0.75"; not
+/// "42399.42000000016"). "" for infinity and NaN.
 QString plainNumber(double value);
 
 } // namespace orvane

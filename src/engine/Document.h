@@ -21,7 +21,8 @@ struct ReportContent
     Layout layout;                       // with run-time texts, colours and orientation applied
     std::shared_ptr<const Table> table;  // null: no rows
     std::vector<int> order;              // Table rows in report order
-    QString title;
+    QString title;                       // ReportTitle, as the pages show it
+    QString documentTitle;               // what the PDF and the print job are called
     QStringList parameters;              // position 1 first
     QDate printDate = QDate::currentDate();
 
@@ -29,6 +30,9 @@ struct ReportContent
     /// Throws Error naming the object and column when the rows lack it.
     void bindColumns();
 };
+
+/// A band grows in steps of this many mm (Placement::grow), up to 254 steps (63.5 mm).
+constexpr double kGrowStepMm = 0.25;
 
 /// One band on a page: which section, for which row, where.
 struct Placement
@@ -38,7 +42,7 @@ struct Placement
     float y = 0;             // mm from the top of the body area (inside the top margin)
     quint16 section = 0;     // index into Layout::sections
     quint8 flags = 0;
-    quint8 reserved = 0;
+    quint8 grow = 0;         // extra height in steps of kGrowStepMm, for text that wraps
     qint32 totals = -1;      // first of the section's summary values in Document::totals, -1 if none
 };
 static_assert(sizeof(Placement) == 16, "the page model keeps placements small");
@@ -65,6 +69,11 @@ public:
     const Layout &layout() const { return content->layout; }
     /// Table row of a placement (-1 for bands without a row).
     int tableRow(const Placement &p) const { return p.row < 0 ? -1 : content->order[size_t(p.row)]; }
+    /// Height of the band in mm, grown by text that wraps.
+    double bandHeight(const Placement &p) const
+    {
+        return content->layout.sections[p.section].height + p.grow * kGrowStepMm;
+    }
     /// Value of summary object `objectIndex` of the placement's section; 0 when none.
     double summaryValue(const Placement &p, int objectIndex) const;
     /// Bytes held by the page model (pages, placements, totals), not the rows.

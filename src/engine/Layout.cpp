@@ -142,7 +142,7 @@ struct Reader
         checkKeys(o, where,
                   {"name", "kind", "rect", "text", "field", "format", "decimals", "blankWhenZero", "function", "scope",
                    "special", "position", "source", "font", "align", "valign", "border", "foreColor", "backColor",
-                   "fillColor", "lineWidth", "elide"});
+                   "fillColor", "lineWidth", "elide", "canGrow"});
         LayoutObject obj;
         obj.name = string(o, "name", where, true);
         if (obj.name.isEmpty())
@@ -244,6 +244,11 @@ struct Reader
         obj.fillColor = color(o, "fillColor", where, NoColor);
         obj.lineWidth = number(o, "lineWidth", where, obj.lineWidth, false, 0);
         obj.elide = boolean(o, "elide", where, true);
+        obj.canGrow = boolean(o, "canGrow", where, false);
+        if (obj.canGrow && obj.kind != ObjectKind::Text
+            && !(obj.kind == ObjectKind::Field && obj.format.type == FieldFormat::Text))
+            fail(file, where + QLatin1String(".canGrow"),
+                 QStringLiteral("only text objects and text fields can grow; a figure never wraps"));
         return obj;
     }
 

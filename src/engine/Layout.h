@@ -84,8 +84,17 @@ struct LayoutObject
     ReportColor backColor = NoColor;   // Text, Field, Summary, Special
     ReportColor fillColor = NoColor;   // Box
     double lineWidth = 0.2;            // Line, Box outline (mm)
-    bool elide = true;                 // text wider than rect ends in "…" (else clipped)
+    bool elide = true;                 // text wider than rect ends in "…" (else clipped); never a figure
+    bool canGrow = false;              // Text, text Field: wraps onto further lines, the band grows
     int column = -1;                   // Field, Summary: resolved by bindColumns(), -1 until then
+
+    /// Money, number and integer fields and summaries: drawn whole, never
+    /// elided or wrapped (smaller, or into free space beside, when too wide).
+    bool isFigure() const
+    {
+        return (kind == ObjectKind::Field || kind == ObjectKind::Summary) && format.type != FieldFormat::Text
+               && format.type != FieldFormat::Date;
+    }
 };
 
 struct Section

@@ -16,8 +16,14 @@ namespace orvane {
 /// the body area so nothing overwrites it; group headers when the group value
 /// changes, repeated with Placement::Continued at the top of a page where a
 /// group goes on; a band is never split (one taller than the page stands alone
-/// on its page); a group header is kept with its first detail band; group
-/// footers carry the group's totals, the report footer the report's.
+/// on its page) and is placed at its grown height when its text wraps
+/// (Placement::grow); a group header is kept with its first detail band; a
+/// group footer that does not fit takes the last detail band of its group to
+/// the next page, the report footer the last group footer (or detail band);
+/// group footers carry the group's totals, the report footer the report's.
+///
+/// Text that wraps is measured with the fonts' design metrics, so a layout
+/// with growing text needs a QGuiApplication, as painting does.
 class Paginator
 {
 public:

@@ -445,10 +445,11 @@ public:
         m_content += "cm /Im" + QByteArray::number(it->second.second) + " Do Q\n";
     }
 
-    void text(int font, const quint32 *glyphs, const float *, int count, const QPointF &origin, ReportColor color,
-              const QRectF *clip) override
+    void text(const PlacedText &t, const quint32 *glyphs, const float *, ReportColor color, const QRectF *clip) override
     {
-        const int face = faceIndex(font);
+        const int face = faceIndex(t.font);
+        const int count = int(t.text.size());
+        const QPointF &origin = t.origin;
         if (m_fontIds.find(face) == m_fontIds.end())
             m_fontIds.emplace(face, reserve());
         if (clip) {
@@ -461,7 +462,7 @@ public:
         m_content += "BT /F";
         m_content += QByteArray::number(face);
         m_content += ' ';
-        appendNum(m_content, m_renderer.fonts()[size_t(font)].face.size);
+        appendNum(m_content, t.size);
         m_content += "Tf ";
         appendNum(m_content, origin.x());
         appendNum(m_content, m_height - origin.y());
@@ -591,7 +592,8 @@ bool exportPdf(const Document &document, const QString &file, const ExportProgre
                 return false;
             }
         }
-        writer.finish(document.content->title.trimmed());
+        const ReportContent &c = *document.content;
+        writer.finish(!c.documentTitle.isEmpty() ? c.documentTitle : c.layout.name);
         // commit() does not notice when the last buffered bytes fail to reach
         // the disk (a full disk): it would put a cut-off file in place.
         if (!out.flush()) {

@@ -153,6 +153,19 @@ void Report::setDocumentTitle(const QString &title)
     d->documentTitle = title;
 }
 
+QString Report::documentName() const
+{
+    // The stored design-time title of most layouts names some other report:
+    // only a title given at run time speaks for this one.
+    const QString caption = d->documentTitle.trimmed();
+    if (!caption.isEmpty())
+        return caption;
+    const QString title = d->title.trimmed();
+    if (!title.isEmpty() && title != d->layout.title.trimmed())
+        return title;
+    return d->layout.name;
+}
+
 QDate Report::fromDate() const
 {
     return d->from;
@@ -248,7 +261,7 @@ void Report::PrintOut(bool promptUser)
     PrintJob job;
     job.printerName = d->printer;
     job.prompt = promptUser;
-    job.documentName = d->title.trimmed().isEmpty() ? d->layout.name : d->title.trimmed();
+    job.documentName = documentName();
     print(doc, job);
 }
 
@@ -296,6 +309,7 @@ std::shared_ptr<const ReportContent> Report::content() const
     c->table = d->table;
     c->order = d->order;
     c->title = d->title;
+    c->documentTitle = documentName();
     for (const ParameterField &p : d->parameters)
         c->parameters << p.currentValue();
     c->bindColumns();

@@ -105,6 +105,10 @@ public:
     /// file names are named after it; "" until the preparation sets it.
     QString documentTitle() const;
     void setDocumentTitle(const QString &title);
+    /// The name the PDF, the print job and the workbook's sheet carry:
+    /// documentTitle(), else a title set at run time with setReportTitle(),
+    /// else the layout's name. Never "".
+    QString documentName() const;
 
     /// The date range the report was prepared for (invalid dates when unset).
     QDate fromDate() const;

@@ -6,6 +6,7 @@
 #include <QTemporaryFile>
 #include <QVariant>
 
+#include "CsvExport.h"
 #include "Error.h"
 #include "Layout.h"
 #include "Report.h"
@@ -204,8 +205,11 @@ bool exportXlsx(const Table &table, const std::vector<int> &rowOrder, const QStr
                 break;   // NULL: an empty cell
             case QMetaType::Double:
             case QMetaType::Float: {
-                const double d = v.toDouble();
-                if (std::isfinite(d))
+                // The figure the CSV writes, not the residue of the arithmetic
+                // behind it: the cell holds the double that a person typing
+                // the figure gets (the writer spells it in 16 digits).
+                const double d = plainNumber(v.toDouble()).toDouble();
+                if (std::isfinite(v.toDouble()))
                     err = worksheet_write_number(sheet, sheetRow, col, d, moneyFormat);
                 break;
             }
@@ -301,10 +305,12 @@ bool exportXlsx(const Report &report, const QString &fileName, const ExportProgr
     const std::shared_ptr<const Table> rows = report.rows();
     if (!rows)
         throw Error(QStringLiteral("The report has no rows to export."), kSource);
-    // A title set at run time names the sheet; the stored design-time title
-    // of most layouts says nothing about the report.
+    // The window's caption, else a title set at run time, names the sheet; the
+    // stored design-time title of most layouts says nothing about the report.
     const QString title = report.ReportTitle();
-    const QString sheet = title.trimmed() == report.layout().title.trimmed() ? QString() : title;
+    const QString sheet = !report.documentTitle().trimmed().isEmpty()            ? report.documentTitle()
+                          : title.trimmed() == report.layout().title.trimmed() ? QString()
+                                                                                 : title;
     return exportXlsx(*rows, report.rowOrder(), fileName, progress, sheet);
 }
 

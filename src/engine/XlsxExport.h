@@ -24,7 +24,8 @@ bool exportXlsx(const Table &table, const std::vector<int> &rowOrder, const QStr
                 const ExportProgress &progress = {}, const QString &sheetName = QString());
 
 /// The report's bound rows in report order; the sheet is named after the
-/// title set at run time ("Report" when none was). Throws Error when no rows are bound.
+/// document title (the window's caption), else the title set at run time
+/// ("Report" when neither was set). Throws Error when no rows are bound.
 bool exportXlsx(const Report &report, const QString &fileName, const ExportProgress &progress = {});
 
 } // namespace orvane

@@ -432,8 +432,12 @@ QList<QRectF> ReportView::Private::hitsOn(int page)
                 || object.kind == ObjectKind::Picture)
                 continue;
             const QString text = objectText(doc, page, placement, o);
-            if (text.contains(searchText, Qt::CaseInsensitive))
-                hits << object.rect.translated(body.left(), body.top() + placement.y);
+            if (!text.contains(searchText, Qt::CaseInsensitive))
+                continue;
+            QRectF hit = object.rect.translated(body.left(), body.top() + placement.y);
+            if (object.canGrow)   // a wrapped name: all its lines
+                hit.setHeight(hit.height() + placement.grow * kGrowStepMm);
+            hits << hit;
         }
     }
     hitCache.insert(page, hits);

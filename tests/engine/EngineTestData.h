@@ -25,7 +25,8 @@ struct RegisterRows
 
 /// One invoice per entry of `linesPerInvoice`. Amounts mix large, small and
 /// negative values (returns booked as minus lines), like a real register.
-inline RegisterRows registerRows(const std::vector<int> &linesPerInvoice)
+/// With `longNames` every third product has a name of two to four lines.
+inline RegisterRows registerRows(const std::vector<int> &linesPerInvoice, bool longNames = false)
 {
     Table::Builder b({QStringLiteral("purchaseid"), QStringLiteral("purchasedate"), QStringLiteral("vendorname"),
                       QStringLiteral("productname"), QStringLiteral("qty"), QStringLiteral("price"),
@@ -49,7 +50,12 @@ inline RegisterRows registerRows(const std::vector<int> &linesPerInvoice)
             b.setValue(0, int(1000 + inv));
             b.setValue(1, QDate(2024, 1, 1).addDays(int(inv % 365)));
             b.setValue(2, QStringLiteral("Vendor %1 & Sons").arg(inv % 37));
-            b.setValue(3, QStringLiteral("Product %1").arg(next() % 500));
+            const quint32 product = next() % 500;
+            b.setValue(3, longNames && product % 3 == 0
+                              ? QStringLiteral("Nitrogen Phosphate Sulphur Granular %1 (Farmers' Cooperative Society)")
+                                    .repeated(1 + int(product % 2))
+                                    .arg(product)
+                              : QStringLiteral("Product %1").arg(product));
             b.setValue(4, int(next() % 100));
             b.setValue(5, double(next() % 100000) / 100.0);
             b.setValue(6, double(cents) / 100.0);

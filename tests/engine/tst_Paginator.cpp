@@ -34,20 +34,39 @@ class tst_Paginator : public QObject
     Q_OBJECT
 
 private:
-    Document layOut(const std::vector<int> &lines, test::RegisterRows *rows = nullptr)
+    // With `longNames` the product column wraps its names and its band grows;
+    // `flat` drops the group, its header and footer becoming report ones.
+    Document layOut(const std::vector<int> &lines, test::RegisterRows *rows = nullptr, bool longNames = false,
+                    bool flat = false)
     {
-        Report report(test::layoutPath("register.json"));
-        test::RegisterRows r = test::registerRows(lines);
-        report.setRows(r.table);
-        report.setReportTitle(QStringLiteral("Purchases of March"));
+        QFile f(test::layoutPath("register.json"));
+        if (!f.open(QIODevice::ReadOnly))
+            return Document();
+        QByteArray json = f.readAll();
+        if (longNames)
+            json.replace("\"field\": \"productname\",", "\"field\": \"productname\", \"canGrow\": true,");
+        if (flat) {
+            json.replace("\"kind\": \"groupHeader\"", "\"kind\": \"reportHeader\"").replace("\"kind\": \"groupFooter\"", "\"kind\": \"reportFooter\"");
+            json.replace(json.mid(json.indexOf("\"groups\""), json.indexOf("\"sections\"") - json.indexOf("\"groups\"")), "");
+        }
+        auto content = std::make_shared<ReportContent>();
+        content->layout = Layout::parse(json, QStringLiteral("register.json"));
+        test::RegisterRows r = test::registerRows(lines, longNames);
+        content->table = r.table;
+        for (int i = 0; i < r.table->rowCount(); ++i)
+            content->order.push_back(i);
+        content->title = QStringLiteral("Purchases of March");
+        content->bindColumns();
         if (rows)
             *rows = r;
-        return report.paginate();
+        return Paginator(content).paginate();
     }
 
 private slots:
     void pageStructure_data();
     void pageStructure();
+    void keepRules_data();
+    void keepRules();
     void totals_data();
     void totals();
     void pageNofM();
@@ -61,19 +80,22 @@ private slots:
 void tst_Paginator::pageStructure_data()
 {
     QTest::addColumn<std::vector<int>>("lines");
-    QTest::newRow("no rows") << std::vector<int>{};
-    QTest::newRow("one row") << std::vector<int>{1};
-    QTest::newRow("small invoices") << std::vector<int>(200, 3);
-    QTest::newRow("one invoice over four pages") << std::vector<int>{200};
-    QTest::newRow("mixed sizes") << std::vector<int>{1, 60, 2, 45, 7, 90, 1, 1, 33};
+    QTest::addColumn<bool>("longNames");
+    QTest::newRow("no rows") << std::vector<int>{} << false;
+    QTest::newRow("one row") << std::vector<int>{1} << false;
+    QTest::newRow("small invoices") << std::vector<int>(200, 3) << false;
+    QTest::newRow("one invoice over four pages") << std::vector<int>{200} << false;
+    QTest::newRow("mixed sizes") << std::vector<int>{1, 60, 2, 45, 7, 90, 1, 1, 33} << false;
+    QTest::newRow("names that wrap") << std::vector<int>{1, 60, 2, 45, 7, 90, 1, 1, 33} << true;
 }
 
 // Headers, footers, continued group headers and unsplit bands, page by page.
 void tst_Paginator::pageStructure()
 {
     QFETCH(std::vector<int>, lines);
+    QFETCH(bool, longNames);
     test::RegisterRows rows;
-    const Document doc = layOut(lines, &rows);
+    const Document doc = layOut(lines, &rows, longNames);
     const Layout &L = doc.layout();
     const int rh = L.sectionIndex(QStringLiteral("ReportHeaderSection1"));
     const int ph = L.sectionIndex(QStringLiteral("PageHeaderSection1"));
@@ -88,7 +110,7 @@ void tst_Paginator::pageStructure()
 
     QVERIFY(doc.complete);
     QVERIFY(doc.pageCount() >= 1);
-    int reportHeaders = 0, reportFooters = 0, details = 0, freshHeaders = 0, footers = 0;
+    int reportHeaders = 0, reportFooters = 0, details = 0, freshHeaders = 0, footers = 0, grown = 0;
     int lastInvoice = -1;
     for (int page = 0; page < doc.pageCount(); ++page) {
         const PageEntry &pe = doc.pages[size_t(page)];
@@ -125,12 +147,13 @@ void tst_Paginator::pageStructure()
             const Section &s = L.sections[p.section];
             if (int(p.section) == pf)
                 continue;
-            // Bands follow each other without gaps or overlaps and stay clear of the footer.
+            // Bands follow each other without gaps or overlaps, grown or not, and stay clear of the footer.
             if (int(p.section) != rh && int(p.section) != ph) {
                 QCOMPARE(double(p.y), y);
-                y += s.height;
+                y += doc.bandHeight(p);
             }
-            QVERIFY2(double(p.y) + s.height <= footerTop + 1e-4,
+            grown += p.grow > 0 ? 1 : 0;
+            QVERIFY2(double(p.y) + doc.bandHeight(p) <= footerTop + 1e-4,
                      qPrintable(QStringLiteral("page %1: %2 at %3 runs into the footer").arg(page + 1).arg(s.name).arg(p.y)));
             if (int(p.section) == rh)
                 ++reportHeaders;
@@ -155,6 +178,64 @@ void tst_Paginator::pageStructure()
     QCOMPARE(details, rows.table->rowCount());
     QCOMPARE(freshHeaders, int(lines.size()));
     QCOMPARE(footers, int(lines.size()));
+    QCOMPARE(grown > 0, longNames && !lines.empty());
+}
+
+void tst_Paginator::keepRules_data()
+{
+    QTest::addColumn<std::vector<int>>("lines");
+    QTest::addColumn<bool>("flat");
+    // About fifty lines fill a page: the first invoice's footer, and with it
+    // the grand total, meets every line position of the first two pages.
+    for (int n = 1; n <= 110; ++n)
+        QTest::addRow("first invoice of %d lines", n) << std::vector<int>{n, 2, 1} << false;
+    for (int n = 40; n <= 110; n += 3)
+        QTest::addRow("%d lines without groups", n) << std::vector<int>{n} << true;
+    QTest::newRow("one-line invoices") << std::vector<int>(150, 1) << false;
+}
+
+// No footer without a line of its group above it, no header at the foot of a
+// page, no "(continued)" above anything but its lines, the grand total with
+// the last invoice's total (or line), and no page of headings alone; totals unchanged.
+void tst_Paginator::keepRules()
+{
+    QFETCH(std::vector<int>, lines);
+    QFETCH(bool, flat);
+    test::RegisterRows rows;
+    const Document doc = layOut(lines, &rows, false, flat);
+    PageView view{doc};
+    auto kind = [&](const Placement &p) { return doc.layout().sections[p.section].kind; };
+    auto footer = [&](const Placement &p) { return kind(p) == SectionKind::GroupFooter || kind(p) == SectionKind::ReportFooter; };
+    auto invoice = [&](const Placement &p) { return p.row < 0 ? QString() : rows.table->text(doc.tableRow(p), 0); };
+    size_t group = 0;
+    for (int page = 0; page < doc.pageCount(); ++page) {
+        const PageEntry &pe = doc.pages[size_t(page)];
+        std::vector<Placement> body(doc.placements.begin() + pe.first, doc.placements.begin() + pe.first + pe.count - 1);
+        body.erase(std::remove_if(body.begin(), body.end(), [&](const Placement &p) {
+            return kind(p) == SectionKind::PageHeader || (kind(p) == SectionKind::ReportHeader && page == 0); }), body.end());
+        const QString where = QStringLiteral("page %1 of %2").arg(page + 1).arg(doc.pageCount());
+        QVERIFY2(std::any_of(body.begin(), body.end(), [&](const Placement &p) { return !(p.flags & Placement::Continued); }),
+                 qPrintable(where + QStringLiteral(": headings alone")));
+        QVERIFY2(kind(body.back()) != SectionKind::GroupHeader, qPrintable(where + QStringLiteral(" ends with a group header")));
+        for (size_t k = 0; k < body.size(); ++k) {
+            const Placement &p = body[k];
+            if (p.flags & Placement::Continued) {
+                QVERIFY2(k + 1 < body.size() && kind(body[k + 1]) == SectionKind::Detail && invoice(body[k + 1]) == invoice(p),
+                         qPrintable(where + QStringLiteral(": \"(continued)\" not above a line of its invoice")));
+            } else if (footer(p)) {
+                size_t j = k;
+                while (j > 0 && footer(body[j - 1]))
+                    --j;
+                QVERIFY2(j > 0 && kind(body[j - 1]) == SectionKind::Detail && (p.row < 0 || invoice(body[j - 1]) == invoice(p)),
+                         qPrintable(where + QStringLiteral(": a total without a line of its own above it")));
+                if (!flat && kind(p) == SectionKind::GroupFooter)
+                    QCOMPARE(view.text(page, p, QStringLiteral("sumGroupNet")), moneyText(rows.groupCents[group++]));
+                else if (doc.layout().sections[p.section].name == QLatin1String("ReportFooterSection1"))
+                    QCOMPARE(view.text(page, p, QStringLiteral("sumReportNet")), moneyText(rows.totalCents));
+            }
+        }
+    }
+    QCOMPARE(group, flat ? 0 : lines.size());
 }
 
 void tst_Paginator::totals_data()
@@ -330,5 +411,5 @@ void tst_Paginator::formatNumber()
     QCOMPARE(orvane::formatNumber(value, f), expected);
 }
 
-QTEST_GUILESS_MAIN(tst_Paginator)
+QTEST_MAIN(tst_Paginator)
 #include "tst_Paginator.moc"

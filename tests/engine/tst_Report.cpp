@@ -70,6 +70,8 @@ private slots:
     void noPrinterInstalled();
     void exportCancelLeavesNoFile();
     void exportedPdfIsSearchable();
+    void documentName_data();
+    void documentName();
     void backgroundPagination();
 
 private:
@@ -367,6 +369,41 @@ void tst_Report::exportedPdfIsSearchable()
     QCOMPARE(lines.size(), 2);   // regular and bold, each embedded once whatever its sizes
     for (const QString &line : lines)
         QVERIFY2(line.contains(QRegularExpression(QStringLiteral("yes\\s+yes\\s+yes"))), qPrintable(line));
+}
+
+void tst_Report::documentName_data()
+{
+    QTest::addColumn<QString>("caption");        // set by the preparation
+    QTest::addColumn<QString>("reportTitle");    // set at run time; "" keeps the stored one
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("the window's caption") << "Purchase Register (Invoicewise)" << "" << "Purchase Register (Invoicewise)";
+    QTest::newRow("caption over a run-time title")
+        << "Product Wise Purchases" << "Product Wise Purchase " << "Product Wise Purchases";
+    QTest::newRow("no caption: the run-time title") << "" << "Product Wise Purchase " << "Product Wise Purchase";
+    QTest::newRow("no caption, stored title: the layout") << "" << "" << "tstRegister";
+    QTest::newRow("apostrophe and accents") << "Vendor's Ledger – Şükrü" << "" << "Vendor's Ledger – Şükrü";
+}
+
+// The PDF and the print job are named after the report, not after the
+// stored design-time title "Accounts Opening Balances".
+void tst_Report::documentName()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, reportTitle);
+    QFETCH(QString, expected);
+    Report report(test::layoutPath("register.json"));
+    report.setRows(test::registerRows({2}).table);
+    report.setDocumentTitle(caption);
+    if (!reportTitle.isEmpty())
+        report.setReportTitle(reportTitle);
+    QCOMPARE(report.documentName(), expected);
+    const QString file = m_dir.filePath(QStringLiteral("titled.pdf"));
+    QVERIFY(exportPdf(report, file));
+    const QString info = runTool(QStringLiteral("pdfinfo"), {file});
+    QCOMPARE(QRegularExpression(QStringLiteral("Title:\\s+([^\\n]*)")).match(info).captured(1), expected);
+    report.PrintOut(false);
+    QCOMPARE(m_jobs.size(), 1);
+    QCOMPARE(m_jobs[0].documentName, expected);
 }
 
 void tst_Report::backgroundPagination()

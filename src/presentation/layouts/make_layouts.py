@@ -25,7 +25,11 @@ TITLE_INK = "#1F3B63"
 
 FONT = "DejaVu Sans"
 BODY = {"size": 8}        # point size of headings, rows and totals of the layout being made
-TOTAL_SPILL = 5.0         # totals may reach this far left into the blank side of the column
+
+# Money columns hold a year's totals of the demo data at full size. Larger
+# figures, up to -999,999,999,999.99, the engine draws smaller (down to 6 pt)
+# and lets spill into free space beside them: a totalled column needs 27.5 mm
+# for that in bold, any other money column 24.5 mm.
 
 
 def font(size=8, bold=False, italic=False):
@@ -37,7 +41,8 @@ def text(name, x, y, w, h, value, size=8, bold=False, align="left", italic=False
             "text": value, "font": font(size, bold, italic), "align": align, "foreColor": color}
 
 
-def field(name, x, y, w, h, column, fmt, size=8, bold=False, align=None, decimals=2, blank_zero=False):
+def field(name, x, y, w, h, column, fmt, size=8, bold=False, align=None, decimals=2, blank_zero=False,
+          grow=False):
     if align is None:
         align = "right" if fmt in ("money", "number", "integer") else ("center" if fmt == "date" else "left")
     o = {"name": name, "kind": "field", "rect": [round(x, 2), round(y, 2), round(w, 2), round(h, 2)],
@@ -46,6 +51,9 @@ def field(name, x, y, w, h, column, fmt, size=8, bold=False, align=None, decimal
         o["decimals"] = decimals
     if blank_zero:
         o["blankWhenZero"] = True
+    if grow:
+        # Names wrap onto further lines and the band grows, rather than lose their end.
+        o["canGrow"] = True
     return o
 
 
@@ -80,11 +88,13 @@ def line(name, x1, y, x2, width=0.2):
 
 class Col:
     """One report column: the bound column, its heading, width (None: takes
-    the rest), number format and whether the report totals it."""
+    the rest), number format, whether the report totals it and whether its
+    text wraps (names)."""
 
-    def __init__(self, column, heading, width, fmt="text", total=False, decimals=2, blank_zero=False):
+    def __init__(self, column, heading, width, fmt="text", total=False, decimals=2, blank_zero=False, grow=False):
         self.column, self.heading, self.width = column, heading, width
         self.fmt, self.total, self.decimals, self.blank_zero = fmt, total, decimals, blank_zero
+        self.grow = grow
         self.x = 0.0
 
 
@@ -151,7 +161,7 @@ def heading_band(name, cols, width, caption_row=None):
 
 def detail(name, cols):
     objs = [field("fld" + c.column, c.x + PAD, 0, c.width - 2 * PAD, ROW, c.column, c.fmt, BODY["size"],
-                  decimals=c.decimals, blank_zero=c.blank_zero) for c in cols]
+                  decimals=c.decimals, blank_zero=c.blank_zero, grow=c.grow) for c in cols]
     return {"name": name, "kind": "detail", "height": ROW, "objects": objs}
 
 
@@ -159,13 +169,10 @@ def totals_band(name, kind, cols, label, scope, width, double_rule):
     totalled = [c for c in cols if c.total]
     first = min(c.x for c in totalled)
     objs = [line(name + "RuleTop", first, 0.6, width, 0.3)]
-    objs.append(text("lbl" + name, PAD, 1.0, first - 2 * PAD - TOTAL_SPILL, 5.0, label, BODY["size"], True,
-                     "right"))
+    objs.append(text("lbl" + name, PAD, 1.0, first - 2 * PAD, 5.0, label, BODY["size"], True, "right"))
     for c in totalled:
-        # Right aligned, so a wide total may use the blank left side of its column.
-        objs.append(summary(("tot" if scope == "report" else "sub") + c.column, c.x + PAD - TOTAL_SPILL, 1.0,
-                            c.width - 2 * PAD + TOTAL_SPILL, 5.0, c.column, c.fmt, scope, BODY["size"],
-                            decimals=c.decimals))
+        objs.append(summary(("tot" if scope == "report" else "sub") + c.column, c.x + PAD, 1.0,
+                            c.width - 2 * PAD, 5.0, c.column, c.fmt, scope, BODY["size"], decimals=c.decimals))
     h = 6.8
     if double_rule:
         objs.append(line(name + "RuleBottom1", first, 6.4, width, 0.3))
@@ -211,12 +218,20 @@ def base(name, orientation, title="Accounts Opening Balances"):
             "parameters": [], "groups": [], "sections": []}
 
 
-def money(column, heading, width=26, total=True):
+def money(column, heading, width=27.5, total=True):
     return Col(column, heading, width, "money", total)
+
+
+def price(column, heading="Price", width=24.5):
+    return Col(column, heading, width, "money")
 
 
 def qty(column, heading, width=16, total=True, blank_zero=False):
     return Col(column, heading, width, "number", total, decimals=2, blank_zero=blank_zero)
+
+
+def name(column, heading):
+    return Col(column, heading, None, grow=True)
 
 
 def flat_report(name, title, cols, company, headings, orientation="landscape"):
@@ -244,8 +259,9 @@ def register(name, title, group_column, group_label, header_objs, cols, headings
     lay = base(name, "landscape")
     lay["groups"] = [{"field": group_column, "header": "GroupHeaderSection1",
                       "footer": "GroupFooterSection1"}]
+    # The shading reaches the band's foot, so it grows with a wrapped name.
     gh = {"name": "GroupHeaderSection1", "kind": "groupHeader", "height": 7.0,
-          "objects": [box("GroupBand", 0, 0.6, width, 5.6, GROUP_FILL, 0.0)] + header_objs
+          "objects": [box("GroupBand", 0, 0.6, width, 6.4, GROUP_FILL, 0.0)] + header_objs
           + [special("spContinued", width - 40, 1.0, 39, 4.8, "groupContinued", 7, False, "right")]}
     gf = totals_band("GroupFooterSection1", "groupFooter", cols, "Total for " + group_label, "group",
                      width, False)
@@ -266,93 +282,96 @@ def register(name, title, group_column, group_label, header_objs, cols, headings
     write(lay)
 
 
-def labelled(prefix, x, label, label_w, column, fmt, value_w, y=1.0, h=4.8):
+def labelled(prefix, x, label, label_w, column, fmt, value_w, y=1.0, h=4.8, grow=False):
     return [text("lbl" + prefix, x, y, label_w, h, label, 8, True, "left"),
             field("grp" + column, x + label_w, y, value_w, h, column, fmt, 8, True,
-                  align="left")]
+                  align="left", grow=grow)]
 
 
 def main():
     flat_report("crpPurchaseReturnSummary", "Purchase Returns Summary", [
-        Col("Purreturnid", "Return No.", 22, "text"),
-        Col("Purreturndate", "Date", 21, "date"),
+        Col("Purreturnid", "Return No.", 20, "text"),
+        Col("Purreturndate", "Date", 20, "date"),
         Col("purchaseid", "Purchase No.", 25, "text"),
-        Col("vendorname", "Vendor", None),
-        qty("Qty", "Qty"),
+        name("vendorname", "Vendor"),
+        qty("Qty", "Qty", 18),
         qty("Bonus", "Bonus", 15, blank_zero=True),
-        Col("Price", "Price", 21, "money"),
+        price("Price"),
         money("Grossvalue", "Gross Value"),
-        money("Totaldisc", "Discount", 24),
-        money("Salestax", "Sales Tax", 24),
-        money("NetValue", "Net Value", 27),
+        money("Totaldisc", "Discount"),
+        money("Salestax", "Sales Tax"),
+        money("NetValue", "Net Value"),
     ], True, [("txtDate", "Date Between :")])
 
+    # Landscape like the others: five money columns and the vendor do not fit
+    # the width of a portrait page at a legible size.
     flat_report("crpPurchaseSummary", "Purchase Summary", [
-        Col("purchaseid", "Inv. No.", 15, "text"),
-        Col("purchasedate", "Date", 18, "date"),
-        Col("vendorname", "Vendor", None),
-        money("Grossvalue", "Gross Value", 23),
-        money("Totaldisc", "Discount", 22),
-        money("Salestax", "Sales Tax", 22),
-        money("NetValue", "Net Value", 23),
-        money("PaidAmount", "Paid Amount", 23),
-    ], False, [("txtDate", "Date Between :")], orientation="portrait")
+        Col("purchaseid", "Inv. No.", 20, "text"),
+        Col("purchasedate", "Date", 20, "date"),
+        name("vendorname", "Vendor"),
+        money("Grossvalue", "Gross Value", 30),
+        money("Totaldisc", "Discount", 28),
+        money("Salestax", "Sales Tax", 28),
+        money("NetValue", "Net Value", 30),
+        money("PaidAmount", "Paid Amount", 30),
+    ], False, [("txtDate", "Date Between :")])
 
     flat_report("crpPurchaseLedger", "Product Purchase Ledger", [
-        Col("purchaseid", "Invoice No.", 22, "text"),
-        Col("purchasedate", "Date", 21, "date"),
-        Col("billno", "Bill No.", 22),
-        Col("vendorname", "Vendor", None),
-        qty("qty", "Qty"),
+        Col("purchaseid", "Invoice No.", 20, "text"),
+        Col("purchasedate", "Date", 20, "date"),
+        Col("billno", "Bill No.", 20),
+        name("vendorname", "Vendor"),
+        qty("qty", "Qty", 18),
         qty("bonus", "Bonus", 15, blank_zero=True),
-        Col("price", "Price", 21, "money"),
+        price("price"),
         money("Grossvalue", "Gross Value"),
-        money("Totaldisc", "Discount", 24),
-        money("Salestax", "Sales Tax", 24),
-        money("NetValue", "Net Value", 27),
+        money("Totaldisc", "Discount"),
+        money("Salestax", "Sales Tax"),
+        money("NetValue", "Net Value"),
     ], False, [("txtDate", "Date Between :"), ("txtProduct", "Product :")])
 
     flat_report("crpPurchaseReturnLedger", "Product Purchase Return Ledger", [
-        Col("PurReturnID", "Return No.", 22, "text"),
-        Col("PurReturnDate", "Date", 21, "date"),
-        Col("vendorname", "Vendor", None),
-        qty("Qty", "Qty"),
+        Col("PurReturnID", "Return No.", 20, "text"),
+        Col("PurReturnDate", "Date", 20, "date"),
+        name("vendorname", "Vendor"),
+        qty("Qty", "Qty", 18),
         qty("Bonus", "Bonus", 15, blank_zero=True),
-        Col("Price", "Price", 21, "money"),
+        price("Price"),
         money("Grossvalue", "Gross Value"),
-        money("Totaldisc", "Discount", 24),
-        money("Salestax", "Sales Tax", 24),
-        money("NetValue", "Net Value", 27),
+        money("Totaldisc", "Discount"),
+        money("Salestax", "Sales Tax"),
+        money("NetValue", "Net Value"),
     ], True, [("txtDate", "Date Between :"), ("txtProduct", "Product :")])
 
+    # The year's invoice totals reach billions: Gross and Net Value are wider.
     register("crpPurchaseRegisterIW", "Purchase Register (Invoicewise)", "purchaseid", "Invoice",
              labelled("InvoiceNo", 1, "Invoice No.", 20, "purchaseid", "text", 18)
              + labelled("Date", 42, "Date", 10, "purchasedate", "date", 22)
              + labelled("BillNo", 78, "Bill No.", 15, "billno", "text", 30)
-             + labelled("Vendor", 126, "Vendor", 14, "vendorname", "text", 95),
+             + labelled("Vendor", 126, "Vendor", 14, "vendorname", "text", 95, grow=True),
              [
-                 Col("productid", "Code", 18, "text"),
-                 Col("productname", "Product", None),
+                 Col("productid", "Code", 16, "text"),
+                 name("productname", "Product"),
                  qty("qty", "Qty", 18, total=False),
-                 qty("bonus", "Bonus", 16, total=False, blank_zero=True),
-                 Col("price", "Price", 22, "money"),
-                 money("Grossvalue", "Gross Value", 28),
-                 money("Totaldisc", "Discount", 26),
-                 money("Salestax", "Sales Tax", 26),
-                 money("NetValue", "Net Value", 28),
+                 qty("bonus", "Bonus", 15, total=False, blank_zero=True),
+                 price("price"),
+                 money("Grossvalue", "Gross Value", 30),
+                 money("Totaldisc", "Discount"),
+                 money("Salestax", "Sales Tax"),
+                 money("NetValue", "Net Value", 30),
              ], [("Txtinvoice", "Invoiceno Between :")])
 
     ret_cols = [
         Col("productid", "Code", 16, "text"),
-        Col("productname", "Product", None),
-        Col("UnitName", "Unit", 14),
+        name("productname", "Product"),
+        Col("UnitName", "Unit", 13),
         qty("Multiplier", "Multiplier", 19, total=False),
         qty("qty", "Qty", 16, total=False),
-        qty("bonus", "Bonus", 15, total=False, blank_zero=True),
-        Col("price", "Price", 21, "money"),
-        money("Grossvalue", "Gross Value", 27),
-        money("Totaldisc", "Discount", 25),
-        money("Salestax", "Sales Tax", 25),
+        qty("bonus", "Bonus", 14, total=False, blank_zero=True),
+        price("price"),
+        money("Grossvalue", "Gross Value", 28),
+        money("Totaldisc", "Discount"),
+        money("Salestax", "Sales Tax"),
         money("NetValue", "Net Value", 28),
     ]
     extra_y = 7.0
@@ -370,9 +389,11 @@ def main():
              + labelled("Date", 38, "Date", 10, "purreturndate", "date", 22)
              + [text("lblVendor", 74, 1.0, 14, 4.8, "Vendor", 8, True),
                 field("grpVendorID", 88, 1.0, 14, 4.8, "VendorID", "text", 8, True, align="left"),
-                field("grpvendorname", 102, 1.0, 70, 4.8, "vendorname", "text", 8, True, align="left"),
+                field("grpvendorname", 102, 1.0, 70, 4.8, "vendorname", "text", 8, True, align="left",
+                      grow=True),
                 text("lblNarration", 174, 1.0, 20, 4.8, "Narration", 8, True),
-                field("grpNarration", 194, 1.0, 42, 4.8, "Narration", "text", 8, False, align="left")],
+                field("grpNarration", 194, 1.0, 42, 4.8, "Narration", "text", 8, False, align="left",
+                      grow=True)],
              ret_cols, [("txtDate", "Date Between :"), ("Txtinvoice", "Invoiceno Between :")],
              footer_extra)
 
@@ -380,16 +401,16 @@ def main():
     # run-time title and three parameters.
     width = LANDSCAPE_WIDTH
     cols = place([
-        Col("ProductId", "Code", 18, "text"),
-        Col("ProductName", "Product", None),
-        Col("UnitName", "Unit", 16),
-        qty("PQty", "Qty", 18, total=False),
-        Col("PPrice", "Avg. Price", 22, "money"),
-        money("PDisc", "Discount", 24),
-        money("PValue", "Value", 28),
-        qty("RQty", "Qty", 18, total=False),
-        Col("RPrice", "Avg. Price", 22, "money"),
-        money("RDisc", "Discount", 24),
+        Col("ProductId", "Code", 16, "text"),
+        name("ProductName", "Product"),
+        Col("UnitName", "Unit", 12),
+        qty("PQty", "Qty", 16, total=False),
+        price("PPrice", "Avg. Price"),
+        money("PDisc", "Discount"),
+        money("PValue", "Value", 30),
+        qty("RQty", "Qty", 16, total=False),
+        price("RPrice", "Avg. Price"),
+        money("RDisc", "Discount"),
         money("RValue", "Value", 28),
     ], width)
     lay = base("CrpProductWisePurchase", "landscape", title="")
