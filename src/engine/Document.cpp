@@ -3,6 +3,7 @@
 #include "Error.h"
 #include "Table.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace orvane {
@@ -156,6 +157,34 @@ QString objectText(const Document &doc, int pageIndex, const Placement &placemen
     default:
         return QString();
     }
+}
+
+void appendOutline(const Document &doc, int fromPage, std::vector<OutlineEntry> &entries)
+{
+    const Layout &layout = doc.layout();
+    for (int page = std::max(0, fromPage); page < doc.pageCount(); ++page) {
+        const PageEntry &entry = doc.pages[size_t(page)];
+        for (qint32 i = entry.first; i < entry.first + entry.count; ++i) {
+            const Placement &p = doc.placements[size_t(i)];
+            const Section &section = layout.sections[p.section];
+            if (section.kind == SectionKind::GroupHeader && !(p.flags & Placement::Continued))
+                entries.push_back({qint32(page), i, qint32(section.group)});
+        }
+    }
+}
+
+QString outlineText(const Document &doc, const OutlineEntry &entry)
+{
+    const Placement &p = doc.placements[size_t(entry.placement)];
+    const Group &group = doc.layout().groups[size_t(entry.level)];
+    if (group.outlineObjects.empty()) {
+        const int row = doc.tableRow(p);
+        return row < 0 || group.column < 0 ? QString() : doc.content->table->text(row, group.column);
+    }
+    QStringList parts;
+    for (int object : group.outlineObjects)
+        parts << objectText(doc, entry.page, p, object);
+    return parts.join(QLatin1String("  "));
 }
 
 } // namespace orvane

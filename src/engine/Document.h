@@ -85,6 +85,25 @@ public:
 QString formatNumber(double value, const FieldFormat &format);
 QString objectText(const Document &doc, int pageIndex, const Placement &placement, int objectIndex);
 
+/// One group of the report in its outline: where the group's header (the
+/// first one, not a continued repeat) stands. Pages and placements are 0-based.
+struct OutlineEntry
+{
+    qint32 page = 0;
+    qint32 placement = 0;    // index into Document::placements
+    qint32 level = 0;        // the group's index: 0 for the outermost
+};
+
+/// Appends the outline entries of pages [fromPage, doc.pageCount()) to
+/// `entries`, in the order they stand. A viewer calls it for each batch of pages
+/// pagination finishes; the PDF export once for all.
+void appendOutline(const Document &doc, int fromPage, std::vector<OutlineEntry> &entries);
+
+/// An entry's text: the texts of its group's outline objects (Group::outline)
+/// as the header shows them, joined by two blanks; the group field's value
+/// when the layout names no outline objects.
+QString outlineText(const Document &doc, const OutlineEntry &entry);
+
 /// Index of the summary slot of `objectIndex` among the section's summary objects, -1 if it is none.
 int summarySlot(const Section &section, int objectIndex);
 

@@ -136,24 +136,8 @@ struct Reader
         f.blankWhenZero = boolean(o, "blankWhenZero", where, false);
     }
 
-    LayoutObject readObject(const QJsonValue &value, const QString &where) const
+    QRectF readRect(const QJsonObject &o, const QString &where) const
     {
-        const QJsonObject o = object(value, where);
-        checkKeys(o, where,
-                  {"name", "kind", "rect", "text", "field", "format", "decimals", "blankWhenZero", "function", "scope",
-                   "special", "position", "source", "font", "align", "valign", "border", "foreColor", "backColor",
-                   "fillColor", "lineWidth", "elide", "canGrow"});
-        LayoutObject obj;
-        obj.name = string(o, "name", where, true);
-        if (obj.name.isEmpty())
-            fail(file, where, QStringLiteral("empty name"));
-        obj.kind = choice<ObjectKind>(o, "kind", where,
-                                      {{"text", ObjectKind::Text}, {"field", ObjectKind::Field},
-                                       {"summary", ObjectKind::Summary}, {"special", ObjectKind::Special},
-                                       {"box", ObjectKind::Box}, {"line", ObjectKind::Line},
-                                       {"picture", ObjectKind::Picture}},
-                                      ObjectKind::Text, true);
-
         const QJsonValue r = o.value(QLatin1String("rect"));
         const QJsonArray ra = r.toArray();
         if (!r.isArray() || ra.size() != 4)
@@ -162,11 +146,15 @@ struct Reader
             if (!c.isDouble())
                 fail(file, where + QLatin1String(".rect"), QStringLiteral("[x, y, width, height] in mm expected"));
         }
-        obj.rect = QRectF(ra[0].toDouble(), ra[1].toDouble(), ra[2].toDouble(), ra[3].toDouble());
-        if (obj.rect.width() < 0 || obj.rect.height() < 0)
+        const QRectF rect(ra[0].toDouble(), ra[1].toDouble(), ra[2].toDouble(), ra[3].toDouble());
+        if (rect.width() < 0 || rect.height() < 0)
             fail(file, where + QLatin1String(".rect"), QStringLiteral("negative width or height"));
+        return rect;
+    }
 
-        obj.text = string(o, "text", where);
+    // What only some kinds of object carry: a field, a summary's function, a special's meaning, a picture.
+    void readKindKeys(const QJsonObject &o, const QString &where, LayoutObject &obj) const
+    {
         switch (obj.kind) {
         case ObjectKind::Field:
             obj.field = string(o, "field", where, true);
@@ -201,19 +189,65 @@ struct Reader
         default:
             break;
         }
+    }
 
-        if (o.contains(QLatin1String("font"))) {
-            const QString fw = where + QLatin1String(".font");
-            const QJsonObject f = object(o.value(QLatin1String("font")), fw);
-            checkKeys(f, fw, {"family", "size", "bold", "italic"});
-            obj.font.family = string(f, "family", fw, false, obj.font.family);
-            obj.font.size = number(f, "size", fw, obj.font.size);
-            if (obj.font.size < 1 || obj.font.size > 200)
-                fail(file, fw + QLatin1String(".size"), QStringLiteral("size %1 is not between 1 and 200 points").arg(obj.font.size));
-            obj.font.bold = boolean(f, "bold", fw, false);
-            obj.font.italic = boolean(f, "italic", fw, false);
+    void readFont(const QJsonObject &o, const QString &where, FontSpec &font) const
+    {
+        if (!o.contains(QLatin1String("font")))
+            return;
+        const QString fw = where + QLatin1String(".font");
+        const QJsonObject f = object(o.value(QLatin1String("font")), fw);
+        checkKeys(f, fw, {"family", "size", "bold", "italic"});
+        font.family = string(f, "family", fw, false, font.family);
+        font.size = number(f, "size", fw, font.size);
+        if (font.size < 1 || font.size > 200)
+            fail(file, fw + QLatin1String(".size"), QStringLiteral("size %1 is not between 1 and 200 points").arg(font.size));
+        font.bold = boolean(f, "bold", fw, false);
+        font.italic = boolean(f, "italic", fw, false);
+    }
+
+    void readBorder(const QJsonObject &o, const QString &where, Border &border) const
+    {
+        if (!o.contains(QLatin1String("border")))
+            return;
+        const QString bw = where + QLatin1String(".border");
+        const QJsonObject b = object(o.value(QLatin1String("border")), bw);
+        checkKeys(b, bw, {"sides", "width", "color"});
+        const QString sides = string(b, "sides", bw, false, QStringLiteral("LTRB"));
+        for (QChar c : sides) {
+            switch (c.toUpper().unicode()) {
+            case 'L': border.left = true; break;
+            case 'T': border.top = true; break;
+            case 'R': border.right = true; break;
+            case 'B': border.bottom = true; break;
+            default: fail(file, bw + QLatin1String(".sides"), QStringLiteral("unknown side '%1'").arg(c));
+            }
         }
+        border.width = number(b, "width", bw, border.width, false, 0);
+        border.color = color(b, "color", bw, 0);
+    }
 
+    LayoutObject readObject(const QJsonValue &value, const QString &where) const
+    {
+        const QJsonObject o = object(value, where);
+        checkKeys(o, where,
+                  {"name", "kind", "rect", "text", "field", "format", "decimals", "blankWhenZero", "function", "scope",
+                   "special", "position", "source", "font", "align", "valign", "border", "foreColor", "backColor",
+                   "fillColor", "lineWidth", "elide", "canGrow"});
+        LayoutObject obj;
+        obj.name = string(o, "name", where, true);
+        if (obj.name.isEmpty())
+            fail(file, where, QStringLiteral("empty name"));
+        obj.kind = choice<ObjectKind>(o, "kind", where,
+                                      {{"text", ObjectKind::Text}, {"field", ObjectKind::Field},
+                                       {"summary", ObjectKind::Summary}, {"special", ObjectKind::Special},
+                                       {"box", ObjectKind::Box}, {"line", ObjectKind::Line},
+                                       {"picture", ObjectKind::Picture}},
+                                      ObjectKind::Text, true);
+        obj.rect = readRect(o, where);
+        obj.text = string(o, "text", where);
+        readKindKeys(o, where, obj);
+        readFont(o, where, obj.font);
         const Qt::Alignment h = choice<Qt::Alignment>(
             o, "align", where, {{"left", Qt::AlignLeft}, {"center", Qt::AlignHCenter}, {"right", Qt::AlignRight}},
             Qt::AlignLeft);
@@ -221,24 +255,7 @@ struct Reader
             o, "valign", where, {{"top", Qt::AlignTop}, {"center", Qt::AlignVCenter}, {"bottom", Qt::AlignBottom}},
             Qt::AlignVCenter);
         obj.alignment = h | v;
-
-        if (o.contains(QLatin1String("border"))) {
-            const QString bw = where + QLatin1String(".border");
-            const QJsonObject b = object(o.value(QLatin1String("border")), bw);
-            checkKeys(b, bw, {"sides", "width", "color"});
-            const QString sides = string(b, "sides", bw, false, QStringLiteral("LTRB"));
-            for (QChar c : sides) {
-                switch (c.toUpper().unicode()) {
-                case 'L': obj.border.left = true; break;
-                case 'T': obj.border.top = true; break;
-                case 'R': obj.border.right = true; break;
-                case 'B': obj.border.bottom = true; break;
-                default: fail(file, bw + QLatin1String(".sides"), QStringLiteral("unknown side '%1'").arg(c));
-                }
-            }
-            obj.border.width = number(b, "width", bw, obj.border.width, false, 0);
-            obj.border.color = color(b, "color", bw, 0);
-        }
+        readBorder(o, where, obj.border);
         obj.foreColor = color(o, "foreColor", where, 0);
         obj.backColor = color(o, "backColor", where, NoColor);
         obj.fillColor = color(o, "fillColor", where, NoColor);
@@ -282,6 +299,132 @@ struct Reader
                 s.objects.push_back(readObject(a[i], where + QStringLiteral(".objects[%1]").arg(i)));
         }
         return s;
+    }
+
+    void readPage(const QJsonObject &o, Layout &l) const
+    {
+        if (!o.contains(QLatin1String("page")))
+            return;
+        const QJsonObject p = object(o.value(QLatin1String("page")), QStringLiteral("page"));
+        checkKeys(p, QStringLiteral("page"), {"size", "orientation", "margins"});
+        l.pageSize = choice<QPageSize::PageSizeId>(p, "size", QStringLiteral("page"),
+                                                   {{"A4", QPageSize::A4}, {"Letter", QPageSize::Letter},
+                                                    {"Legal", QPageSize::Legal}, {"A3", QPageSize::A3}},
+                                                   QPageSize::A4);
+        l.orientation = choice<QPageLayout::Orientation>(
+            p, "orientation", QStringLiteral("page"),
+            {{"portrait", QPageLayout::Portrait}, {"landscape", QPageLayout::Landscape}}, QPageLayout::Portrait);
+        if (p.contains(QLatin1String("margins"))) {
+            const QString mw = QStringLiteral("page.margins");
+            const QJsonObject m = object(p.value(QLatin1String("margins")), mw);
+            checkKeys(m, mw, {"left", "top", "right", "bottom"});
+            l.margins = QMarginsF(number(m, "left", mw, 10, false, 0), number(m, "top", mw, 10, false, 0),
+                                  number(m, "right", mw, 10, false, 0), number(m, "bottom", mw, 10, false, 0));
+        }
+    }
+
+    // A list of texts under `key` ("" entries allowed); empty when absent.
+    QStringList texts(const QJsonObject &o, const char *key, const QString &where) const
+    {
+        QStringList list;
+        const QJsonValue value = o.value(QLatin1String(key));
+        if (value.isUndefined())
+            return list;
+        const QString at = where.isEmpty() ? QLatin1String(key) : where + QLatin1Char('.') + QLatin1String(key);
+        if (!value.isArray())
+            fail(file, at, QStringLiteral("list of names expected"));
+        const QJsonArray a = value.toArray();
+        for (int i = 0; i < a.size(); ++i) {
+            if (!a[i].isString())
+                fail(file, at + QStringLiteral("[%1]").arg(i), QStringLiteral("text expected"));
+            list << a[i].toString();
+        }
+        return list;
+    }
+
+    void readParameters(const QJsonObject &o, Layout &l) const { l.parameters = texts(o, "parameters", QString()); }
+
+    void readSections(const QJsonObject &o, Layout &l) const
+    {
+        const QJsonValue sections = o.value(QLatin1String("sections"));
+        if (!sections.isArray())
+            fail(file, QStringLiteral("sections"), QStringLiteral("list of sections expected"));
+        const QJsonArray sa = sections.toArray();
+        QSet<QString> sectionNames, objectNames;
+        for (int i = 0; i < sa.size(); ++i) {
+            const QString where = QStringLiteral("sections[%1]").arg(i);
+            Section s = readSection(sa[i], where);
+            if (sectionNames.contains(s.name))
+                fail(file, where, QStringLiteral("section name '%1' used twice").arg(s.name));
+            sectionNames.insert(s.name);
+            for (size_t j = 0; j < s.objects.size(); ++j) {
+                const LayoutObject &obj = s.objects[j];
+                const QString ow = where + QStringLiteral(".objects[%1]").arg(j);
+                if (objectNames.contains(obj.name))
+                    fail(file, ow, QStringLiteral("object name '%1' used twice").arg(obj.name));
+                objectNames.insert(obj.name);
+                if (obj.kind == ObjectKind::Special && obj.special == SpecialField::Parameter
+                    && obj.parameter > l.parameters.size())
+                    fail(file, ow, QStringLiteral("parameter %1 is not declared").arg(obj.parameter));
+            }
+            l.sections.push_back(std::move(s));
+        }
+        if (l.sections.size() > 0xFFFF)
+            fail(file, QStringLiteral("sections"), QStringLiteral("too many sections"));
+    }
+
+    // The section called `name` of kind `kind`, made to belong to group `group`; -1 for no name.
+    int groupSection(Layout &l, int group, const QString &name, SectionKind kind, const QString &at) const
+    {
+        if (name.isEmpty())
+            return -1;
+        const int idx = l.sectionIndex(name);
+        if (idx < 0)
+            fail(file, at, QStringLiteral("no section named '%1'").arg(name));
+        Section &s = l.sections[size_t(idx)];
+        if (s.kind != kind)
+            fail(file, at, QStringLiteral("section '%1' is not a %2")
+                               .arg(name, QLatin1String(kind == SectionKind::GroupHeader ? "groupHeader" : "groupFooter")));
+        if (s.group >= 0)
+            fail(file, at, QStringLiteral("section '%1' already belongs to groups[%2]").arg(name).arg(s.group));
+        s.group = group;
+        return idx;
+    }
+
+    void readGroups(const QJsonObject &o, Layout &l) const
+    {
+        const QJsonValue groups = o.value(QLatin1String("groups"));
+        if (groups.isUndefined())
+            return;
+        if (!groups.isArray())
+            fail(file, QStringLiteral("groups"), QStringLiteral("list expected"));
+        const QJsonArray ga = groups.toArray();
+        for (int i = 0; i < ga.size(); ++i) {
+            const QString where = QStringLiteral("groups[%1]").arg(i);
+            const QJsonObject go = object(ga[i], where);
+            checkKeys(go, where, {"field", "header", "footer", "outline"});
+            Group g;
+            g.field = string(go, "field", where, true);
+            g.header = string(go, "header", where);
+            g.footer = string(go, "footer", where);
+            g.headerSection = groupSection(l, i, g.header, SectionKind::GroupHeader, where + QLatin1String(".header"));
+            g.footerSection = groupSection(l, i, g.footer, SectionKind::GroupFooter, where + QLatin1String(".footer"));
+            g.outline = texts(go, "outline", where);
+            for (int k = 0; k < g.outline.size(); ++k) {
+                const std::vector<LayoutObject> *objects =
+                    g.headerSection >= 0 ? &l.sections[size_t(g.headerSection)].objects : nullptr;
+                int found = -1;
+                for (size_t j = 0; objects && j < objects->size() && found < 0; ++j) {
+                    if ((*objects)[j].name == g.outline.at(k))
+                        found = int(j);
+                }
+                if (found < 0)
+                    fail(file, where + QStringLiteral(".outline[%1]").arg(k),
+                         QStringLiteral("the group's header has no object named '%1'").arg(g.outline.at(k)));
+                g.outlineObjects.push_back(found);
+            }
+            l.groups.push_back(g);
+        }
     }
 };
 
@@ -341,100 +484,10 @@ Layout Layout::parse(const QByteArray &json, const QString &fileName)
     l.fileName = fileName;
     l.name = r.string(o, "name", QString(), true);
     l.title = r.string(o, "title", QString());
-
-    if (o.contains(QLatin1String("page"))) {
-        const QJsonObject p = r.object(o.value(QLatin1String("page")), QStringLiteral("page"));
-        r.checkKeys(p, QStringLiteral("page"), {"size", "orientation", "margins"});
-        l.pageSize = r.choice<QPageSize::PageSizeId>(p, "size", QStringLiteral("page"),
-                                                     {{"A4", QPageSize::A4}, {"Letter", QPageSize::Letter},
-                                                      {"Legal", QPageSize::Legal}, {"A3", QPageSize::A3}},
-                                                     QPageSize::A4);
-        l.orientation = r.choice<QPageLayout::Orientation>(
-            p, "orientation", QStringLiteral("page"),
-            {{"portrait", QPageLayout::Portrait}, {"landscape", QPageLayout::Landscape}}, QPageLayout::Portrait);
-        if (p.contains(QLatin1String("margins"))) {
-            const QString mw = QStringLiteral("page.margins");
-            const QJsonObject m = r.object(p.value(QLatin1String("margins")), mw);
-            r.checkKeys(m, mw, {"left", "top", "right", "bottom"});
-            l.margins = QMarginsF(r.number(m, "left", mw, 10, false, 0), r.number(m, "top", mw, 10, false, 0),
-                                  r.number(m, "right", mw, 10, false, 0), r.number(m, "bottom", mw, 10, false, 0));
-        }
-    }
-
-    const QJsonValue params = o.value(QLatin1String("parameters"));
-    if (!params.isUndefined()) {
-        if (!params.isArray())
-            fail(fileName, QStringLiteral("parameters"), QStringLiteral("list of names expected"));
-        const QJsonArray a = params.toArray();
-        for (int i = 0; i < a.size(); ++i) {
-            if (!a[i].isString())
-                fail(fileName, QStringLiteral("parameters[%1]").arg(i), QStringLiteral("text expected"));
-            l.parameters << a[i].toString();
-        }
-    }
-
-    const QJsonValue sections = o.value(QLatin1String("sections"));
-    if (!sections.isArray())
-        fail(fileName, QStringLiteral("sections"), QStringLiteral("list of sections expected"));
-    const QJsonArray sa = sections.toArray();
-    QSet<QString> sectionNames, objectNames;
-    for (int i = 0; i < sa.size(); ++i) {
-        const QString where = QStringLiteral("sections[%1]").arg(i);
-        Section s = r.readSection(sa[i], where);
-        if (sectionNames.contains(s.name))
-            fail(fileName, where, QStringLiteral("section name '%1' used twice").arg(s.name));
-        sectionNames.insert(s.name);
-        for (size_t j = 0; j < s.objects.size(); ++j) {
-            const LayoutObject &obj = s.objects[j];
-            const QString ow = where + QStringLiteral(".objects[%1]").arg(j);
-            if (objectNames.contains(obj.name))
-                fail(fileName, ow, QStringLiteral("object name '%1' used twice").arg(obj.name));
-            objectNames.insert(obj.name);
-            if (obj.kind == ObjectKind::Special && obj.special == SpecialField::Parameter
-                && obj.parameter > l.parameters.size())
-                fail(fileName, ow, QStringLiteral("parameter %1 is not declared").arg(obj.parameter));
-        }
-        l.sections.push_back(std::move(s));
-    }
-    if (l.sections.size() > 0xFFFF)
-        fail(fileName, QStringLiteral("sections"), QStringLiteral("too many sections"));
-
-    const QJsonValue groups = o.value(QLatin1String("groups"));
-    if (!groups.isUndefined()) {
-        if (!groups.isArray())
-            fail(fileName, QStringLiteral("groups"), QStringLiteral("list expected"));
-        const QJsonArray ga = groups.toArray();
-        for (int i = 0; i < ga.size(); ++i) {
-            const QString where = QStringLiteral("groups[%1]").arg(i);
-            const QJsonObject go = r.object(ga[i], where);
-            r.checkKeys(go, where, {"field", "header", "footer"});
-            Group g;
-            g.field = r.string(go, "field", where, true);
-            g.header = r.string(go, "header", where);
-            g.footer = r.string(go, "footer", where);
-            auto resolve = [&](const QString &name, SectionKind kind, const char *key) {
-                if (name.isEmpty())
-                    return -1;
-                const int idx = l.sectionIndex(name);
-                if (idx < 0)
-                    fail(fileName, where + QLatin1Char('.') + QLatin1String(key),
-                         QStringLiteral("no section named '%1'").arg(name));
-                Section &s = l.sections[size_t(idx)];
-                if (s.kind != kind)
-                    fail(fileName, where + QLatin1Char('.') + QLatin1String(key),
-                         QStringLiteral("section '%1' is not a %2").arg(name, QLatin1String(
-                             kind == SectionKind::GroupHeader ? "groupHeader" : "groupFooter")));
-                if (s.group >= 0)
-                    fail(fileName, where + QLatin1Char('.') + QLatin1String(key),
-                         QStringLiteral("section '%1' already belongs to groups[%2]").arg(name).arg(s.group));
-                s.group = i;
-                return idx;
-            };
-            g.headerSection = resolve(g.header, SectionKind::GroupHeader, "header");
-            g.footerSection = resolve(g.footer, SectionKind::GroupFooter, "footer");
-            l.groups.push_back(g);
-        }
-    }
+    r.readPage(o, l);
+    r.readParameters(o, l);
+    r.readSections(o, l);
+    r.readGroups(o, l);
     for (size_t i = 0; i < l.sections.size(); ++i) {
         const Section &s = l.sections[i];
         if ((s.kind == SectionKind::GroupHeader || s.kind == SectionKind::GroupFooter) && s.group < 0)

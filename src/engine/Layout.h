@@ -118,6 +118,8 @@ struct Group
     int headerSection = -1;      // resolved indexes into Layout::sections
     int footerSection = -1;
     int column = -1;             // resolved by bindColumns()
+    QStringList outline;         // objects of the header whose texts name a group in the outline
+    std::vector<int> outlineObjects;   // their indexes in the header section, resolved on load
 };
 
 struct Layout

@@ -257,8 +257,10 @@ def register(name, title, group_column, group_label, header_objs, cols, headings
     BODY["size"] = 8
     place(cols, width)
     lay = base(name, "landscape")
+    # The outline names each document by its number, date and vendor.
+    outline = ["grp" + group_column, "grp" + group_column.replace("id", "date"), "grpvendorname"]
     lay["groups"] = [{"field": group_column, "header": "GroupHeaderSection1",
-                      "footer": "GroupFooterSection1"}]
+                      "footer": "GroupFooterSection1", "outline": outline}]
     # The shading reaches the band's foot, so it grows with a wrapped name.
     gh = {"name": "GroupHeaderSection1", "kind": "groupHeader", "height": 7.0,
           "objects": [box("GroupBand", 0, 0.6, width, 6.4, GROUP_FILL, 0.0)] + header_objs
