@@ -326,116 +326,91 @@ void Table::Builder::beginRow()
     }
 }
 
+quint64 Table::Builder::intern(int column, const QString &text)
+{
+    // Rows of one document repeat their texts: the last one per column is kept.
+    quint32 &lastId = m_interner->lastId[size_t(column)];
+    QString &lastText = m_interner->lastText[size_t(column)];
+    if (lastId != quint32(-1) && lastText == text)
+        return quint64(lastId);
+    auto it = m_interner->ids.constFind(text);
+    if (it == m_interner->ids.constEnd()) {
+        it = m_interner->ids.insert(text, quint32(m_table->d->strings.size()));
+        m_table->d->strings.push_back(text);
+    }
+    lastText = text;
+    lastId = *it;
+    return quint64(*it);
+}
+
+// Text as the column's declared type reads it: a number in a numeric column,
+// an ISO date unless the column is text, otherwise text.
+std::pair<Table::Type, quint64> Table::Builder::cellFromText(int column, const QString &text)
+{
+    const Type declared = m_declared.at(size_t(column));
+    if (declared == Type::Integer || declared == Type::Real) {
+        const QString t = text.trimmed();
+        bool ok = false;
+        const qlonglong i = t.toLongLong(&ok);
+        if (ok && declared == Type::Integer)
+            return {Type::Integer, quint64(i)};
+        const double v = t.toDouble(&ok);
+        if (ok)
+            return {Type::Real, fromDouble(v)};
+    }
+    QDate day;
+    QTime time;
+    if (declared != Type::Text && parseIsoDate(text, day, time)) {
+        if (time == QTime(0, 0))
+            return {Type::Date, quint64(day.toJulianDay())};
+        return {Type::DateTime, fromDateTime(day, time)};
+    }
+    return {Type::Text, intern(column, text)};
+}
+
+std::pair<Table::Type, quint64> Table::Builder::cell(int column, const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return {Type::Bool, quint64(value.toBool())};
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        // A money column never mixes whole and fractional numbers.
+        if (m_declared.at(size_t(column)) == Type::Real)
+            return {Type::Real, fromDouble(double(value.toLongLong()))};
+        return {Type::Integer, quint64(value.toLongLong())};
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return {Type::Real, fromDouble(value.toDouble())};
+    case QMetaType::QDate:
+        return {Type::Date, quint64(value.toDate().toJulianDay())};
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        if (dt.time() == QTime(0, 0))
+            return {Type::Date, quint64(dt.date().toJulianDay())};
+        return {Type::DateTime, fromDateTime(dt.date(), dt.time())};
+    }
+    default:
+        return cellFromText(column, value.typeId() == QMetaType::QByteArray ? QString::fromUtf8(value.toByteArray())
+                                                                            : value.toString());
+    }
+}
+
 void Table::Builder::setValue(int column, const QVariant &value)
 {
-    Private &p = *m_table->d;
-    Private::Column &c = p.columns.at(size_t(column));
-    Type kind = Type::Null;
-    quint64 cell = 0;
-
-    auto intern = [&](const QString &s) {
-        quint32 &lastId = m_interner->lastId[size_t(column)];
-        QString &lastText = m_interner->lastText[size_t(column)];
-        if (lastId != quint32(-1) && lastText == s)
-            return quint64(lastId);
-        auto it = m_interner->ids.constFind(s);
-        if (it == m_interner->ids.constEnd()) {
-            it = m_interner->ids.insert(s, quint32(p.strings.size()));
-            p.strings.push_back(s);
-        }
-        lastText = s;
-        lastId = *it;
-        return quint64(*it);
-    };
-
-    if (!value.isNull()) {
-        switch (value.typeId()) {
-        case QMetaType::Bool:
-            kind = Type::Bool;
-            cell = value.toBool();
-            break;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::Char:
-        case QMetaType::SChar:
-        case QMetaType::UChar:
-        case QMetaType::Long:
-        case QMetaType::ULong:
-            if (m_declared.at(size_t(column)) == Type::Real) {
-                kind = Type::Real;
-                cell = fromDouble(double(value.toLongLong()));
-            } else {
-                kind = Type::Integer;
-                cell = quint64(value.toLongLong());
-            }
-            break;
-        case QMetaType::Double:
-        case QMetaType::Float:
-            kind = Type::Real;
-            cell = fromDouble(value.toDouble());
-            break;
-        case QMetaType::QDate:
-            kind = Type::Date;
-            cell = quint64(value.toDate().toJulianDay());
-            break;
-        case QMetaType::QDateTime: {
-            const QDateTime dt = value.toDateTime();
-            if (dt.time() == QTime(0, 0)) {
-                kind = Type::Date;
-                cell = quint64(dt.date().toJulianDay());
-            } else {
-                kind = Type::DateTime;
-                cell = fromDateTime(dt.date(), dt.time());
-            }
-            break;
-        }
-        default: {
-            const QString s = value.typeId() == QMetaType::QByteArray ? QString::fromUtf8(value.toByteArray())
-                                                                       : value.toString();
-            QDate day;
-            QTime time;
-            bool numeric = false;
-            const Type declared = m_declared.at(size_t(column));
-            if (declared == Type::Integer || declared == Type::Real) {
-                const QString t = s.trimmed();
-                bool ok = false;
-                const qlonglong i = t.toLongLong(&ok);
-                if (ok && declared == Type::Integer) {
-                    kind = Type::Integer;
-                    cell = quint64(i);
-                    numeric = true;
-                } else {
-                    const double v = t.toDouble(&ok);
-                    if (ok) {
-                        kind = Type::Real;
-                        cell = fromDouble(v);
-                        numeric = true;
-                    }
-                }
-            }
-            if (numeric) {
-            } else if (declared != Type::Text && parseIsoDate(s, day, time)) {
-                if (time == QTime(0, 0)) {
-                    kind = Type::Date;
-                    cell = quint64(day.toJulianDay());
-                } else {
-                    kind = Type::DateTime;
-                    cell = fromDateTime(day, time);
-                }
-            } else {
-                kind = Type::Text;
-                cell = intern(s);
-            }
-            break;
-        }
-        }
-    }
+    Private::Column &c = m_table->d->columns.at(size_t(column));
+    const auto [kind, bits] = value.isNull() ? std::pair<Type, quint64>{Type::Null, 0} : cell(column, value);
     c.kinds[size_t(m_row)] = quint8(kind);
-    c.cells[size_t(m_row)] = cell;
+    c.cells[size_t(m_row)] = bits;
 }
 
 void Table::Builder::endRow() {}

@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace orvane {
@@ -83,6 +84,10 @@ public:
     std::shared_ptr<const Table> finish();
 
 private:
+    std::pair<Type, quint64> cell(int column, const QVariant &value);
+    std::pair<Type, quint64> cellFromText(int column, const QString &text);
+    quint64 intern(int column, const QString &text);
+
     std::unique_ptr<Table> m_table;
     struct Interner;
     std::unique_ptr<Interner> m_interner;
