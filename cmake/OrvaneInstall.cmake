@@ -51,6 +51,8 @@ configure_file(packaging/orvane.pc.in ${PROJECT_BINARY_DIR}/package/orvane.pc @O
 install(FILES ${PROJECT_BINARY_DIR}/package/orvane.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 install(FILES README.md docs/embedding.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/orvane)
+# The licence, under the name Debian gives it.
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/orvane RENAME copyright)
 install(DIRECTORY examples/host DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/orvane/examples)
 
 # Man pages from each program's --help, when help2man is there. Sanitizer
