@@ -3,7 +3,7 @@
 // window's entries, an existing output file), leave no partial file, and the
 // next attempt must work once the fault is gone.
 
-#include "ReportFixture.h"
+#include "ReportTestSupport.h"
 
 #include "CsvExport.h"
 #include "Error.h"
@@ -503,7 +503,7 @@ private slots:
         auto *w = openSummary(reports);
         QVERIFY(w);
         const auto act = [&] {
-            ModalCloser<LookupDialog> closer;
+            ModalDriver<LookupDialog> closer;
             if (action == QLatin1String("preview"))
                 return preview(w) != nullptr;
             if (action == QLatin1String("code")) {

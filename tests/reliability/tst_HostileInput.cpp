@@ -2,7 +2,7 @@
 // The witness is SQLite's own statement trace (read-only or not) plus a token
 // shape compared with what a harmless entry runs; the file's checksum at the end.
 
-#include "ReportFixture.h"
+#include "ReportTestSupport.h"
 
 #include "MessageRecorder.h"
 #include "NumberParse.h"
@@ -337,8 +337,8 @@ void checkStillWorks(ReportWindow *w, int kind)
     deleteWindows<RptReportViewer, RptReportViewer>();
 
     MessageRecorder boxes;
-    ModalCloser<LookupDialog> noLookup;
-    ModalCloser<RptReportViewer> viewerCloser;
+    ModalDriver<LookupDialog> noLookup;
+    ModalDriver<RptReportViewer> viewerCloser;
     enterCode(w, kind);
     QTest::mouseClick(w->previewButton(), Qt::LeftButton);
     QCOMPARE(boxes.texts(), QString());
@@ -505,7 +505,7 @@ const tst_HostileInput::Baseline &tst_HostileInput::codeBaseline(int kind)
     if (!fresh)
         return b;
     MessageRecorder boxes;
-    ModalCloser<RptReportViewer> viewerCloser;
+    ModalDriver<RptReportViewer> viewerCloser;
     ReportWindow *w = kWindows[kind].open();
     resetWindow(w);
     enterCode(w, kind);
@@ -514,7 +514,7 @@ const tst_HostileInput::Baseline &tst_HostileInput::codeBaseline(int kind)
     b.preview = takeStep();
     {
         // A code that names nothing opens the lookup, whose list is read then.
-        ModalCloser<LookupDialog> cancel;
+        ModalDriver<LookupDialog> cancel;
         QTest::mouseClick(w->lookupButton(), Qt::LeftButton);
         b.leave += g_trace.take();
     }
@@ -578,8 +578,8 @@ void tst_HostileInput::codeBox()
     int printed = 0;
     setPrintHandler([&](const Document &, const PrintJob &) { ++printed; });
     MessageRecorder boxes;
-    auto lookups = std::make_unique<ModalCloser<LookupDialog>>();   // cancels each lookup
-    auto viewerCloser = std::make_unique<ModalCloser<RptReportViewer>>();
+    auto lookups = std::make_unique<ModalDriver<LookupDialog>>();   // cancels each lookup
+    auto viewerCloser = std::make_unique<ModalDriver<RptReportViewer>>();
     ReportWindow *w = kWindows[kind].open();
     resetWindow(w);
     enterText(w->codeBox(), input, Entry(how));
@@ -764,7 +764,7 @@ void tst_HostileInput::invoiceBox()
     QFETCH(QString, title);
     const StepTrace &baseline = invoiceBaseline(kind, toBox).preview;
     MessageRecorder boxes;
-    auto lookups = std::make_unique<ModalCloser<LookupDialog>>();
+    auto lookups = std::make_unique<ModalDriver<LookupDialog>>();
     auto *w = static_cast<InvoiceRangeWindow *>(kWindows[kind].open());
     resetWindow(w);
     QLineEdit *box = toBox ? w->toInvoiceBox() : w->fromInvoiceBox();

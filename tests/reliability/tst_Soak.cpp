@@ -1,7 +1,7 @@
 // Opening and closing every window and dialog a hundred times, and a hundred
 // Previews, must leave the heap and the count of windows where they started.
 
-#include "ReportFixture.h"
+#include "ReportTestSupport.h"
 
 #include "MessageRecorder.h"
 #include "RecordsetModel.h"
@@ -158,15 +158,15 @@ QList<int> counts()
 /// `ready`, then runs `act` on it once, as the user would. A widget that is
 /// never ready is closed after five seconds so a failing cycle cannot hang.
 template<class T>
-class ModalDriver : public QObject
+class SoakModalDriver : public QObject
 {
 public:
-    ModalDriver(std::function<bool(T *)> ready, std::function<void(T *)> act)
+    SoakModalDriver(std::function<bool(T *)> ready, std::function<void(T *)> act)
         : m_ready(std::move(ready))
         , m_act(std::move(act))
     {
         m_clock.start();
-        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
+        connect(&m_timer, &QTimer::timeout, this, &SoakModalDriver::poll);
         m_timer.start(0);
     }
     bool acted = false;
@@ -338,7 +338,7 @@ private:
     {
         if (!w)
             return;
-        ModalDriver<D> driver(lookupReady, [n, filter](D *d) { pickOrCancel(d, QString::fromUtf8(filter), n); });
+        SoakModalDriver<D> driver(lookupReady, [n, filter](D *d) { pickOrCancel(d, QString::fromUtf8(filter), n); });
         if (byButton) {
             QTest::mouseClick(w->lookupButton(), Qt::LeftButton);
         } else {
@@ -430,7 +430,7 @@ void tst_Soak::cycle(Kind kind, int n)
         if (n < 0)
             return;
         SchParty *d = SharedState::current().window<SchParty>();
-        ModalDriver<SchParty> driver(lookupReady, [n](SchParty *d) { pickOrCancel(d, "Cust", n); });
+        SoakModalDriver<SchParty> driver(lookupReady, [n](SchParty *d) { pickOrCancel(d, "Cust", n); });
         const int result = d->showModal(nullptr);
         QVERIFY(driver.acted);
         QCOMPARE(result, n % 2 ? int(QDialog::Rejected) : int(QDialog::Accepted));
@@ -459,7 +459,7 @@ void tst_Soak::cycle(Kind kind, int n)
         auto *w = rowWindow<RptProductWisePurchases>(n, &Reports::ProductWisePurchases);
         if (!w)
             return;
-        ModalDriver<RptReportViewer> driver(viewerReady, [](RptReportViewer *v) { v->close(); });
+        SoakModalDriver<RptReportViewer> driver(viewerReady, [](RptReportViewer *v) { v->close(); });
         QTest::mouseClick(w->previewButton(), Qt::LeftButton);
         QVERIFY(driver.acted);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
