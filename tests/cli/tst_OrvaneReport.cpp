@@ -7,6 +7,7 @@
 #include "SqliteSupport.h"
 #include "Table.h"
 #include "TestDatabase.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,7 +16,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -66,19 +66,6 @@ struct Run
     QString err;
 };
 
-QString readText(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QStringLiteral("<cannot read>");
-}
-
-QString runTool(const QString &tool, const QStringList &args)
-{
-    QProcess p;
-    p.start(tool, args);
-    return p.waitForFinished(60000) ? QString::fromUtf8(p.readAllStandardOutput()) : QStringLiteral("<timed out>");
-}
-
 // What the process has open: the targets of its descriptors, as the kernel
 // names them ("/dir/#1234 (deleted)" for a file not yet linked into place).
 QStringList openFiles(qint64 pid)
@@ -96,11 +83,6 @@ QStringList openFiles(qint64 pid)
     return targets;
 }
 
-QStringList filesIn(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
-}
-
 } // namespace
 
 class tst_OrvaneReport : public QObject
@@ -108,319 +90,285 @@ class tst_OrvaneReport : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void exitStatus_data();
-    void exitStatus();
-    void csvOfPurchaseSummary();
-    void existingFileKeptOnFailure();
-    void xlsxHasNumberAndDateCells();
-    void pdfHoldsHeadings();
-    void registerNumbers_data();
-    void registerNumbers();
-    void queryStopsWhenCancelled();
-    void signalCancels_data();
-    void signalCancels();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        // books.sqlite, and broken.sqlite without the purchase lines.
+        for (const char *name : {"books.sqlite", "broken.sqlite"}) {
+            QSqlDatabase db = orvane::test::createTestDatabase(path(QLatin1String(name)), QStringLiteral("cli"));
+            for (const char *sql : Rows)
+                orvane::test::exec(db, QString::fromUtf8(sql));
+            if (name == QLatin1String("broken.sqlite"))
+                orvane::test::exec(db, QStringLiteral("DROP TABLE purchasebody"));
+            db.close();
+            db = QSqlDatabase();   // the last handle goes before the connection is removed
+            QSqlDatabase::removeDatabase(QStringLiteral("cli"));
+        }
+        m_bigDatabase = path(QStringLiteral("big.sqlite"));
+        const QString made = orvane::test::toolOutput(QStringLiteral(ORVANE_DEMODB_BINARY),
+                                     {QStringLiteral("--scale"), QStringLiteral("10"), QStringLiteral("--out"), m_bigDatabase});
+        QVERIFY2(QFile::exists(m_bigDatabase), qPrintable(made));
+        m_bigDatabase = QFileInfo(m_bigDatabase).canonicalFilePath();   // as /proc names it
+    }
+
+    void exitStatus_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("written") << "purchase-summary" + April << 0 << "";
+        QTest::newRow("no rows") << "purchase-summary --db books.sqlite --from 2024-05-01 --to 2024-05-31" << 1
+                                 << "No record exists.";
+        QTest::newRow("no rows, the report's own words") << "product-wise-purchases --db books.sqlite --from 2024-05-01" << 1
+                                                         << "No record found";
+        QTest::newRow("bad date") << "purchase-summary --db books.sqlite --from 2024-4-1" << 2
+                                  << "--from: '2024-4-1' is not a date (YYYY-MM-DD)";
+        QTest::newRow("unknown product") << "purchase-ledger --product 77" + April << 2 << "Product Code doesn't exist.";
+        QTest::newRow("vendor code naming nobody") << "purchase-return-summary --vendor 999" + April << 2
+                                                   << "Vendor 999 doesn't exist.";
+        QTest::newRow("vendor code with an apostrophe") << "purchase-return-summary --vendor 1'" + April << 2
+                                                        << "Vendor code must be a whole number: digits only.";
+        QTest::newRow("invoice numbers reversed") << "purchase-register --from-no 6 --to-no 5" + April << 2
+                                                  << "From Invoice No must be less than or equal to To Invoice No";
+        QTest::newRow("missing table") << "purchase-summary --db broken.sqlite --from 2024-04-01" << 3
+                                       << "QSQLITE: no such table: purchasebody";
+        QTest::newRow("no such database file") << "purchase-summary --db nowhere.sqlite" << 3
+                                               << "cannot open database nowhere.sqlite: no such file";
+    }
+
+    // Only a complete report leaves a file; a refusal adds the usage line.
+    void exitStatus()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const QString out = path(QStringLiteral("status.csv"));
+        QFile::remove(out);
+        const Run r = run(line + QStringLiteral(" -o status.csv"));
+        QCOMPARE(r.status, status);
+        QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (status == 2)
+            QVERIFY2(lines.takeLast().startsWith(QLatin1String("usage: orvane-report REPORT")), qPrintable(r.err));
+        QCOMPARE(lines.join(QLatin1Char('\n')), message.isEmpty() ? QString() : "orvane-report: " + message);
+        QCOMPARE(QFile::exists(out), status == 0);
+    }
+
+    void existingFileKeptOnFailure()
+    {
+        const QString out = path(QStringLiteral("kept.csv"));
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("old report\n") > 0);
+        f.close();
+        QCOMPARE(run(QStringLiteral("purchase-summary --db books.sqlite --from 2020-01-01 --to 2020-01-31 -o kept.csv"))
+                     .status, 1);
+        QCOMPARE(run(QStringLiteral("purchase-summary --db broken.sqlite -o kept.csv")).status, 3);
+        QCOMPARE(QString::fromUtf8(orvane::test::readBytes(out)), QStringLiteral("old report\n"));
+        QCOMPARE(run("purchase-summary -o kept.csv" + April).status, 0);
+        QVERIFY(QString::fromUtf8(orvane::test::readBytes(out)).contains(QStringLiteral("Alpha Traders")));
+        // No half-written file is left beside it.
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("kept.csv*")}, QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("kept.csv")});
+    }
+
+    void outputs_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("present");   // in the text read back; a CSV's is its whole text
+        QTest::addColumn<QStringList>("absent");
+
+        QTest::newRow("csv: header, two purchases, paid once, quotes doubled")
+            << "purchase-summary --quiet -o summary.csv" + April
+            << QStringList{"PurchaseId,PurchaseDate,vendorname,Grossvalue,Totaldisc,Salestax,NetValue,PaidAmount\r\n"
+                           "5,2024-04-03,Alpha Traders,260,20.5,20,259.5,100\r\n"
+                           "6,2024-04-09,\"Beta, \"\"Best\"\" Ltd\",37.5,0,3,40.5,12.25\r\n"}
+            << QStringList{};
+        // Money as number cells; 3 April 2024 as the day number 45385 of the 1900 date system.
+        QTest::newRow("xlsx: number and date cells") << "purchase-summary -o summary.xlsx" + April
+            << QStringList{"<v>259.5</v>", "<v>20.5</v>", "<v>12.25</v>", "<v>45385</v>", "<v>45391</v>",
+                           "Alpha Traders", "Beta, \"Best\" Ltd"}
+            << QStringList{"2024-04-03"};
+        QTest::newRow("pdf: the headings") << "purchase-return-summary -o returns.pdf" + April
+            << QStringList{"Orvane Books", "Date Between : 01-Apr-2024 To 30-Apr-2024", "Best"} << QStringList{};
+        // Blank options bound nothing; the heading names the lowest and highest printed.
+        const QString register_ = QStringLiteral("purchase-register -o register.pdf --db books.sqlite --from 2023-12-01 "
+                                                 "--to 2024-04-30");
+        QTest::newRow("pdf: register without numbers, 123456 too") << register_
+            << QStringList{"Invoiceno Between : 5 To 123456", "Invoice No. 123456"} << QStringList{};
+        QTest::newRow("pdf: register up to 99999") << register_ + " --to-no 99999"
+            << QStringList{"Invoiceno Between : 5 To 99999"} << QStringList{"Invoice No. 123456"};
+    }
+
+    void outputs()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        const Run r = run(line);
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.err, QString());
+        const QString file = path(line.section(QStringLiteral("-o "), 1).section(QLatin1Char(' '), 0, 0));
+        const QString text = file.endsWith(QLatin1String(".csv")) ? QString::fromUtf8(orvane::test::readBytes(file))
+            : file.endsWith(QLatin1String(".pdf"))
+            ? orvane::test::pdfText(file)
+            : orvane::test::zipMember(file, QStringLiteral("xl/worksheets/sheet1.xml"))
+                + orvane::test::zipMember(file, QStringLiteral("xl/sharedStrings.xml"));
+        if (text.isNull())
+            QSKIP("pdftotext or unzip is not installed");
+        if (file.endsWith(QLatin1String(".csv")))
+            QCOMPARE(text, present.value(0));
+        for (const QString &piece : std::as_const(present))
+            QVERIFY2(text.contains(piece), qPrintable(piece + QStringLiteral(" in ") + text));
+        for (const QString &piece : std::as_const(absent))
+            QVERIFY2(!text.contains(piece), qPrintable(piece));
+    }
+
+    // The tool's cancel of a running query: a flag that a signal handler sets stops
+    // the statement at SQLite's next check, through the data layer's own reader
+    // and through QtSql alike; outside the scope the flag no longer matters.
+    void queryStopsWhenCancelled()
+    {
+        const QString sql = QStringLiteral("SELECT sum(Qty), count(*) FROM purchasebody");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cancel"));
+            db.setDatabaseName(m_bigDatabase);
+            QVERIFY(db.open());
+            std::atomic_bool cancel{false};
+            {
+                const orvane::SqliteSupport::CancelScope scope(db, &cancel);
+                QVERIFY(scope.active());
+                const auto lines = orvane::SqliteSupport::readTable(db, sql);
+                QVERIFY(lines && lines->rowCount() == 1);
+                QVERIFY2(lines->number(0, 1) > 80000, "the generated database is smaller than the cases need");
+
+                cancel = true;
+                QString message;
+                try {
+                    orvane::SqliteSupport::readTable(db, sql);
+                } catch (const orvane::Error &e) {
+                    message = e.description();
+                }
+                QCOMPARE(message, QStringLiteral("interrupted"));
+
+                QSqlQuery query(db);
+                QVERIFY(!query.exec(sql));
+                QVERIFY2(query.lastError().text().contains(QLatin1String("interrupted")),
+                         qPrintable(query.lastError().text()));
+            }
+            const auto again = orvane::SqliteSupport::readTable(db, sql);
+            QVERIFY(again && again->number(0, 1) > 80000);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("cancel"));
+    }
+
+    void signalCancels_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("writing");    // signalled once the output is being written, else while reading rows
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("existing");   // a previous report stands at the target
+
+        QTest::newRow("pdf, SIGINT while reading rows") << "pdf" << false << SIGINT << false;
+        QTest::newRow("csv, SIGTERM while reading rows") << "csv" << false << SIGTERM << true;
+        QTest::newRow("xlsx, SIGINT while reading rows") << "xlsx" << false << SIGINT << true;
+        for (const char *format : {"pdf", "csv", "xlsx"}) {
+            QTest::addRow("%s, SIGINT while writing, a previous file kept", format) << format << true << SIGINT << true;
+            QTest::addRow("%s, SIGTERM while writing", format) << format << true << SIGTERM << false;
+        }
+    }
+
+    // A signal at any moment: exit status 4, "cancelled", no file written and no
+    // temporary file left, a previous report untouched.
+    void signalCancels()
+    {
+        QFETCH(QString, format);
+        QFETCH(bool, writing);
+        QFETCH(int, signal);
+        QFETCH(bool, existing);
+        if (!QFileInfo(QStringLiteral("/proc/self/fd")).isDir())
+            QSKIP("needs /proc to see what the tool has open");
+
+        QTemporaryDir outDir;
+        QVERIFY(outDir.isValid());
+        const QString outPath = QFileInfo(outDir.path()).canonicalFilePath();
+        const QString target = outPath + QStringLiteral("/report.") + format;
+        const QByteArray previous = "previous report\n";
+        QDateTime previousTime;
+        if (existing) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(previous) == previous.size());
+            f.close();
+            previousTime = QFileInfo(target).lastModified();
+        }
+
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        // Every line of two years, every invoice number: the largest report.
+        p.start(QStringLiteral(ORVANE_REPORT_BINARY),
+                {QStringLiteral("purchase-register"), QStringLiteral("--db"), m_bigDatabase, QStringLiteral("--from"),
+                 QStringLiteral("2024-04-01"), QStringLiteral("--to"), QStringLiteral("2026-03-31"),
+                 QStringLiteral("--to-no"), QStringLiteral("999999"), QStringLiteral("--quiet"), QStringLiteral("-o"),
+                 target});
+        QVERIFY(p.waitForStarted());
+        const qint64 pid = p.processId();
+
+        // Watch what the tool has open: the database once it reads, a file in the
+        // output folder once it writes (written aside, renamed at the end).
+        QElapsedTimer waited;
+        waited.start();
+        bool reached = false;
+        while (!reached && p.state() == QProcess::Running && waited.elapsed() < 120000) {
+            const QStringList open = openFiles(pid);
+            const bool reading = open.contains(m_bigDatabase);
+            bool output = false;
+            for (const QString &file : open)
+                output = output || file.startsWith(outPath + QLatin1Char('/'));
+            reached = writing ? output : reading && !output;
+            if (!reached)
+                p.waitForFinished(1);
+        }
+        QVERIFY2(reached, "the tool ended or hung before the moment of the signal");
+        QCOMPARE(::kill(pid_t(pid), signal), 0);
+
+        QVERIFY(p.waitForFinished(120000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QStringLiteral("orvane-report: cancelled\n"));
+        QCOMPARE(p.exitCode(), 4);
+        QCOMPARE(orvane::test::filesIn(outPath), existing ? QStringList{QFileInfo(target).fileName()} : QStringList());
+        if (existing) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), previous);
+            QCOMPARE(QFileInfo(target).lastModified(), previousTime);
+        }
+    }
 
 private:
     // Runs the tool in the temporary folder on `line`, split at blanks.
-    Run run(const QString &line);
+
+    Run run(const QString &line)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));   // English month names in the headings
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(m_dir.path());
+        p.start(QStringLiteral(ORVANE_REPORT_BINARY), line.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+        if (!p.waitForFinished(120000)) {
+            p.kill();
+            return {-1, QStringLiteral("<timed out>")};
+        }
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromUtf8(p.readAllStandardError())};
+    }
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     QTemporaryDir m_dir;
     QString m_bigDatabase;   // about 90,000 purchase lines
 };
-
-void tst_OrvaneReport::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    // books.sqlite, and broken.sqlite without the purchase lines.
-    for (const char *name : {"books.sqlite", "broken.sqlite"}) {
-        QSqlDatabase db = orvane::test::createTestDatabase(path(QLatin1String(name)), QStringLiteral("cli"));
-        for (const char *sql : Rows)
-            orvane::test::exec(db, QString::fromUtf8(sql));
-        if (name == QLatin1String("broken.sqlite"))
-            orvane::test::exec(db, QStringLiteral("DROP TABLE purchasebody"));
-        db.close();
-        db = QSqlDatabase();   // the last handle goes before the connection is removed
-        QSqlDatabase::removeDatabase(QStringLiteral("cli"));
-    }
-    m_bigDatabase = path(QStringLiteral("big.sqlite"));
-    const QString made = runTool(QStringLiteral(ORVANE_DEMODB_BINARY),
-                                 {QStringLiteral("--scale"), QStringLiteral("10"), QStringLiteral("--out"), m_bigDatabase});
-    QVERIFY2(QFile::exists(m_bigDatabase), qPrintable(made));
-    m_bigDatabase = QFileInfo(m_bigDatabase).canonicalFilePath();   // as /proc names it
-}
-
-Run tst_OrvaneReport::run(const QString &line)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));   // English month names in the headings
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(m_dir.path());
-    p.start(QStringLiteral(ORVANE_REPORT_BINARY), line.split(QLatin1Char(' '), Qt::SkipEmptyParts));
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        return {-1, QStringLiteral("<timed out>")};
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromUtf8(p.readAllStandardError())};
-}
-
-void tst_OrvaneReport::exitStatus_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("written") << "purchase-summary" + April << 0 << "";
-    QTest::newRow("no rows") << "purchase-summary --db books.sqlite --from 2024-05-01 --to 2024-05-31" << 1
-                             << "No record exists.";
-    QTest::newRow("no rows, the report's own words") << "product-wise-purchases --db books.sqlite --from 2024-05-01" << 1
-                                                     << "No record found";
-    QTest::newRow("bad date") << "purchase-summary --db books.sqlite --from 2024-4-1" << 2
-                              << "--from: '2024-4-1' is not a date (YYYY-MM-DD)";
-    QTest::newRow("unknown product") << "purchase-ledger --product 77" + April << 2 << "Product Code doesn't exist.";
-    QTest::newRow("vendor code naming nobody") << "purchase-return-summary --vendor 999" + April << 2
-                                               << "Vendor 999 doesn't exist.";
-    QTest::newRow("vendor code with an apostrophe") << "purchase-return-summary --vendor 1'" + April << 2
-                                                    << "Vendor code must be a whole number: digits only.";
-    QTest::newRow("invoice numbers reversed") << "purchase-register --from-no 6 --to-no 5" + April << 2
-                                              << "From Invoice No must be less than or equal to To Invoice No";
-    QTest::newRow("missing table") << "purchase-summary --db broken.sqlite --from 2024-04-01" << 3
-                                   << "QSQLITE: no such table: purchasebody";
-    QTest::newRow("no such database file") << "purchase-summary --db nowhere.sqlite" << 3
-                                           << "cannot open database nowhere.sqlite: no such file";
-}
-
-// Only a complete report leaves a file; a refusal adds the usage line.
-void tst_OrvaneReport::exitStatus()
-{
-    QFETCH(QString, line);
-    QFETCH(int, status);
-    QFETCH(QString, message);
-    const QString out = path(QStringLiteral("status.csv"));
-    QFile::remove(out);
-    const Run r = run(line + QStringLiteral(" -o status.csv"));
-    QCOMPARE(r.status, status);
-    QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    if (status == 2)
-        QVERIFY2(lines.takeLast().startsWith(QLatin1String("usage: orvane-report REPORT")), qPrintable(r.err));
-    QCOMPARE(lines.join(QLatin1Char('\n')), message.isEmpty() ? QString() : "orvane-report: " + message);
-    QCOMPARE(QFile::exists(out), status == 0);
-}
-
-void tst_OrvaneReport::csvOfPurchaseSummary()
-{
-    const Run r = run("purchase-summary --quiet -o summary.csv" + April);
-    QCOMPARE(r.status, 0);
-    QCOMPARE(r.err, QString());
-    const QStringList lines = readText(path(QStringLiteral("summary.csv"))).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.size(), 4);   // header, two purchases, the empty text after the last CRLF
-    QCOMPARE(lines.at(0).toLower(), QStringLiteral("purchaseid,purchasedate,vendorname,grossvalue,totaldisc,"
-                                                   "salestax,netvalue,paidamount"));
-    QCOMPARE(lines.at(1), QStringLiteral("5,2024-04-03,Alpha Traders,260,20.5,20,259.5,100"));
-    QCOMPARE(lines.at(2), QStringLiteral("6,2024-04-09,\"Beta, \"\"Best\"\" Ltd\",37.5,0,3,40.5,12.25"));
-}
-
-void tst_OrvaneReport::existingFileKeptOnFailure()
-{
-    const QString out = path(QStringLiteral("kept.csv"));
-    QFile f(out);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("old report\n") > 0);
-    f.close();
-    QCOMPARE(run(QStringLiteral("purchase-summary --db books.sqlite --from 2020-01-01 --to 2020-01-31 -o kept.csv"))
-                 .status, 1);
-    QCOMPARE(run(QStringLiteral("purchase-summary --db broken.sqlite -o kept.csv")).status, 3);
-    QCOMPARE(readText(out), QStringLiteral("old report\n"));
-    QCOMPARE(run("purchase-summary -o kept.csv" + April).status, 0);
-    QVERIFY(readText(out).contains(QStringLiteral("Alpha Traders")));
-    // No half-written file is left beside it.
-    QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("kept.csv*")}, QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("kept.csv")});
-}
-
-void tst_OrvaneReport::xlsxHasNumberAndDateCells()
-{
-    const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
-    if (unzip.isEmpty())
-        QSKIP("unzip is not installed");
-    QCOMPARE(run("purchase-summary -o summary.xlsx" + April).status, 0);
-    const QString out = path(QStringLiteral("summary.xlsx"));
-    QString cells = runTool(unzip, {QStringLiteral("-p"), out, QStringLiteral("xl/worksheets/sheet1.xml")});
-    cells += runTool(unzip, {QStringLiteral("-p"), out, QStringLiteral("xl/sharedStrings.xml")});
-    cells.replace(QLatin1String("&quot;"), QLatin1String("\""));   // either spelling is valid XML
-    // Money as number cells; 3 April 2024 as the day number 45385 of the 1900 date system.
-    for (const char *value : {"<v>259.5</v>", "<v>20.5</v>", "<v>12.25</v>", "<v>45385</v>", "<v>45391</v>",
-                              "Alpha Traders", "Beta, \"Best\" Ltd"})
-        QVERIFY2(cells.contains(QLatin1String(value)), value);
-    QVERIFY(!cells.contains(QStringLiteral("2024-04-03")));
-}
-
-void tst_OrvaneReport::pdfHoldsHeadings()
-{
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (pdftotext.isEmpty())
-        QSKIP("pdftotext is not installed");
-    const Run r = run("purchase-return-summary -o returns.pdf" + April);
-    QVERIFY2(r.status == 0, qPrintable(r.err));
-    // pdftotext lays centred text out again and loses runs of blanks.
-    const QString text = runTool(pdftotext, {QStringLiteral("-layout"), path(QStringLiteral("returns.pdf")),
-                                             QStringLiteral("-")}).simplified();
-    for (const char *expected : {"Orvane Books", "Date Between : 01-Apr-2024 To 30-Apr-2024", "Best"})
-        QVERIFY2(text.contains(QLatin1String(expected)), qPrintable(text));
-}
-
-void tst_OrvaneReport::registerNumbers_data()
-{
-    QTest::addColumn<QString>("numbers");
-    QTest::addColumn<QString>("heading");
-    QTest::addColumn<bool>("above");   // invoice 123456 printed
-    // Blank options bound nothing; the heading names the lowest and highest printed.
-    QTest::newRow("no numbers: 123456 too") << "" << "5 To 123456" << true;
-    QTest::newRow("From above 99999") << "--from-no 100000" << "100000 To 123456" << true;
-    QTest::newRow("nine-digit To") << "--from-no 6 --to-no 999999999" << "6 To 999999999" << true;
-    QTest::newRow("To alone") << "--to-no 99999" << "5 To 99999" << false;
-}
-
-void tst_OrvaneReport::registerNumbers()
-{
-    QFETCH(QString, numbers);
-    QFETCH(QString, heading);
-    QFETCH(bool, above);
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (pdftotext.isEmpty())
-        QSKIP("pdftotext is not installed");
-    const Run r = run("purchase-register -o register.pdf --db books.sqlite --from 2023-12-01 --to 2024-04-30 " + numbers);
-    QVERIFY2(r.status == 0, qPrintable(r.err));
-    const QString text = runTool(pdftotext, {QStringLiteral("-layout"), path(QStringLiteral("register.pdf")),
-                                             QStringLiteral("-")}).simplified();
-    QVERIFY2(text.contains(QStringLiteral("Invoiceno Between : ") + heading), qPrintable(text));
-    QCOMPARE(text.contains(QStringLiteral("Invoice No. 123456")), above);
-}
-
-// The tool's cancel of a running query: a flag that a signal handler sets stops
-// the statement at SQLite's next check, through the data layer's own reader
-// and through QtSql alike; outside the scope the flag no longer matters.
-void tst_OrvaneReport::queryStopsWhenCancelled()
-{
-    const QString sql = QStringLiteral("SELECT sum(Qty), count(*) FROM purchasebody");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cancel"));
-        db.setDatabaseName(m_bigDatabase);
-        QVERIFY(db.open());
-        std::atomic_bool cancel{false};
-        {
-            const orvane::SqliteSupport::CancelScope scope(db, &cancel);
-            QVERIFY(scope.active());
-            const auto lines = orvane::SqliteSupport::readTable(db, sql);
-            QVERIFY(lines && lines->rowCount() == 1);
-            QVERIFY2(lines->number(0, 1) > 80000, "the generated database is smaller than the cases need");
-
-            cancel = true;
-            QString message;
-            try {
-                orvane::SqliteSupport::readTable(db, sql);
-            } catch (const orvane::Error &e) {
-                message = e.description();
-            }
-            QCOMPARE(message, QStringLiteral("interrupted"));
-
-            QSqlQuery query(db);
-            QVERIFY(!query.exec(sql));
-            QVERIFY2(query.lastError().text().contains(QLatin1String("interrupted")),
-                     qPrintable(query.lastError().text()));
-        }
-        const auto again = orvane::SqliteSupport::readTable(db, sql);
-        QVERIFY(again && again->number(0, 1) > 80000);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("cancel"));
-}
-
-void tst_OrvaneReport::signalCancels_data()
-{
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<bool>("writing");    // signalled once the output is being written, else while reading rows
-    QTest::addColumn<int>("signal");
-    QTest::addColumn<bool>("existing");   // a previous report stands at the target
-
-    QTest::newRow("pdf, SIGINT while reading rows") << "pdf" << false << SIGINT << false;
-    QTest::newRow("csv, SIGTERM while reading rows") << "csv" << false << SIGTERM << true;
-    QTest::newRow("xlsx, SIGINT while reading rows") << "xlsx" << false << SIGINT << true;
-    for (const char *format : {"pdf", "csv", "xlsx"}) {
-        QTest::addRow("%s, SIGINT while writing, a previous file kept", format) << format << true << SIGINT << true;
-        QTest::addRow("%s, SIGTERM while writing", format) << format << true << SIGTERM << false;
-    }
-}
-
-// A signal at any moment: exit status 4, "cancelled", no file written and no
-// temporary file left, a previous report untouched.
-void tst_OrvaneReport::signalCancels()
-{
-    QFETCH(QString, format);
-    QFETCH(bool, writing);
-    QFETCH(int, signal);
-    QFETCH(bool, existing);
-    if (!QFileInfo(QStringLiteral("/proc/self/fd")).isDir())
-        QSKIP("needs /proc to see what the tool has open");
-
-    QTemporaryDir outDir;
-    QVERIFY(outDir.isValid());
-    const QString outPath = QFileInfo(outDir.path()).canonicalFilePath();
-    const QString target = outPath + QStringLiteral("/report.") + format;
-    const QByteArray previous = "previous report\n";
-    QDateTime previousTime;
-    if (existing) {
-        QFile f(target);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(previous) == previous.size());
-        f.close();
-        previousTime = QFileInfo(target).lastModified();
-    }
-
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(env);
-    // Every line of two years, every invoice number: the largest report.
-    p.start(QStringLiteral(ORVANE_REPORT_BINARY),
-            {QStringLiteral("purchase-register"), QStringLiteral("--db"), m_bigDatabase, QStringLiteral("--from"),
-             QStringLiteral("2024-04-01"), QStringLiteral("--to"), QStringLiteral("2026-03-31"),
-             QStringLiteral("--to-no"), QStringLiteral("999999"), QStringLiteral("--quiet"), QStringLiteral("-o"),
-             target});
-    QVERIFY(p.waitForStarted());
-    const qint64 pid = p.processId();
-
-    // Watch what the tool has open: the database once it reads, a file in the
-    // output folder once it writes (written aside, renamed at the end).
-    QElapsedTimer waited;
-    waited.start();
-    bool reached = false;
-    while (!reached && p.state() == QProcess::Running && waited.elapsed() < 120000) {
-        const QStringList open = openFiles(pid);
-        const bool reading = open.contains(m_bigDatabase);
-        bool output = false;
-        for (const QString &file : open)
-            output = output || file.startsWith(outPath + QLatin1Char('/'));
-        reached = writing ? output : reading && !output;
-        if (!reached)
-            p.waitForFinished(1);
-    }
-    QVERIFY2(reached, "the tool ended or hung before the moment of the signal");
-    QCOMPARE(::kill(pid_t(pid), signal), 0);
-
-    QVERIFY(p.waitForFinished(120000));
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QStringLiteral("orvane-report: cancelled\n"));
-    QCOMPARE(p.exitCode(), 4);
-    QCOMPARE(filesIn(outPath), existing ? QStringList{QFileInfo(target).fileName()} : QStringList());
-    if (existing) {
-        QFile f(target);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), previous);
-        QCOMPARE(QFileInfo(target).lastModified(), previousTime);
-    }
-}
 
 QTEST_GUILESS_MAIN(tst_OrvaneReport)
 #include "tst_OrvaneReport.moc"

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace orvane::test {
 
@@ -31,12 +32,27 @@ public:
     MessageRecorder(const MessageRecorder &) = delete;
     MessageRecorder &operator=(const MessageRecorder &) = delete;
 
+    /// The texts shown, in order, joined by " | ".
     QString texts() const
     {
         QStringList all;
         for (const RecordedBox &b : boxes)
             all << b.text;
         return all.join(QLatin1String(" | "));
+    }
+
+    /// Each box whole, as "style title: text", joined by " | ".
+    QString shown() const
+    {
+        QStringList all;
+        for (const RecordedBox &b : boxes)
+            all << describe(b.style, b.title, b.text);
+        return all.join(QLatin1String(" | "));
+    }
+
+    static QString describe(int style, const QString &title, const QString &text)
+    {
+        return QStringLiteral("%1 %2: %3").arg(style).arg(title, text);
     }
 
     QList<RecordedBox> boxes;

@@ -1,6 +1,7 @@
 // The component entry: the shared state that every Reports object of a
 // thread shares, the empty report method, and the unload check.
 
+#include "CaughtError.h"
 #include "Connection.h"
 #include "Error.h"
 #include "Recordset.h"
@@ -54,104 +55,99 @@ class tst_Reports : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup();
-    void companyWisePurchaseOpensNothing();
-    void secondInitializeClassSwitchesEveryObject();
-    void stateIsPerThread();
-    void canUnloadNow();
+    void cleanup()
+    {
+        SharedState::current().SharedConnection.reset();
+        SharedState::current().setDefaultDateProvider(nullptr);
+    }
+
+    void companyWisePurchaseOpensNothing()
+    {
+        Reports reports;
+        const auto topLevelBefore = QApplication::topLevelWidgets().size();
+        const int windowsBefore = SharedState::current().liveWindowCount();
+        reports.CompanyWisePurchase();
+        QCoreApplication::processEvents();
+        QCOMPARE(QApplication::topLevelWidgets().size(), topLevelBefore);
+        QCOMPARE(SharedState::current().liveWindowCount(), windowsBefore);
+    }
+
+    void secondInitializeClassSwitchesEveryObject()
+    {
+        QSqlDatabase first = databaseWithVendor(QStringLiteral("O''Brien Traders"));
+        QSqlDatabase second = databaseWithVendor(QString::fromUtf8("Zoë''s Mills"));
+        QSqlDatabase closed = test::createTestDatabase();
+        closed.close();
+        Reports one;
+        Reports two;
+        one.InitializeClass(first);
+        QCOMPARE(SharedState::current().SharedConnection->CursorLocation(), 3);
+        QCOMPARE(firstVendor(), QStringLiteral("O'Brien Traders"));
+
+        two.InitializeClass(second);
+        QCOMPARE(SharedState::current().SharedConnection->CursorLocation(), 3);
+        // The next query of any window runs over the new connection.
+        QCOMPARE(firstVendor(), QString::fromUtf8("Zoë's Mills"));
+        // The host still owns the first connection: the component closed nothing.
+        QVERIFY(first.isOpen());
+
+        // A closed connection is refused and the working one kept.
+        QCOMPARE(test::errorOf([&] { one.InitializeClass(closed); }),
+                 QStringLiteral("Orvane data: The database connection handed to the reports is not open."));
+        QCOMPARE(firstVendor(), QString::fromUtf8("Zoë's Mills"));
+    }
+
+    void stateIsPerThread()
+    {
+        QSqlDatabase db = databaseWithVendor(QStringLiteral("D''Souza & Sons"));
+        Reports reports;
+        reports.InitializeClass(db);
+        reports.setDefaultDateProvider(std::make_shared<FixedDate>(QDate(2025, 7, 1)));
+        QCOMPARE(SharedState::current().defaultDateProvider().date(), QDate(2025, 7, 1));
+
+        bool otherHasConnection = true;
+        QDate otherDate;
+        std::thread([&] {
+            otherHasConnection = bool(SharedState::current().SharedConnection);
+            otherDate = SharedState::current().defaultDateProvider().date();
+        }).join();
+        QVERIFY(!otherHasConnection);
+        const QDate today = QDate::currentDate();
+        const QDate firstOfMonth(today.year(), today.month(), 1);
+        QCOMPARE(otherDate, firstOfMonth);
+        QCOMPARE(firstVendor(), QStringLiteral("D'Souza & Sons"));
+
+        reports.setDefaultDateProvider(nullptr);
+        QCOMPARE(SharedState::current().defaultDateProvider().date(), firstOfMonth);
+    }
+
+    void canUnloadNow()
+    {
+        QVERIFY(DllCanUnloadNow());
+        auto reports = std::make_unique<Reports>();
+        QVERIFY(!DllCanUnloadNow());
+        reports.reset();
+        QVERIFY(DllCanUnloadNow());
+
+        // A window still on screen keeps the library in memory after its Reports is gone;
+        // once closed (deleted) it is created afresh at the next use.
+        SomeWindow *window = SharedState::current().window<SomeWindow>();
+        QCOMPARE(SharedState::current().window<SomeWindow>(), window);
+        QVERIFY(!DllCanUnloadNow());
+        delete window;
+        QVERIFY(DllCanUnloadNow());
+        QVERIFY(!SharedState::current().existingWindow<SomeWindow>());
+        delete SharedState::current().window<SomeWindow>();
+        QVERIFY(DllCanUnloadNow());
+
+        // So does an object created on another thread.
+        std::unique_ptr<Reports> elsewhere;
+        std::thread([&] { elsewhere = std::make_unique<Reports>(); }).join();
+        QVERIFY(!DllCanUnloadNow());
+        elsewhere.reset();
+        QVERIFY(DllCanUnloadNow());
+    }
 };
-
-void tst_Reports::cleanup()
-{
-    SharedState::current().SharedConnection.reset();
-    SharedState::current().setDefaultDateProvider(nullptr);
-}
-
-void tst_Reports::companyWisePurchaseOpensNothing()
-{
-    Reports reports;
-    const auto topLevelBefore = QApplication::topLevelWidgets().size();
-    const int windowsBefore = SharedState::current().liveWindowCount();
-    reports.CompanyWisePurchase();
-    QCoreApplication::processEvents();
-    QCOMPARE(QApplication::topLevelWidgets().size(), topLevelBefore);
-    QCOMPARE(SharedState::current().liveWindowCount(), windowsBefore);
-}
-
-void tst_Reports::secondInitializeClassSwitchesEveryObject()
-{
-    QSqlDatabase first = databaseWithVendor(QStringLiteral("O''Brien Traders"));
-    QSqlDatabase second = databaseWithVendor(QString::fromUtf8("Zoë''s Mills"));
-    QSqlDatabase closed = test::createTestDatabase();
-    closed.close();
-    Reports one;
-    Reports two;
-    one.InitializeClass(first);
-    QCOMPARE(SharedState::current().SharedConnection->CursorLocation(), 3);
-    QCOMPARE(firstVendor(), QStringLiteral("O'Brien Traders"));
-
-    two.InitializeClass(second);
-    QCOMPARE(SharedState::current().SharedConnection->CursorLocation(), 3);
-    // The next query of any window runs over the new connection.
-    QCOMPARE(firstVendor(), QString::fromUtf8("Zoë's Mills"));
-    // The host still owns the first connection: the component closed nothing.
-    QVERIFY(first.isOpen());
-
-    // A closed connection is refused and the working one kept.
-    QVERIFY_THROWS_EXCEPTION(Error, one.InitializeClass(closed));
-    QCOMPARE(firstVendor(), QString::fromUtf8("Zoë's Mills"));
-}
-
-void tst_Reports::stateIsPerThread()
-{
-    QSqlDatabase db = databaseWithVendor(QStringLiteral("D''Souza & Sons"));
-    Reports reports;
-    reports.InitializeClass(db);
-    reports.setDefaultDateProvider(std::make_shared<FixedDate>(QDate(2025, 7, 1)));
-    QCOMPARE(SharedState::current().defaultDateProvider().date(), QDate(2025, 7, 1));
-
-    bool otherHasConnection = true;
-    QDate otherDate;
-    std::thread([&] {
-        otherHasConnection = bool(SharedState::current().SharedConnection);
-        otherDate = SharedState::current().defaultDateProvider().date();
-    }).join();
-    QVERIFY(!otherHasConnection);
-    const QDate today = QDate::currentDate();
-    const QDate firstOfMonth(today.year(), today.month(), 1);
-    QCOMPARE(otherDate, firstOfMonth);
-    QCOMPARE(firstVendor(), QStringLiteral("D'Souza & Sons"));
-
-    reports.setDefaultDateProvider(nullptr);
-    QCOMPARE(SharedState::current().defaultDateProvider().date(), firstOfMonth);
-}
-
-void tst_Reports::canUnloadNow()
-{
-    QVERIFY(DllCanUnloadNow());
-    auto reports = std::make_unique<Reports>();
-    QVERIFY(!DllCanUnloadNow());
-    reports.reset();
-    QVERIFY(DllCanUnloadNow());
-
-    // A window still on screen keeps the library in memory after its Reports is gone;
-    // once closed (deleted) it is created afresh at the next use.
-    SomeWindow *window = SharedState::current().window<SomeWindow>();
-    QCOMPARE(SharedState::current().window<SomeWindow>(), window);
-    QVERIFY(!DllCanUnloadNow());
-    delete window;
-    QVERIFY(DllCanUnloadNow());
-    QVERIFY(!SharedState::current().existingWindow<SomeWindow>());
-    delete SharedState::current().window<SomeWindow>();
-    QVERIFY(DllCanUnloadNow());
-
-    // So does an object created on another thread.
-    std::unique_ptr<Reports> elsewhere;
-    std::thread([&] { elsewhere = std::make_unique<Reports>(); }).join();
-    QVERIFY(!DllCanUnloadNow());
-    elsewhere.reset();
-    QVERIFY(DllCanUnloadNow());
-}
 
 QTEST_MAIN(tst_Reports)
 #include "tst_Reports.moc"

@@ -5,45 +5,19 @@
 #include "Error.h"
 #include "MessageBox.h"
 #include "MessageRecorder.h"
+#include "ModalDriver.h"
 #include "ShowError.h"
 #include "TestDatabase.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 #include <QtTest>
 
 #include <functional>
 #include <stdexcept>
 
 using namespace orvane;
-
-namespace {
-
-struct SeenBox
-{
-    bool found = false;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString title;
-    QString text;
-    Qt::TextFormat format = Qt::AutoText;
-    QMessageBox::StandardButtons buttons;
-};
-
-// Waits for the modal box, records what it shows, then presses `press`.
-void answerBox(SeenBox &seen, QMessageBox::StandardButton press)
-{
-    QTimer::singleShot(0, [&seen, press] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return answerBox(seen, press);   // not up yet: look again on the next turn
-        seen = {true, box->icon(), box->windowTitle(), box->text(), box->textFormat(), box->standardButtons()};
-        box->button(press)->click();
-    });
-}
-
-} // namespace
 
 using Thrower = std::function<void()>;
 Q_DECLARE_METATYPE(Thrower)
@@ -53,117 +27,111 @@ class tst_ShowError : public QObject
     Q_OBJECT
 
 private slots:
-    void shown_data();
-    void shown();
-    void shows_data();
-    void shows();
-    void aFailingBoxDoesNotThrow();
+    void shown_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("shownTitle");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("press");
+        QTest::addColumn<int>("result");
+
+        const int ok = QMessageBox::Ok, cancel = QMessageBox::Cancel, yes = QMessageBox::Yes, no = QMessageBox::No;
+        QTest::newRow("critical, OK") << int(vbCritical) << "Microsoft OLE DB Provider" << int(QMessageBox::Critical)
+                                      << "Microsoft OLE DB Provider" << ok << ok << int(vbOK);
+        QTest::newRow("question, yes/no, no") << (vbYesNo | vbQuestion) << "Confirm" << int(QMessageBox::Question)
+                                              << "Confirm" << (yes | no) << no << int(vbNo);
+        QTest::newRow("question, yes/no, yes") << (vbYesNo | vbQuestion) << "Confirm" << int(QMessageBox::Question)
+                                               << "Confirm" << (yes | no) << yes << int(vbYes);
+        QTest::newRow("exclamation, OK/cancel, cancel") << (vbOKCancel | vbExclamation) << "Alert"
+            << int(QMessageBox::Warning) << "Alert" << (ok | cancel) << cancel << int(vbCancel);
+        QTest::newRow("information, empty title shows the application's") << int(vbInformation) << ""
+            << int(QMessageBox::Information) << "Trading Host" << ok << ok << int(vbOK);
+        QTest::newRow("no icon, retry/cancel, retry") << int(vbRetryCancel) << "Orvane" << int(QMessageBox::NoIcon)
+            << "Orvane" << int(QMessageBox::Retry | cancel) << int(QMessageBox::Retry) << int(vbRetry);
+    }
+
+    void shown()
+    {
+        QFETCH(int, style);
+        QFETCH(QString, title);
+        QFETCH(int, icon);
+        QFETCH(QString, shownTitle);
+        QFETCH(int, buttons);
+        QFETCH(int, press);
+        QFETCH(int, result);
+
+        QGuiApplication::setApplicationDisplayName(QStringLiteral("Trading Host"));
+        // Database messages hold '<' and '&': they must show as written, not as markup.
+        const QString text = QStringLiteral("<b>D'Souza & Sons</b> <NULL> is not a code");
+        QStringList seen;
+        test::ModalDriver<QMessageBox> answer([&](QMessageBox *box) {
+            seen << QString::number(int(box->icon())) << box->windowTitle() << box->text()
+                 << QString::number(int(box->textFormat())) << QString::number(int(box->standardButtons()));
+            box->button(QMessageBox::StandardButton(press))->click();
+        });
+        QCOMPARE(MsgBox(text, style, title), result);
+        QCOMPARE(seen, (QStringList{QString::number(icon), shownTitle, text, QString::number(int(Qt::PlainText)),
+                                    QString::number(buttons)}));
+    }
+
+    void shows_data()
+    {
+        QTest::addColumn<Thrower>("thrower");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("title");
+
+        QTest::newRow("component error: its description and source")
+            << Thrower([] { throw Error(QStringLiteral("Invalid column name 'PartyNam'."),
+                                        QStringLiteral("Microsoft OLE DB Provider for SQL Server")); })
+            << "Invalid column name 'PartyNam'." << "Microsoft OLE DB Provider for SQL Server";
+        QTest::newRow("component error without source: the component")
+            << Thrower([] { throw Error(QStringLiteral("Report layout is damaged."), QString()); })
+            << "Report layout is damaged." << "Orvane";
+        QTest::newRow("standard exception in UTF-8: its text, the component")
+            << Thrower([] { throw std::runtime_error("Zoë's Mills: disk full"); })
+            << QString::fromUtf8("Zoë's Mills: disk full") << "Orvane";
+        QTest::newRow("unknown exception") << Thrower([] { throw 42; }) << "Unknown error" << "Orvane";
+        QTest::newRow("no exception at all") << Thrower([] {}) << "Unknown error" << "Orvane";
+        QTest::newRow("failed query: the database's own message and driver")
+            << Thrower([] { Connection::create(test::createTestDatabase())->Execute("select PartyName from NoSuchTable"); })
+            << "no such table: NoSuchTable" << "QSQLITE";
+    }
+
+    void shows()
+    {
+        QFETCH(Thrower, thrower);
+        QFETCH(QString, text);
+        QFETCH(QString, title);
+
+        test::MessageRecorder recorder;
+        try {
+            thrower();
+            ShowError();   // outside a catch block
+        } catch (...) {
+            ShowError();
+        }
+        QCOMPARE(recorder.boxes.size(), 1);
+        QCOMPARE(recorder.boxes.at(0).text, text);
+        QCOMPARE(recorder.boxes.at(0).style, int(vbCritical));
+        QCOMPARE(recorder.boxes.at(0).title, title);
+    }
+
+    void aFailingBoxDoesNotThrow()
+    {
+        setMessageBoxHandler([](const QString &, int, const QString &) -> int { throw std::runtime_error("no display"); });
+        bool reported = false;
+        try {
+            throw Error(QStringLiteral("x"), QStringLiteral("y"));
+        } catch (...) {
+            ShowError();   // a throw here would end the test
+            reported = true;
+        }
+        setMessageBoxHandler({});
+        QVERIFY(reported);
+    }
 };
-
-void tst_ShowError::shown_data()
-{
-    QTest::addColumn<int>("style");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<QString>("shownTitle");
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<int>("press");
-    QTest::addColumn<int>("result");
-
-    const int ok = QMessageBox::Ok, cancel = QMessageBox::Cancel, yes = QMessageBox::Yes, no = QMessageBox::No;
-    QTest::newRow("critical, OK") << int(vbCritical) << "Microsoft OLE DB Provider" << int(QMessageBox::Critical)
-                                  << "Microsoft OLE DB Provider" << ok << ok << int(vbOK);
-    QTest::newRow("question, yes/no, no") << (vbYesNo | vbQuestion) << "Confirm" << int(QMessageBox::Question)
-                                          << "Confirm" << (yes | no) << no << int(vbNo);
-    QTest::newRow("question, yes/no, yes") << (vbYesNo | vbQuestion) << "Confirm" << int(QMessageBox::Question)
-                                           << "Confirm" << (yes | no) << yes << int(vbYes);
-    QTest::newRow("exclamation, OK/cancel, cancel") << (vbOKCancel | vbExclamation) << "Alert"
-        << int(QMessageBox::Warning) << "Alert" << (ok | cancel) << cancel << int(vbCancel);
-    QTest::newRow("information, empty title shows the application's") << int(vbInformation) << ""
-        << int(QMessageBox::Information) << "Trading Host" << ok << ok << int(vbOK);
-    QTest::newRow("no icon, retry/cancel, retry") << int(vbRetryCancel) << "Orvane" << int(QMessageBox::NoIcon)
-        << "Orvane" << int(QMessageBox::Retry | cancel) << int(QMessageBox::Retry) << int(vbRetry);
-}
-
-void tst_ShowError::shown()
-{
-    QFETCH(int, style);
-    QFETCH(QString, title);
-    QFETCH(int, icon);
-    QFETCH(QString, shownTitle);
-    QFETCH(int, buttons);
-    QFETCH(int, press);
-    QFETCH(int, result);
-
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Trading Host"));
-    // Database messages hold '<' and '&': they must show as written, not as markup.
-    const QString text = QStringLiteral("<b>D'Souza & Sons</b> <NULL> is not a code");
-    SeenBox seen;
-    answerBox(seen, QMessageBox::StandardButton(press));
-    QCOMPARE(MsgBox(text, style, title), result);
-    QVERIFY(seen.found);
-    QCOMPARE(int(seen.icon), icon);
-    QCOMPARE(seen.title, shownTitle);
-    QCOMPARE(seen.text, text);
-    QCOMPARE(seen.format, Qt::PlainText);
-    QCOMPARE(int(seen.buttons), buttons);
-}
-
-void tst_ShowError::shows_data()
-{
-    QTest::addColumn<Thrower>("thrower");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("title");
-
-    QTest::newRow("component error: its description and source")
-        << Thrower([] { throw Error(QStringLiteral("Invalid column name 'PartyNam'."),
-                                    QStringLiteral("Microsoft OLE DB Provider for SQL Server")); })
-        << "Invalid column name 'PartyNam'." << "Microsoft OLE DB Provider for SQL Server";
-    QTest::newRow("component error without source: the component")
-        << Thrower([] { throw Error(QStringLiteral("Report layout is damaged."), QString()); })
-        << "Report layout is damaged." << "Orvane";
-    QTest::newRow("standard exception in UTF-8: its text, the component")
-        << Thrower([] { throw std::runtime_error("Zoë's Mills: disk full"); })
-        << QString::fromUtf8("Zoë's Mills: disk full") << "Orvane";
-    QTest::newRow("unknown exception") << Thrower([] { throw 42; }) << "Unknown error" << "Orvane";
-    QTest::newRow("no exception at all") << Thrower([] {}) << "Unknown error" << "Orvane";
-    QTest::newRow("failed query: the database's own message and driver")
-        << Thrower([] { Connection::create(test::createTestDatabase())->Execute("select PartyName from NoSuchTable"); })
-        << "no such table: NoSuchTable" << "QSQLITE";
-}
-
-void tst_ShowError::shows()
-{
-    QFETCH(Thrower, thrower);
-    QFETCH(QString, text);
-    QFETCH(QString, title);
-
-    test::MessageRecorder recorder;
-    try {
-        thrower();
-        ShowError();   // outside a catch block
-    } catch (...) {
-        ShowError();
-    }
-    QCOMPARE(recorder.boxes.size(), 1);
-    QCOMPARE(recorder.boxes.at(0).text, text);
-    QCOMPARE(recorder.boxes.at(0).style, int(vbCritical));
-    QCOMPARE(recorder.boxes.at(0).title, title);
-}
-
-void tst_ShowError::aFailingBoxDoesNotThrow()
-{
-    setMessageBoxHandler([](const QString &, int, const QString &) -> int { throw std::runtime_error("no display"); });
-    bool reported = false;
-    try {
-        throw Error(QStringLiteral("x"), QStringLiteral("y"));
-    } catch (...) {
-        ShowError();   // a throw here would end the test
-        reported = true;
-    }
-    setMessageBoxHandler({});
-    QVERIFY(reported);
-}
 
 QTEST_MAIN(tst_ShowError)
 #include "tst_ShowError.moc"

@@ -3,6 +3,7 @@
 // for what they do differently.
 
 #include "MessageRecorder.h"
+#include "ModalDriver.h"
 #include "TestDatabase.h"
 
 #include "Connection.h"
@@ -20,9 +21,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -53,18 +51,6 @@ bool openShown(LookupDialog *d)
     return QTest::qWaitForWindowExposed(d);
 }
 
-/// showModal over `owner`, with `drive` run inside the modal loop; a dialog
-/// left open is closed after five seconds so a failing test cannot hang.
-int runModal(LookupDialog *d, QWidget *owner, const std::function<void()> &drive)
-{
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, d, [d] { d->done(-1); });
-    guard.start(5000);
-    QTimer::singleShot(0, d, drive);
-    return d->showModal(owner);
-}
-
 } // namespace
 
 class tst_LookupDialog : public QObject
@@ -72,7 +58,30 @@ class tst_LookupDialog : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        m_db = createTestDatabase();
+        exec(m_db, QStringLiteral(
+            "INSERT INTO Parties (PartyId, PartyName, City, IsVendor) VALUES "
+            "(1, 'O''Brien Traders', 'Lahore', 1), (2, 'Émile Café', 'Paris', 1),"
+            "(3, 'Abbas & Sons', 'Karachi', 1), (4, 'ABC Mills', 'Multan', 1),"
+            "(5, 'Al-Noor Cotton', 'Faisalabad', 1), (6, 'Zahid Brothers', 'Quetta', 1),"
+            "(7, 'Walk-in Customer', 'Lahore', 0), (8, 'D''Souza Agencies', 'Karachi', 1),"
+            "(9, 'Sabir Traders', 'Sialkot', 1), (10, 'Sonsara Textiles', 'Multan', 1),"
+            "(11, 'Abbasi Mills', 'Okara', 1), (12, 'École Supplies', 'Lyon', 1),"
+            // One name with its accents as single characters, one with combining marks.
+            "(13, 'Zo\u00eb''s Mills', 'Oslo', 1), (14, 'Cafe\u0301 N\u0303andu\u0301', 'Lima', 1)"));
+        exec(m_db, QStringLiteral("INSERT INTO Companies (CompanyId, CompanyName) VALUES "
+                                  "(1, 'Crescent Sugar'), (2, 'Alpha Agro'), (3, 'D''Arcy Foods'),"
+                                  "(4, 'Al-Habib Textiles'), (5, 'Beta Chemicals'), (6, 'Zenith Paper'),"
+                                  "(7, '\u00c9clair Bakers')"));
+        exec(m_db, QStringLiteral(
+            "INSERT INTO Products (ProductId, ProductName, CompanyId, IsCrop, IsBardana, IsBroker) VALUES "
+            "(1, 'Urea 50kg', 2, 0, 0, 0), (2, 'Wheat Seed', 1, 1, 0, NULL), (3, 'Jute Bag', 1, 0, 1, 0),"
+            "(4, 'DAP Fertilizer', 3, 0, 0, 1), (5, 'Brokerage Service', 3, 1, 0, 1),"
+            "(6, 'Poly Bag', 2, 0, 1, NULL), (7, 'Cotton Seed', 1, 1, 1, NULL),"
+            "(8, 'Potash O''Neil', 3, 0, 0, NULL), (9, 'Cr\u00e8me Fra\u00eeche', 2, 0, 0, 0)"));
+    }
     void cleanupTestCase() { SharedState::current().deleteWindows(); }
     void init() { SharedState::current().SharedConnection = Connection::create(m_db); }
     void cleanup()
@@ -81,418 +90,372 @@ private slots:
             w->hide();
     }
 
-    void filter_data();
-    void filter();
-    void gridKeys_data();
-    void gridKeys();
-    void typeAheadNarrowsAndBackspaceWidens();
-    void downArrowMovesToGrid();
-    void closingKeys_data();
-    void closingKeys();
-    void emptyGridKeepsDialogOpen_data();
-    void emptyGridKeepsDialogOpen();
-    void secondOpeningHandsBackNothing();
-    void doubleClickSelects();
-    void brokenConnectionShowsErrorAndStaysOpen();
-    void partyListKeepsDatabaseOrder();
-    void productModes_data();
-    void productModes();
-    void companySearch_data();
-    void companySearch();
+    void filter_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("names");
+        const QString zoe = QStringLiteral("Zo\u00eb's Mills");
+        const QString cafe = QStringLiteral("Cafe\u0301 N\u0303andu\u0301");
+        QTest::newRow("empty: every vendor by name") << ""
+            << QStringList({"Abbas & Sons", "Abbasi Mills", "ABC Mills", "Al-Noor Cotton", cafe, "D'Souza Agencies",
+                            "O'Brien Traders", "Sabir Traders", "Sonsara Textiles", "Zahid Brothers", zoe,
+                            "École Supplies", "Émile Café"});
+        QTest::newRow("apostrophe in a name") << "O'Brien" << QStringList({"O'Brien Traders"});
+        QTest::newRow("apostrophe alone") << "'" << QStringList({"D'Souza Agencies", "O'Brien Traders", zoe});
+        QTest::newRow("quote cannot end the literal") << "x' OR 'a'='a" << QStringList();
+        QTest::newRow("leading blank must occur") << " Sons" << QStringList({"Abbas & Sons"});
+        QTest::newRow("without the blank") << "Sons" << QStringList({"Abbas & Sons", "Sonsara Textiles"});
+        QTest::newRow("trailing blank must occur") << "Abbas " << QStringList({"Abbas & Sons"});
+        QTest::newRow("plain letters find accented ones") << "zoe" << QStringList({zoe});
+        QTest::newRow("accents typed, none stored") << "Âbbàs" << QStringList({"Abbas & Sons", "Abbasi Mills"});
+        QTest::newRow("precomposed finds combining marks") << "ÑANDÚ" << QStringList({cafe});
+        QTest::newRow("combining marks find precomposed") << "Zoe\u0308" << QStringList({zoe});
+        QTest::newRow("cafe in either form") << "cafe" << QStringList({cafe, "Émile Café"});
+        QTest::newRow("underscore is one accented letter") << "caf_ " << QStringList({cafe});
+        QTest::newRow("percent inside the text") << "ab%mil" << QStringList({"Abbasi Mills", "ABC Mills"});
+        QTest::newRow("customers left out") << "Walk" << QStringList();
+    }
+
+    void filter()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, names);
+        MessageRecorder boxes;
+        SchVendors *d = dialog();
+        QVERIFY(openShown(d));
+        if (typed.toUtf8().size() == typed.size())
+            QTest::keyClicks(d->filterBox(), typed);
+        else
+            d->filterBox()->setText(typed);   // QTest types ASCII only: this arrives as if pasted
+        QCOMPARE(d->filterBox()->text(), typed);
+        QCOMPARE(boxes.texts(), QString());
+        QCOMPARE(gridTexts(d), names);
+        // The first row is active, in the grid and in the recordset Select reads.
+        QCOMPARE(d->grid()->currentIndex().row(), names.isEmpty() ? -1 : 0);
+        if (!names.isEmpty())
+            QCOMPARE(d->listRecordset()->AbsolutePosition(), 0);
+    }
+
+    void gridKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("letter, upper case") << int(Qt::Key_S) << 0 << "S";
+        QTest::newRow("keypad digit") << int(Qt::Key_4) << int(Qt::KeypadModifier) << "4";
+        QTest::newRow("space") << int(Qt::Key_Space) << 0 << " ";
+        QTest::newRow("shift letter stays in the grid") << int(Qt::Key_S) << int(Qt::ShiftModifier) << "";
+        QTest::newRow("ctrl letter stays in the grid") << int(Qt::Key_S) << int(Qt::ControlModifier) << "";
+    }
+
+    void gridKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, filter);
+        SchVendors *d = dialog();
+        QVERIFY(openShown(d));
+        d->grid()->setFocus();
+        QTest::keyClick(d->grid(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(d->filterBox()->text(), filter);
+        QCOMPARE(d->focusWidget(), d->grid());
+    }
+
+    void typeAheadNarrowsAndBackspaceWidens()
+    {
+        SchVendors *d = dialog();
+        QVERIFY(openShown(d));
+        d->grid()->setFocus();
+        QTest::keyClick(d->grid(), Qt::Key_A);
+        const QStringList afterA = gridTexts(d);
+        QVERIFY(afterA.contains(QStringLiteral("Zahid Brothers")));
+        QTest::keyClick(d->grid(), Qt::Key_B);
+        QCOMPARE(d->filterBox()->text(), QStringLiteral("AB"));
+        QCOMPARE(d->focusWidget(), d->grid());
+        QCOMPARE(gridTexts(d), QStringList({"Abbas & Sons", "Abbasi Mills", "ABC Mills", "Sabir Traders"}));
+        QTest::keyClick(d->grid(), Qt::Key_Backspace);
+        QCOMPARE(d->filterBox()->text(), QStringLiteral("A"));
+        QCOMPARE(d->focusWidget(), d->grid());
+        QCOMPARE(gridTexts(d), afterA);
+    }
+
+    void downArrowMovesToGrid()
+    {
+        SchVendors *d = dialog();
+        QVERIFY(openShown(d));
+        QCOMPARE(d->focusWidget(), d->filterBox());
+        QTest::keyClicks(d->filterBox(), QStringLiteral("mil"));
+        QTest::keyClick(d->filterBox(), Qt::Key_Down);
+        QCOMPARE(d->focusWidget(), d->grid());
+        QCOMPARE(d->filterBox()->text(), QStringLiteral("mil"));
+        QCOMPARE(activeName(d), QStringLiteral("Abbasi Mills"));
+    }
+
+    void closingKeys_data()
+    {
+        QTest::addColumn<QString>("control");   // the one with the focus
+        QTest::addColumn<int>("downs");         // rows moved down in the grid first
+        QTest::addColumn<int>("key");           // 0: clicked; -1: the close box
+        QTest::addColumn<QString>("id");        // "": cancelled
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Enter in the filter") << "TxtFilter" << 0 << int(Qt::Key_Return) << "3" << "Abbas & Sons";
+        QTest::newRow("keypad Enter on the third row") << "Grid" << 2 << int(Qt::Key_Enter) << "4" << "ABC Mills";
+        QTest::newRow("Enter on Select is the button's")
+            << "CmdSelect" << 1 << int(Qt::Key_Return) << "11" << "Abbasi Mills";
+        QTest::newRow("Enter on Cancel is the button's") << "CmdClose" << 1 << int(Qt::Key_Return) << "" << "";
+        QTest::newRow("Cancel clicked") << "CmdClose" << 1 << 0 << "" << "";
+        QTest::newRow("close box") << "Grid" << 1 << -1 << "" << "";
+        QTest::newRow("Escape") << "Grid" << 1 << int(Qt::Key_Escape) << "" << "";
+    }
+
+    void closingKeys()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, downs);
+        QFETCH(int, key);
+        QFETCH(QString, id);
+        QFETCH(QString, name);
+        SchVendors *d = dialog();
+        QVERIFY(openShown(d));
+        d->grid()->setFocus();
+        for (int i = 0; i < downs; ++i)
+            QTest::keyClick(d->grid(), Qt::Key_Down);
+        QWidget *target = d->findChild<QWidget *>(control);
+        target->setFocus();
+        // A choice made earlier must not survive a cancel.
+        d->ParaOutVendorID = QStringLiteral("99");
+        d->ParaOutVendorName = QStringLiteral("Stale");
+        if (key > 0)
+            QTest::keyClick(target, Qt::Key(key));
+        else if (key == 0)
+            QTest::mouseClick(target, Qt::LeftButton);
+        else
+            d->close();
+        QVERIFY(!d->isVisible());
+        QCOMPARE(d->result(), int(id.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
+        QCOMPARE(d->ParaOutVendorID, id);
+        QCOMPARE(d->ParaOutVendorName, name);
+    }
+
+    void emptyGridKeepsDialogOpen_data()
+    {
+        QTest::addColumn<bool>("byButton");
+        QTest::newRow("Enter") << false;
+        QTest::newRow("Select button") << true;
+    }
+
+    void emptyGridKeepsDialogOpen()
+    {
+        QFETCH(bool, byButton);
+        MessageRecorder boxes;
+        SchVendors *d = dialog();
+        QVERIFY(openShown(d));
+        QTest::keyClicks(d->filterBox(), QStringLiteral("qqq"));
+        QCOMPARE(d->grid()->model()->rowCount(), 0);
+        QVERIFY(isSearchMiss(d->filterBox()));
+        if (byButton)
+            QTest::mouseClick(d->selectButton(), Qt::LeftButton);
+        else
+            QTest::keyClick(d->filterBox(), Qt::Key_Return);
+        QVERIFY(d->isVisible());
+        QCOMPARE(boxes.texts(), QString());
+        d->filterBox()->setFocus();
+        QTest::keyClick(d->filterBox(), Qt::Key_Backspace);
+        QVERIFY(isSearchMiss(d->filterBox()));   // "qq" finds nothing either
+        QTest::keyClick(d->filterBox(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(d->filterBox(), Qt::Key_Backspace);
+        QVERIFY(!isSearchMiss(d->filterBox()));
+    }
+
+    void secondOpeningHandsBackNothing()
+    {
+        QWidget owner;
+        owner.show();
+        SchVendors *d = dialog();
+        ModalDriver<SchVendors> choose([](SchVendors *dialog) {
+            QTest::keyClicks(dialog->filterBox(), QStringLiteral("D'S"));
+            QTest::keyClick(dialog->filterBox(), Qt::Key_Return);
+        });
+        QCOMPARE(d->showModal(&owner), int(QDialog::Accepted));
+        QCOMPARE(d->ParaOutVendorID, QStringLiteral("8"));
+        QCOMPARE(d->ParaOutVendorName, QStringLiteral("D'Souza Agencies"));
+        QCOMPARE(d->parentWidget(), nullptr);   // the owner does not keep the shared dialog
+
+        QString idWhileOpen = QStringLiteral("unset");
+        ModalDriver<SchVendors> look([&](SchVendors *dialog) { idWhileOpen = dialog->ParaOutVendorID; });
+        QCOMPARE(d->showModal(nullptr), int(QDialog::Rejected));
+        QCOMPARE(idWhileOpen, QString());
+        QCOMPARE(d->ParaOutVendorID, QString());
+    }
+
+    void doubleClickSelects()
+    {
+        SchVendors *d = dialog();
+        QVERIFY(openShown(d));
+        const QModelIndex cell = d->grid()->model()->index(3, d->gridColumn(QStringLiteral("Name")));
+        const QPoint at = d->grid()->visualRect(cell).center();
+        QTest::mouseClick(d->grid()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(d->grid()->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(!d->isVisible());
+        QCOMPARE(d->ParaOutVendorID, QStringLiteral("5"));
+        QCOMPARE(d->ParaOutVendorName, QStringLiteral("Al-Noor Cotton"));
+    }
+
+    void brokenConnectionShowsErrorAndStaysOpen()
+    {
+        QTemporaryDir dir;
+        QSqlDatabase db = createTestDatabase(dir.filePath(QStringLiteral("broken.sqlite")));
+        exec(db, QStringLiteral("INSERT INTO Parties (PartyId, PartyName, IsVendor) VALUES (1, 'Rafiq & Co', 1)"));
+        SharedState::current().SharedConnection = Connection::create(db);
+        MessageRecorder boxes;
+        SchVendors *d = dialog();
+        db.close();
+        QVERIFY(openShown(d));
+        QCOMPARE(boxes.boxes.size(), 1);
+        QCOMPARE(boxes.boxes.at(0).style, int(vbCritical));
+        QVERIFY(d->isVisible());
+        QCOMPARE(d->grid()->model()->rowCount(), 0);   // no stale row to hand back
+        QTest::keyClick(d->filterBox(), Qt::Key_Return);
+        QVERIFY(d->isVisible());
+
+        // Once the database answers again the next key reads the list.
+        QVERIFY(db.open());
+        QTest::keyClicks(d->filterBox(), QStringLiteral("r"));
+        QCOMPARE(boxes.boxes.size(), 1);
+        QCOMPARE(gridTexts(d), QStringList({"Rafiq & Co"}));
+        // The list read, typing narrows it without the database.
+        db.close();
+        QTest::keyClicks(d->filterBox(), QStringLiteral("af"));
+        QCOMPARE(boxes.texts(), boxes.boxes.at(0).text);
+        QTest::keyClick(d->filterBox(), Qt::Key_Return);
+        QCOMPARE(d->ParaOutVendorName, QStringLiteral("Rafiq & Co"));
+    }
+
+    void partyListKeepsDatabaseOrder()
+    {
+        SchParty *d = SharedState::current().window<SchParty>();
+        QVERIFY(openShown(d));
+        QStringList captions;
+        for (const char *column : {"ID", "Name", "City"}) {
+            const int c = d->gridColumn(QLatin1String(column));
+            captions << d->grid()->model()->headerData(c, Qt::Horizontal).toString();
+        }
+        QCOMPARE(captions, QStringList({"Party ID", "Name", "Sector"}));
+        // Every party, customers too, by key and not by name.
+        QCOMPARE(gridTexts(d, QStringLiteral("ID")),
+                 QStringList({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
+        QVERIFY(!d->listRecordset()->Source().contains(QLatin1String("order by"), Qt::CaseInsensitive));
+    }
+
+    void productModes_data()
+    {
+        QTest::addColumn<bool>("both");
+        QTest::addColumn<bool>("isBardana");
+        QTest::addColumn<bool>("isBroker");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("firstCompany");
+
+        const QStringList every = {"Brokerage Service", "Cotton Seed", "Crème Fraîche", "DAP Fertilizer", "Jute Bag",
+                                   "Poly Bag", "Potash O'Neil", "Urea 50kg", "Wheat Seed"};
+        const QStringList bardana = {"Cotton Seed", "Jute Bag", "Poly Bag"};
+        QTest::newRow("default: no crops") << false << false << false << ""
+            << QStringList({"Crème Fraîche", "DAP Fertilizer", "Jute Bag", "Poly Bag", "Potash O'Neil", "Urea 50kg"})
+            << "Alpha Agro";
+        QTest::newRow("default, accents aside") << false << false << false << "creme fraiche"
+            << QStringList({"Crème Fraîche"}) << "Alpha Agro";
+        QTest::newRow("default, apostrophe") << false << false << false << "O'N"
+            << QStringList({"Potash O'Neil"}) << "D'Arcy Foods";
+        QTest::newRow("both ignores the filter") << true << false << false << "bag" << every << "D'Arcy Foods";
+        QTest::newRow("bardana, filtered") << false << true << false << "seed"
+            << QStringList({"Cotton Seed"}) << "Crescent Sugar";
+        QTest::newRow("broker: NULL counts as 0") << false << false << true << ""
+            << QStringList({"Brokerage Service", "DAP Fertilizer"}) << "D'Arcy Foods";
+        QTest::newRow("bardana beats broker") << false << true << true << "" << bardana << "Crescent Sugar";
+        QTest::newRow("both beats the rest") << true << true << true << "" << every << "D'Arcy Foods";
+    }
+
+    void productModes()
+    {
+        QFETCH(bool, both);
+        QFETCH(bool, isBardana);
+        QFETCH(bool, isBroker);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, names);
+        QFETCH(QString, firstCompany);
+        MessageRecorder boxes;
+        SchProducts *d = SharedState::current().window<SchProducts>();
+        d->ParaInBoth = both;
+        d->ParaInIsBardana = isBardana;
+        d->ParaInIsBroker = isBroker;
+        QVERIFY(openShown(d));
+        QTest::keyClicks(d->filterBox(), typed);
+        QCOMPARE(boxes.texts(), QString());
+        QCOMPARE(gridTexts(d), names);
+        QCOMPARE(gridTexts(d, QStringLiteral("City")).first(), firstCompany);
+    }
+
+    void companySearch_data()
+    {
+        QTest::addColumn<QStringList>("steps");   // filter texts typed one after another
+        QTest::addColumn<QStringList>("active");  // active company after each step; "": none
+        QTest::newRow("each letter narrows the match") << QStringList({"A", "Al", "Alp"})
+            << QStringList({"Al-Habib Textiles", "Al-Habib Textiles", "Alpha Agro"});
+        QTest::newRow("case ignored") << QStringList({"crescent"}) << QStringList({"Crescent Sugar"});
+        QTest::newRow("accent ignored") << QStringList({"ECL"}) << QStringList({"\u00c9clair Bakers"});
+        QTest::newRow("apostrophe") << QStringList({"D'A"}) << QStringList({"D'Arcy Foods"});
+        QTest::newRow("prefix, not substring: no row")
+            << QStringList({"Agro"}) << QStringList({""});
+        QTest::newRow("no match after a match: no row")
+            << QStringList({"B", "Bx"}) << QStringList({"Beta Chemicals", ""});
+        QTest::newRow("a match after a miss") << QStringList({"Zx", "Ze"}) << QStringList({"", "Zenith Paper"});
+        QTest::newRow("blank filter: first row")
+            << QStringList({"D", "  "}) << QStringList({"D'Arcy Foods", "Al-Habib Textiles"});
+    }
+
+    // The list is searched where it stands and never narrowed. A miss leaves no
+    // row active and shows in the filter box; Enter and Select then do nothing.
+    void companySearch()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, active);
+        MessageRecorder boxes;
+        SchCompany *d = SharedState::current().window<SchCompany>();
+        QVERIFY(openShown(d));
+        d->ParaOutCompanyID = QStringLiteral("5");
+        d->ParaOutCompanyName = QStringLiteral("Beta Chemicals");
+        for (int i = 0; i < steps.size(); ++i) {
+            d->filterBox()->selectAll();
+            QTest::keyClicks(d->filterBox(), steps.at(i));
+            QCOMPARE(activeName(d), active.at(i));
+            QCOMPARE(d->listRecordset()->AbsolutePosition(), d->grid()->currentIndex().row());
+            QCOMPARE(d->grid()->model()->rowCount(), 7);
+            QCOMPARE(isSearchMiss(d->filterBox()), active.at(i).isEmpty());
+        }
+        QCOMPARE(boxes.texts(), QString());
+        QCOMPARE(d->ParaOutCompanyID, QStringLiteral("5"));
+        QCOMPARE(d->ParaOutCompanyName, QStringLiteral("Beta Chemicals"));
+
+        QTest::mouseClick(d->selectButton(), Qt::LeftButton);
+        d->filterBox()->setFocus();
+        QTest::keyClick(d->filterBox(), Qt::Key_Return);
+        QCOMPARE(d->isVisible(), active.last().isEmpty());
+        QCOMPARE(boxes.texts(), QString());
+        QCOMPARE(d->ParaOutCompanyName, active.last().isEmpty() ? QStringLiteral("Beta Chemicals") : active.last());
+        if (d->isVisible()) {
+            // Down from the filter makes the first row active; Enter then chooses it.
+            QTest::keyClick(d->filterBox(), Qt::Key_Down);
+            QCOMPARE(activeName(d), QStringLiteral("Al-Habib Textiles"));
+            QTest::keyClick(d->grid(), Qt::Key_Return);
+            QVERIFY(!d->isVisible());
+            QCOMPARE(d->ParaOutCompanyName, QStringLiteral("Al-Habib Textiles"));
+        }
+    }
 
 private:
     SchVendors *dialog() { return SharedState::current().window<SchVendors>(); }
     QSqlDatabase m_db;
 };
-
-void tst_LookupDialog::initTestCase()
-{
-    m_db = createTestDatabase();
-    exec(m_db, QStringLiteral(
-        "INSERT INTO Parties (PartyId, PartyName, City, IsVendor) VALUES "
-        "(1, 'O''Brien Traders', 'Lahore', 1), (2, 'Émile Café', 'Paris', 1),"
-        "(3, 'Abbas & Sons', 'Karachi', 1), (4, 'ABC Mills', 'Multan', 1),"
-        "(5, 'Al-Noor Cotton', 'Faisalabad', 1), (6, 'Zahid Brothers', 'Quetta', 1),"
-        "(7, 'Walk-in Customer', 'Lahore', 0), (8, 'D''Souza Agencies', 'Karachi', 1),"
-        "(9, 'Sabir Traders', 'Sialkot', 1), (10, 'Sonsara Textiles', 'Multan', 1),"
-        "(11, 'Abbasi Mills', 'Okara', 1), (12, 'École Supplies', 'Lyon', 1),"
-        // One name with its accents as single characters, one with combining marks.
-        "(13, 'Zo\u00eb''s Mills', 'Oslo', 1), (14, 'Cafe\u0301 N\u0303andu\u0301', 'Lima', 1)"));
-    exec(m_db, QStringLiteral("INSERT INTO Companies (CompanyId, CompanyName) VALUES "
-                              "(1, 'Crescent Sugar'), (2, 'Alpha Agro'), (3, 'D''Arcy Foods'),"
-                              "(4, 'Al-Habib Textiles'), (5, 'Beta Chemicals'), (6, 'Zenith Paper'),"
-                              "(7, '\u00c9clair Bakers')"));
-    exec(m_db, QStringLiteral(
-        "INSERT INTO Products (ProductId, ProductName, CompanyId, IsCrop, IsBardana, IsBroker) VALUES "
-        "(1, 'Urea 50kg', 2, 0, 0, 0), (2, 'Wheat Seed', 1, 1, 0, NULL), (3, 'Jute Bag', 1, 0, 1, 0),"
-        "(4, 'DAP Fertilizer', 3, 0, 0, 1), (5, 'Brokerage Service', 3, 1, 0, 1),"
-        "(6, 'Poly Bag', 2, 0, 1, NULL), (7, 'Cotton Seed', 1, 1, 1, NULL),"
-        "(8, 'Potash O''Neil', 3, 0, 0, NULL), (9, 'Cr\u00e8me Fra\u00eeche', 2, 0, 0, 0)"));
-}
-
-void tst_LookupDialog::filter_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("names");
-    const QString zoe = QStringLiteral("Zo\u00eb's Mills");
-    const QString cafe = QStringLiteral("Cafe\u0301 N\u0303andu\u0301");
-    QTest::newRow("empty: every vendor by name") << ""
-        << QStringList({"Abbas & Sons", "Abbasi Mills", "ABC Mills", "Al-Noor Cotton", cafe, "D'Souza Agencies",
-                        "O'Brien Traders", "Sabir Traders", "Sonsara Textiles", "Zahid Brothers", zoe,
-                        "École Supplies", "Émile Café"});
-    QTest::newRow("apostrophe in a name") << "O'Brien" << QStringList({"O'Brien Traders"});
-    QTest::newRow("apostrophe alone") << "'" << QStringList({"D'Souza Agencies", "O'Brien Traders", zoe});
-    QTest::newRow("quote cannot end the literal") << "x' OR 'a'='a" << QStringList();
-    QTest::newRow("leading blank must occur") << " Sons" << QStringList({"Abbas & Sons"});
-    QTest::newRow("without the blank") << "Sons" << QStringList({"Abbas & Sons", "Sonsara Textiles"});
-    QTest::newRow("trailing blank must occur") << "Abbas " << QStringList({"Abbas & Sons"});
-    QTest::newRow("plain letters find accented ones") << "zoe" << QStringList({zoe});
-    QTest::newRow("accents typed, none stored") << "Âbbàs" << QStringList({"Abbas & Sons", "Abbasi Mills"});
-    QTest::newRow("precomposed finds combining marks") << "ÑANDÚ" << QStringList({cafe});
-    QTest::newRow("combining marks find precomposed") << "Zoe\u0308" << QStringList({zoe});
-    QTest::newRow("cafe in either form") << "cafe" << QStringList({cafe, "Émile Café"});
-    QTest::newRow("underscore is one accented letter") << "caf_ " << QStringList({cafe});
-    QTest::newRow("percent inside the text") << "ab%mil" << QStringList({"Abbasi Mills", "ABC Mills"});
-    QTest::newRow("customers left out") << "Walk" << QStringList();
-}
-
-void tst_LookupDialog::filter()
-{
-    QFETCH(QString, typed);
-    QFETCH(QStringList, names);
-    MessageRecorder boxes;
-    SchVendors *d = dialog();
-    QVERIFY(openShown(d));
-    if (typed.toUtf8().size() == typed.size())
-        QTest::keyClicks(d->filterBox(), typed);
-    else
-        d->filterBox()->setText(typed);   // QTest types ASCII only: this arrives as if pasted
-    QCOMPARE(d->filterBox()->text(), typed);
-    QCOMPARE(boxes.texts(), QString());
-    QCOMPARE(gridTexts(d), names);
-    // The first row is active, in the grid and in the recordset Select reads.
-    QCOMPARE(d->grid()->currentIndex().row(), names.isEmpty() ? -1 : 0);
-    if (!names.isEmpty())
-        QCOMPARE(d->listRecordset()->AbsolutePosition(), 0);
-}
-
-void tst_LookupDialog::gridKeys_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QString>("filter");
-    QTest::newRow("letter, upper case") << int(Qt::Key_S) << 0 << "S";
-    QTest::newRow("keypad digit") << int(Qt::Key_4) << int(Qt::KeypadModifier) << "4";
-    QTest::newRow("space") << int(Qt::Key_Space) << 0 << " ";
-    QTest::newRow("shift letter stays in the grid") << int(Qt::Key_S) << int(Qt::ShiftModifier) << "";
-    QTest::newRow("ctrl letter stays in the grid") << int(Qt::Key_S) << int(Qt::ControlModifier) << "";
-}
-
-void tst_LookupDialog::gridKeys()
-{
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(QString, filter);
-    SchVendors *d = dialog();
-    QVERIFY(openShown(d));
-    d->grid()->setFocus();
-    QTest::keyClick(d->grid(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(d->filterBox()->text(), filter);
-    QCOMPARE(d->focusWidget(), d->grid());
-}
-
-void tst_LookupDialog::typeAheadNarrowsAndBackspaceWidens()
-{
-    SchVendors *d = dialog();
-    QVERIFY(openShown(d));
-    d->grid()->setFocus();
-    QTest::keyClick(d->grid(), Qt::Key_A);
-    const QStringList afterA = gridTexts(d);
-    QVERIFY(afterA.contains(QStringLiteral("Zahid Brothers")));
-    QTest::keyClick(d->grid(), Qt::Key_B);
-    QCOMPARE(d->filterBox()->text(), QStringLiteral("AB"));
-    QCOMPARE(d->focusWidget(), d->grid());
-    QCOMPARE(gridTexts(d), QStringList({"Abbas & Sons", "Abbasi Mills", "ABC Mills", "Sabir Traders"}));
-    QTest::keyClick(d->grid(), Qt::Key_Backspace);
-    QCOMPARE(d->filterBox()->text(), QStringLiteral("A"));
-    QCOMPARE(d->focusWidget(), d->grid());
-    QCOMPARE(gridTexts(d), afterA);
-}
-
-void tst_LookupDialog::downArrowMovesToGrid()
-{
-    SchVendors *d = dialog();
-    QVERIFY(openShown(d));
-    QCOMPARE(d->focusWidget(), d->filterBox());
-    QTest::keyClicks(d->filterBox(), QStringLiteral("mil"));
-    QTest::keyClick(d->filterBox(), Qt::Key_Down);
-    QCOMPARE(d->focusWidget(), d->grid());
-    QCOMPARE(d->filterBox()->text(), QStringLiteral("mil"));
-    QCOMPARE(activeName(d), QStringLiteral("Abbasi Mills"));
-}
-
-void tst_LookupDialog::closingKeys_data()
-{
-    QTest::addColumn<QString>("control");   // the one with the focus
-    QTest::addColumn<int>("downs");         // rows moved down in the grid first
-    QTest::addColumn<int>("key");           // 0: clicked; -1: the close box
-    QTest::addColumn<QString>("id");        // "": cancelled
-    QTest::addColumn<QString>("name");
-    QTest::newRow("Enter in the filter") << "TxtFilter" << 0 << int(Qt::Key_Return) << "3" << "Abbas & Sons";
-    QTest::newRow("keypad Enter on the third row") << "Grid" << 2 << int(Qt::Key_Enter) << "4" << "ABC Mills";
-    QTest::newRow("Enter on Select is the button's")
-        << "CmdSelect" << 1 << int(Qt::Key_Return) << "11" << "Abbasi Mills";
-    QTest::newRow("Enter on Cancel is the button's") << "CmdClose" << 1 << int(Qt::Key_Return) << "" << "";
-    QTest::newRow("Cancel clicked") << "CmdClose" << 1 << 0 << "" << "";
-    QTest::newRow("close box") << "Grid" << 1 << -1 << "" << "";
-    QTest::newRow("Escape") << "Grid" << 1 << int(Qt::Key_Escape) << "" << "";
-}
-
-void tst_LookupDialog::closingKeys()
-{
-    QFETCH(QString, control);
-    QFETCH(int, downs);
-    QFETCH(int, key);
-    QFETCH(QString, id);
-    QFETCH(QString, name);
-    SchVendors *d = dialog();
-    QVERIFY(openShown(d));
-    d->grid()->setFocus();
-    for (int i = 0; i < downs; ++i)
-        QTest::keyClick(d->grid(), Qt::Key_Down);
-    QWidget *target = d->findChild<QWidget *>(control);
-    target->setFocus();
-    // A choice made earlier must not survive a cancel.
-    d->ParaOutVendorID = QStringLiteral("99");
-    d->ParaOutVendorName = QStringLiteral("Stale");
-    if (key > 0)
-        QTest::keyClick(target, Qt::Key(key));
-    else if (key == 0)
-        QTest::mouseClick(target, Qt::LeftButton);
-    else
-        d->close();
-    QVERIFY(!d->isVisible());
-    QCOMPARE(d->result(), int(id.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
-    QCOMPARE(d->ParaOutVendorID, id);
-    QCOMPARE(d->ParaOutVendorName, name);
-}
-
-void tst_LookupDialog::emptyGridKeepsDialogOpen_data()
-{
-    QTest::addColumn<bool>("byButton");
-    QTest::newRow("Enter") << false;
-    QTest::newRow("Select button") << true;
-}
-
-void tst_LookupDialog::emptyGridKeepsDialogOpen()
-{
-    QFETCH(bool, byButton);
-    MessageRecorder boxes;
-    SchVendors *d = dialog();
-    QVERIFY(openShown(d));
-    QTest::keyClicks(d->filterBox(), QStringLiteral("qqq"));
-    QCOMPARE(d->grid()->model()->rowCount(), 0);
-    QVERIFY(isSearchMiss(d->filterBox()));
-    if (byButton)
-        QTest::mouseClick(d->selectButton(), Qt::LeftButton);
-    else
-        QTest::keyClick(d->filterBox(), Qt::Key_Return);
-    QVERIFY(d->isVisible());
-    QCOMPARE(boxes.texts(), QString());
-    d->filterBox()->setFocus();
-    QTest::keyClick(d->filterBox(), Qt::Key_Backspace);
-    QVERIFY(isSearchMiss(d->filterBox()));   // "qq" finds nothing either
-    QTest::keyClick(d->filterBox(), Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(d->filterBox(), Qt::Key_Backspace);
-    QVERIFY(!isSearchMiss(d->filterBox()));
-}
-
-void tst_LookupDialog::secondOpeningHandsBackNothing()
-{
-    QWidget owner;
-    owner.show();
-    SchVendors *d = dialog();
-    int result = runModal(d, &owner, [&] {
-        QTest::keyClicks(d->filterBox(), QStringLiteral("D'S"));
-        QTest::keyClick(d->filterBox(), Qt::Key_Return);
-    });
-    QCOMPARE(result, int(QDialog::Accepted));
-    QCOMPARE(d->ParaOutVendorID, QStringLiteral("8"));
-    QCOMPARE(d->ParaOutVendorName, QStringLiteral("D'Souza Agencies"));
-    QCOMPARE(d->parentWidget(), nullptr);   // the owner does not keep the shared dialog
-
-    QString idWhileOpen = QStringLiteral("unset");
-    result = runModal(d, nullptr, [&] {
-        idWhileOpen = d->ParaOutVendorID;
-        d->close();
-    });
-    QCOMPARE(idWhileOpen, QString());
-    QCOMPARE(d->ParaOutVendorID, QString());
-}
-
-void tst_LookupDialog::doubleClickSelects()
-{
-    SchVendors *d = dialog();
-    QVERIFY(openShown(d));
-    const QModelIndex cell = d->grid()->model()->index(3, d->gridColumn(QStringLiteral("Name")));
-    const QPoint at = d->grid()->visualRect(cell).center();
-    QTest::mouseClick(d->grid()->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(d->grid()->viewport(), Qt::LeftButton, {}, at);
-    QVERIFY(!d->isVisible());
-    QCOMPARE(d->ParaOutVendorID, QStringLiteral("5"));
-    QCOMPARE(d->ParaOutVendorName, QStringLiteral("Al-Noor Cotton"));
-}
-
-void tst_LookupDialog::brokenConnectionShowsErrorAndStaysOpen()
-{
-    QTemporaryDir dir;
-    QSqlDatabase db = createTestDatabase(dir.filePath(QStringLiteral("broken.sqlite")));
-    exec(db, QStringLiteral("INSERT INTO Parties (PartyId, PartyName, IsVendor) VALUES (1, 'Rafiq & Co', 1)"));
-    SharedState::current().SharedConnection = Connection::create(db);
-    MessageRecorder boxes;
-    SchVendors *d = dialog();
-    db.close();
-    QVERIFY(openShown(d));
-    QCOMPARE(boxes.boxes.size(), 1);
-    QCOMPARE(boxes.boxes.at(0).style, int(vbCritical));
-    QVERIFY(d->isVisible());
-    QCOMPARE(d->grid()->model()->rowCount(), 0);   // no stale row to hand back
-    QTest::keyClick(d->filterBox(), Qt::Key_Return);
-    QVERIFY(d->isVisible());
-
-    // Once the database answers again the next key reads the list.
-    QVERIFY(db.open());
-    QTest::keyClicks(d->filterBox(), QStringLiteral("r"));
-    QCOMPARE(boxes.boxes.size(), 1);
-    QCOMPARE(gridTexts(d), QStringList({"Rafiq & Co"}));
-    // The list read, typing narrows it without the database.
-    db.close();
-    QTest::keyClicks(d->filterBox(), QStringLiteral("af"));
-    QCOMPARE(boxes.texts(), boxes.boxes.at(0).text);
-    QTest::keyClick(d->filterBox(), Qt::Key_Return);
-    QCOMPARE(d->ParaOutVendorName, QStringLiteral("Rafiq & Co"));
-}
-
-void tst_LookupDialog::partyListKeepsDatabaseOrder()
-{
-    SchParty *d = SharedState::current().window<SchParty>();
-    QVERIFY(openShown(d));
-    QStringList captions;
-    for (const char *column : {"ID", "Name", "City"}) {
-        const int c = d->gridColumn(QLatin1String(column));
-        captions << d->grid()->model()->headerData(c, Qt::Horizontal).toString();
-    }
-    QCOMPARE(captions, QStringList({"Party ID", "Name", "Sector"}));
-    // Every party, customers too, by key and not by name.
-    QCOMPARE(gridTexts(d, QStringLiteral("ID")),
-             QStringList({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
-    QVERIFY(!d->listRecordset()->Source().contains(QLatin1String("order by"), Qt::CaseInsensitive));
-}
-
-void tst_LookupDialog::productModes_data()
-{
-    QTest::addColumn<bool>("both");
-    QTest::addColumn<bool>("isBardana");
-    QTest::addColumn<bool>("isBroker");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QString>("firstCompany");
-
-    const QStringList every = {"Brokerage Service", "Cotton Seed", "Crème Fraîche", "DAP Fertilizer", "Jute Bag",
-                               "Poly Bag", "Potash O'Neil", "Urea 50kg", "Wheat Seed"};
-    const QStringList bardana = {"Cotton Seed", "Jute Bag", "Poly Bag"};
-    QTest::newRow("default: no crops") << false << false << false << ""
-        << QStringList({"Crème Fraîche", "DAP Fertilizer", "Jute Bag", "Poly Bag", "Potash O'Neil", "Urea 50kg"})
-        << "Alpha Agro";
-    QTest::newRow("default, accents aside") << false << false << false << "creme fraiche"
-        << QStringList({"Crème Fraîche"}) << "Alpha Agro";
-    QTest::newRow("default, apostrophe") << false << false << false << "O'N"
-        << QStringList({"Potash O'Neil"}) << "D'Arcy Foods";
-    QTest::newRow("both ignores the filter") << true << false << false << "bag" << every << "D'Arcy Foods";
-    QTest::newRow("bardana, filtered") << false << true << false << "seed"
-        << QStringList({"Cotton Seed"}) << "Crescent Sugar";
-    QTest::newRow("broker: NULL counts as 0") << false << false << true << ""
-        << QStringList({"Brokerage Service", "DAP Fertilizer"}) << "D'Arcy Foods";
-    QTest::newRow("bardana beats broker") << false << true << true << "" << bardana << "Crescent Sugar";
-    QTest::newRow("both beats the rest") << true << true << true << "" << every << "D'Arcy Foods";
-}
-
-void tst_LookupDialog::productModes()
-{
-    QFETCH(bool, both);
-    QFETCH(bool, isBardana);
-    QFETCH(bool, isBroker);
-    QFETCH(QString, typed);
-    QFETCH(QStringList, names);
-    QFETCH(QString, firstCompany);
-    MessageRecorder boxes;
-    SchProducts *d = SharedState::current().window<SchProducts>();
-    d->ParaInBoth = both;
-    d->ParaInIsBardana = isBardana;
-    d->ParaInIsBroker = isBroker;
-    QVERIFY(openShown(d));
-    QTest::keyClicks(d->filterBox(), typed);
-    QCOMPARE(boxes.texts(), QString());
-    QCOMPARE(gridTexts(d), names);
-    QCOMPARE(gridTexts(d, QStringLiteral("City")).first(), firstCompany);
-}
-
-void tst_LookupDialog::companySearch_data()
-{
-    QTest::addColumn<QStringList>("steps");   // filter texts typed one after another
-    QTest::addColumn<QStringList>("active");  // active company after each step; "": none
-    QTest::newRow("each letter narrows the match") << QStringList({"A", "Al", "Alp"})
-        << QStringList({"Al-Habib Textiles", "Al-Habib Textiles", "Alpha Agro"});
-    QTest::newRow("case ignored") << QStringList({"crescent"}) << QStringList({"Crescent Sugar"});
-    QTest::newRow("accent ignored") << QStringList({"ECL"}) << QStringList({"\u00c9clair Bakers"});
-    QTest::newRow("apostrophe") << QStringList({"D'A"}) << QStringList({"D'Arcy Foods"});
-    QTest::newRow("prefix, not substring: no row")
-        << QStringList({"Agro"}) << QStringList({""});
-    QTest::newRow("no match after a match: no row")
-        << QStringList({"B", "Bx"}) << QStringList({"Beta Chemicals", ""});
-    QTest::newRow("a match after a miss") << QStringList({"Zx", "Ze"}) << QStringList({"", "Zenith Paper"});
-    QTest::newRow("blank filter: first row")
-        << QStringList({"D", "  "}) << QStringList({"D'Arcy Foods", "Al-Habib Textiles"});
-}
-
-// The list is searched where it stands and never narrowed. A miss leaves no
-// row active and shows in the filter box; Enter and Select then do nothing.
-void tst_LookupDialog::companySearch()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, active);
-    MessageRecorder boxes;
-    SchCompany *d = SharedState::current().window<SchCompany>();
-    QVERIFY(openShown(d));
-    d->ParaOutCompanyID = QStringLiteral("5");
-    d->ParaOutCompanyName = QStringLiteral("Beta Chemicals");
-    for (int i = 0; i < steps.size(); ++i) {
-        d->filterBox()->selectAll();
-        QTest::keyClicks(d->filterBox(), steps.at(i));
-        QCOMPARE(activeName(d), active.at(i));
-        QCOMPARE(d->listRecordset()->AbsolutePosition(), d->grid()->currentIndex().row());
-        QCOMPARE(d->grid()->model()->rowCount(), 7);
-        QCOMPARE(isSearchMiss(d->filterBox()), active.at(i).isEmpty());
-    }
-    QCOMPARE(boxes.texts(), QString());
-    QCOMPARE(d->ParaOutCompanyID, QStringLiteral("5"));
-    QCOMPARE(d->ParaOutCompanyName, QStringLiteral("Beta Chemicals"));
-
-    QTest::mouseClick(d->selectButton(), Qt::LeftButton);
-    d->filterBox()->setFocus();
-    QTest::keyClick(d->filterBox(), Qt::Key_Return);
-    QCOMPARE(d->isVisible(), active.last().isEmpty());
-    QCOMPARE(boxes.texts(), QString());
-    QCOMPARE(d->ParaOutCompanyName, active.last().isEmpty() ? QStringLiteral("Beta Chemicals") : active.last());
-    if (d->isVisible()) {
-        // Down from the filter makes the first row active; Enter then chooses it.
-        QTest::keyClick(d->filterBox(), Qt::Key_Down);
-        QCOMPARE(activeName(d), QStringLiteral("Al-Habib Textiles"));
-        QTest::keyClick(d->grid(), Qt::Key_Return);
-        QVERIFY(!d->isVisible());
-        QCOMPARE(d->ParaOutCompanyName, QStringLiteral("Al-Habib Textiles"));
-    }
-}
 
 QTEST_MAIN(tst_LookupDialog)
 #include "tst_LookupDialog.moc"

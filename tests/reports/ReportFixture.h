@@ -1,23 +1,27 @@
 #pragma once
 
-// The rows the report window tests share: the six windows' rows, and the
-// frame's smaller set of returns. Every figure the tests expect is worked out
-// by hand in the comments; rows lie in March 2024 unless said otherwise.
-
-#include "ReportTestSupport.h"
+// The rows the report tests share, made the reports' connection, and readers
+// of what a report holds. Every figure the tests expect is worked out by hand
+// in the comment below; rows lie in March 2024 unless said otherwise.
 
 #include "Connection.h"
-#include "SharedState.h"
+#include "Document.h"
+#include "Recordset.h"
+#include "Report.h"
+#include "ReportQueries.h"
 #include "TestDatabase.h"
 
 #include <QDate>
 #include <QSqlDatabase>
-#include <QSqlQuery>
+#include <QStringList>
 
+#include <algorithm>
 #include <memory>
-#include <stdexcept>
 
 namespace orvane::test {
+
+inline const QDate kMarchFirst(2024, 3, 1);
+inline const QDate kMarchLast(2024, 3, 31);
 
 /*
 Parties:  7 Vendor Seven (vendor), 8 O'Brien Traders (vendor), 9 Customer Nine (customer only).
@@ -92,50 +96,7 @@ inline void fillReportRows(QSqlDatabase db)
         exec(db, QString::fromLatin1(sql));
 }
 
-/*
-Parties: 7 Vendor Seven (vendor), 8 O'Brien Traders (vendor), 9 Customer Nine (customer only).
-Company name (Project_registry): Frame Test Traders.
-
-Returns (Qty, Price, DiscRatio%, DiscValue, STRatio%, STValue, Bonus):
-  21  05-Mar-2024  vendor 7  purchase 100
-      line 1   2 x 10, 10%, 0.50, 5%, 0      bonus 0
-      line 2   3 x 10,  0%, 0,    0%, 0      bonus 1
-      line 3   1 x 25,  0%, 1.00, 0%, 2.00   bonus 0
-      price 10: Gross 20+30=50, Disc 2*(1+0.5)=3, Tax 2*0.5=1, Net 50-3+1=48, Qty 5, Bonus 1
-      price 25: Gross 25, Disc 1, Tax 2, Net 26, Qty 1, Bonus 0
-  22  20-Mar-2024  vendor 8  purchase 101   4 x 5   -> Gross 20, Disc 0, Tax 0, Net 20, Qty 4
-  23  02-Apr-2024  vendor 7  purchase 102   1 x 100 -> Gross 100, Net 100 (outside March)
-*/
-inline void fillFrameRows(QSqlDatabase db, const QString &companyName = QStringLiteral("Frame Test Traders"))
-{
-    const char *const rows[] = {
-        "INSERT INTO Companies VALUES (1,'Acme Pharma')",
-        "INSERT INTO Units VALUES (1,'Box')",
-        "INSERT INTO Parties (PartyId,PartyName,City,IsVendor,IsCustomer) VALUES"
-        " (7,'Vendor Seven','Lahore',1,0),(8,'O''Brien Traders','Quetta',1,0),"
-        " (9,'Customer Nine','Multan',0,1)",
-        "INSERT INTO Products (ProductId,ProductName,CompanyId,UnitID,IsCrop) VALUES (5,'Panadol',1,1,0)",
-        "INSERT INTO purchase (PurchaseId,PurchaseDate,VendorId,PaidAmount) VALUES"
-        " (100,'2024-03-01',7,0),(101,'2024-03-02',8,0),(102,'2024-03-03',7,0)",
-        "INSERT INTO purreturns (PurReturnId,PurReturnDate,PurchaseId,VendorId) VALUES"
-        " (21,'2024-03-05',100,7),(22,'2024-03-20',101,8),(23,'2024-04-02',102,7)",
-        "INSERT INTO purreturnsbody (PurReturnId,LineNo,ProductId,Qty,Bonus,Price,DiscRatio,DiscValue,"
-        "STRatio,STValue) VALUES"
-        " (21,1,5,2,0,10,10,0.5,5,0),(21,2,5,3,1,10,0,0,0,0),(21,3,5,1,0,25,0,1,0,2),"
-        " (22,1,5,4,0,5,0,0,0,0),(23,1,5,1,0,100,0,0,0,0)",
-    };
-    for (const char *sql : rows)
-        exec(db, QString::fromLatin1(sql));
-    if (!companyName.isNull()) {
-        QSqlQuery insert(db);
-        insert.prepare(QStringLiteral("INSERT INTO Project_registry VALUES ('companyname', ?)"));
-        insert.addBindValue(companyName);
-        if (!insert.exec())
-            throw std::runtime_error(insert.lastError().text().toStdString());
-    }
-}
-
-/// An in-memory database with the rows above, made the component's shared connection.
+/// An in-memory database with the rows above and a client-side connection over it.
 class ReportFixture
 {
 public:
@@ -145,7 +106,6 @@ public:
         fillReportRows(m_db);
         connection = Connection::create(m_db);
         connection->setCursorLocation(Connection::adUseClient);
-        SharedState::current().SharedConnection = connection;
     }
 
     QSqlDatabase database() const { return m_db; }
@@ -155,5 +115,64 @@ public:
 private:
     QSqlDatabase m_db;
 };
+
+/// The parameters of a run over March 2024.
+inline ReportParameters march(const QString &code = {}, const QString &fromNo = {}, const QString &toNo = {})
+{
+    return ReportParameters{kMarchFirst, kMarchLast, code, fromNo, toNo};
+}
+
+/// The text a text object shows (after SetText), read from a report's frozen
+/// content; a null QString when the layout has no such object.
+inline QString objectText(const ReportContent &content, const QString &name)
+{
+    for (const Section &section : content.layout.sections) {
+        for (const LayoutObject &object : section.objects) {
+            if (object.name == name)
+                return object.text;
+        }
+    }
+    return QString();
+}
+
+inline QString objectText(const Report &report, const QString &name)
+{
+    return objectText(*report.content(), name);
+}
+
+/// Every row of `rs` as one line: the blank-separated `columns`' values,
+/// numbers in shortest form ("4.5", "100"), text as it is.
+inline QStringList rowLines(Recordset &rs, const QString &columns)
+{
+    QStringList lines;
+    if (rs.State() != Recordset::adStateOpen)
+        return lines;
+    for (rs.MoveFirst(); !rs.isEOF(); rs.MoveNext()) {
+        QStringList cells;
+        for (const QString &column : columns.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QVariant v = rs.Fields(column);
+            bool isNumber = false;
+            const double d = v.toDouble(&isNumber);
+            cells << (isNumber && v.typeId() != QMetaType::QString ? QString::number(d) : v.toString());
+        }
+        lines << cells.join(QLatin1Char(' '));
+    }
+    return lines;
+}
+
+/// `lines` with each run of lines that share their first word sorted: rows
+/// a query orders only by that key come in the database's order within it.
+inline QStringList tieSorted(QStringList lines)
+{
+    for (int start = 0; start < lines.size();) {
+        const QString key = lines.at(start).section(QLatin1Char(' '), 0, 0);
+        int end = start + 1;
+        while (end < lines.size() && lines.at(end).section(QLatin1Char(' '), 0, 0) == key)
+            ++end;
+        std::sort(lines.begin() + start, lines.begin() + end);
+        start = end;
+    }
+    return lines;
+}
 
 } // namespace orvane::test

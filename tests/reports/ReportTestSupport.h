@@ -1,80 +1,60 @@
 #pragma once
 
-// Drivers and readers shared by the report window tests.
+// The seven report windows as the tests open and drive them.
 
-#include "Document.h"
+#include "ReportFixture.h"
+
 #include "LookupDialog.h"
+#include "ModalDriver.h"
 #include "Printing.h"
-#include "Recordset.h"
-#include "Report.h"
-#include "ReportWindow.h"
+#include "Reports.h"
+#include "RptProductWisePurchases.h"
+#include "RptPurchaseLedger.h"
+#include "RptPurchaseReturnRegister.h"
+#include "RptPurchaseReturnSummary.h"
 #include "RptReportViewer.h"
 #include "SharedState.h"
 #include "ViewerPresenter.h"
+#include "pmtPurchaseRegisterIW.h"
+#include "pmtPurchaseReturnLedger.h"
+#include "pmtPurchaseSummary.h"
 
 #include <QApplication>
-#include <QDateEdit>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
-#include <algorithm>
-#include <functional>
+Q_DECLARE_METATYPE(orvane::ReportKind)
 
 namespace orvane::test {
 
-inline const QDate kMarchFirst(2024, 3, 1);
-inline const QDate kMarchLast(2024, 3, 31);
+/// The seven kinds, in the order of ReportKind.
+inline const ReportKind kAllKinds[] = {
+    ReportKind::PurchaseSummary,        ReportKind::PurchaseRegisterInvoiceWise,
+    ReportKind::ProductWisePurchases,   ReportKind::ProductPurchaseLedger,
+    ReportKind::ProductPurchaseReturnLedger, ReportKind::PurchaseReturnRegister,
+    ReportKind::PurchaseReturnSummary,
+};
 
-/// The text a text object shows now (after SetText), read from the report's
-/// content; a null QString when the layout has no such object.
-inline QString objectText(const Report &report, const QString &name)
+/// The report's command-line name, as a row name.
+inline QByteArray kindName(ReportKind kind)
 {
-    const std::shared_ptr<const ReportContent> content = report.content();
-    for (const Section &section : content->layout.sections) {
-        for (const LayoutObject &object : section.objects) {
-            if (object.name == name)
-                return object.text;
-        }
-    }
-    return QString();
+    return reportDefinition(kind).commandName.toLatin1();
 }
 
-/// Every row of `rs` as one line: the blank-separated `columns`' values,
-/// numbers in shortest form ("4.5", "100"), text as it is.
-inline QStringList rowLines(Recordset &rs, const QString &columns)
+/// The host's call that shows the window of `kind`.
+inline void (Reports::*showMethod(ReportKind kind))()
 {
-    QStringList lines;
-    if (rs.State() != Recordset::adStateOpen)
-        return lines;
-    for (rs.MoveFirst(); !rs.isEOF(); rs.MoveNext()) {
-        QStringList cells;
-        for (const QString &column : columns.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const QVariant v = rs.Fields(column);
-            bool isNumber = false;
-            const double d = v.toDouble(&isNumber);
-            cells << (isNumber && v.typeId() != QMetaType::QString ? QString::number(d) : v.toString());
-        }
-        lines << cells.join(QLatin1Char(' '));
+    switch (kind) {
+    case ReportKind::PurchaseSummary: return &Reports::PurchaseSummary;
+    case ReportKind::PurchaseRegisterInvoiceWise: return &Reports::PurchaseRegisterInvoiceWise;
+    case ReportKind::ProductWisePurchases: return &Reports::ProductWisePurchases;
+    case ReportKind::ProductPurchaseLedger: return &Reports::ProductPurchaseLedger;
+    case ReportKind::ProductPurchaseReturnLedger: return &Reports::ProductPurchaseReturnLedger;
+    case ReportKind::PurchaseReturnRegister: return &Reports::PurchaseReturnRegister;
+    case ReportKind::PurchaseReturnSummary: break;
     }
-    return lines;
-}
-
-/// `lines` with each run of lines that share their first word sorted: rows
-/// the query orders only by that key come in the database's order within it.
-inline QStringList tieSorted(QStringList lines)
-{
-    for (int start = 0; start < lines.size();) {
-        const QString key = lines.at(start).section(QLatin1Char(' '), 0, 0);
-        int end = start + 1;
-        while (end < lines.size() && lines.at(end).section(QLatin1Char(' '), 0, 0) == key)
-            ++end;
-        std::sort(lines.begin() + start, lines.begin() + end);
-        start = end;
-    }
-    return lines;
+    return &Reports::PurchaseReturnSummary;
 }
 
 /// The viewer the window's last Preview opened (null when none is open).
@@ -99,60 +79,41 @@ W *openReportWindow(QDate from = kMarchFirst, QDate to = kMarchLast)
     return window;
 }
 
+/// openReportWindow for the window of `kind`.
+inline ReportWindow *openWindow(ReportKind kind, QDate from = kMarchFirst, QDate to = kMarchLast)
+{
+    switch (kind) {
+    case ReportKind::PurchaseSummary: return openReportWindow<pmtPurchaseSummary>(from, to);
+    case ReportKind::PurchaseRegisterInvoiceWise: return openReportWindow<pmtPurchaseRegisterIW>(from, to);
+    case ReportKind::ProductWisePurchases: return openReportWindow<RptProductWisePurchases>(from, to);
+    case ReportKind::ProductPurchaseLedger: return openReportWindow<RptPurchaseLedger>(from, to);
+    case ReportKind::ProductPurchaseReturnLedger: return openReportWindow<pmtPurchaseReturnLedger>(from, to);
+    case ReportKind::PurchaseReturnRegister: return openReportWindow<RptPurchaseReturnRegister>(from, to);
+    case ReportKind::PurchaseReturnSummary: break;
+    }
+    return openReportWindow<RptPurchaseReturnSummary>(from, to);
+}
+
 /// Types `code` into the window's code box and confirms it with Enter, as a user does.
-template<class W>
-void typeCode(W *window, const QString &code)
+inline void typeCode(ReportWindow *window, const QString &code)
 {
     window->codeBox()->setFocus();
+    window->codeBox()->selectAll();
     QTest::keyClicks(window->codeBox(), code);
     QTest::keyClick(window->codeBox(), Qt::Key_Return);
 }
 
-/// Runs `check` on each modal top-level widget of type T that comes up (a
-/// modal viewer, a lookup dialog; `check` may answer it), then closes it, so
-/// the modal show returns to the test. Closing a lookup dialog cancels it.
-template<class T>
-class ModalCloser : public QObject
-{
-public:
-    explicit ModalCloser(std::function<void(T *)> check = {})
-        : m_check(std::move(check))
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            for (QWidget *w : QApplication::topLevelWidgets()) {
-                T *t = qobject_cast<T *>(w);
-                if (t && t->isVisible() && t->isModal() && !m_seen.contains(t)) {
-                    m_seen << t;
-                    ++shown;
-                    owners << t->parentWidget();
-                    if (m_check)
-                        m_check(t);
-                    t->close();
-                }
-            }
-        });
-        m_timer.start(10);
-    }
-    int shown = 0;
-    QList<QPointer<QWidget>> owners;   // each one's parent as it came up
-
-private:
-    std::function<void(T *)> m_check;
-    QList<QPointer<T>> m_seen;
-    QTimer m_timer;
-};
-
-/// Deletes every window of kind A or B still there (deleting one may take others with it).
-template<class A, class B>
+/// Deletes every top-level window of the given kinds still there.
+template<class... Kinds>
 void deleteWindows()
 {
     QList<QPointer<QWidget>> windows;
     for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (qobject_cast<A *>(w) || qobject_cast<B *>(w))
+        if ((qobject_cast<Kinds *>(w) || ...))
             windows << w;
     }
     for (const QPointer<QWidget> &w : windows)
-        delete w.data();
+        delete w.data();   // deleting one may take others with it
 }
 
 } // namespace orvane::test

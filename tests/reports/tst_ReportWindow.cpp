@@ -1,22 +1,14 @@
-// The report window frame, driven through the purchase return summary as a
-// user drives it (keys, focus, the lookup, Preview, Print, Close), its rows
-// and printed page, and the showing methods as a host calls them.
+// The seven report windows as a user drives them (keys, focus, the lookup,
+// Preview, Print, Close) and as a host shows them. What every window shares
+// runs over all seven; the frame's keys and focus rules over the window that
+// is nothing but the frame, the purchase return summary.
 
-#include "ReportFixture.h"
+#include "ReportTestSupport.h"
 
 #include "MessageRecorder.h"
-#include "PdfExport.h"
 #include "Reports.h"
-#include "RptPurchaseReturnSummary.h"
-#include "RptReportViewer.h"
 
-#include <QClipboard>
-#include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include "SharedState.h"
 
 using namespace orvane;
 using namespace orvane::test;
@@ -25,508 +17,567 @@ class tst_ReportWindow : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<ReportFixture> m_fixture;
+    QList<std::shared_ptr<const ReportContent>> m_printed;   // what each print got
+    QList<PrintJob> m_jobs;
+
+    /// The parameters over March that a row's entries "box=text;..." stand for
+    /// (box: from, a dd/MM/yyyy date; code; fromNo; toNo).
+    static ReportParameters parametersOf(const QString &entries)
+    {
+        ReportParameters p = march();
+        for (const QString &entry : entries.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString box = entry.section(QLatin1Char('='), 0, 0), text = entry.section(QLatin1Char('='), 1);
+            if (box == QLatin1String("from"))
+                p.from = QDate::fromString(text, QStringLiteral("dd/MM/yyyy"));
+            else
+                (box == QLatin1String("code") ? p.code : box == QLatin1String("fromNo") ? p.fromNo : p.toNo) = text;
+        }
+        return p;
+    }
+
+    /// Puts the entries into the window's boxes, as pasted.
+    static void enter(ReportWindow *w, const QString &entries)
+    {
+        const ReportParameters p = parametersOf(entries);
+        auto *range = qobject_cast<InvoiceRangeWindow *>(w);
+        w->fromDate()->setDate(p.from);
+        if (entries.contains(QLatin1String("code=")))
+            w->codeBox()->setText(p.code);
+        if (range && entries.contains(QLatin1String("fromNo=")))
+            range->fromInvoiceBox()->setText(p.fromNo);
+        if (range && entries.contains(QLatin1String("toNo=")))
+            range->toInvoiceBox()->setText(p.toNo);
+    }
+
+    static QWidget *inputWidget(ReportWindow *w, ParameterInput field)
+    {
+        auto *range = qobject_cast<InvoiceRangeWindow *>(w);
+        switch (field) {
+        case ParameterInput::FromDate: return w->fromDate();
+        case ParameterInput::FromNo: return range ? range->fromInvoiceBox() : nullptr;
+        case ParameterInput::ToNo: return range ? range->toInvoiceBox() : nullptr;
+        case ParameterInput::Code: break;
+        }
+        return w->codeBox();
+    }
+
+    RptPurchaseReturnSummary *frame() { return openReportWindow<RptPurchaseReturnSummary>(); }
+
 public:
     // Month abbreviations follow the system's language; the printed heading is English.
-    static void initMain()
-    {
-        qputenv("LC_ALL", "C");
-        qputenv("LANG", "C");
-    }
+    static void initMain() { qputenv("LC_ALL", "C"); }
 
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        m_fixture = std::make_unique<ReportFixture>();
+        SharedState::current().SharedConnection = m_fixture->connection;
+    }
+    void init()
+    {
+        m_printed.clear();
+        m_jobs.clear();
+        setPrintHandler([this](const Document &document, const PrintJob &job) {
+            m_printed << document.content;
+            m_jobs << job;
+        });
+    }
+    void cleanup()
+    {
+        setPrintHandler({});
+        SharedState::current().SharedConnection = m_fixture->connection;
+        deleteWindows<ReportWindow, RptReportViewer>();
+    }
     void cleanupTestCase() { SharedState::current().deleteWindows(); }
-    void init();
-    void cleanup() { deleteWindows<ReportWindow, RptReportViewer>(); }
 
-    void showingTwiceKeepsOneWindow_data();
-    void showingTwiceKeepsOneWindow();
-    void tabOrder();
-    void leaveCodeBox_data();
-    void leaveCodeBox();
-    void f1_data();
-    void f1();
-    void ctrlQ_data();
-    void ctrlQ();
-    void enterOnButton_data();
-    void enterOnButton();
-    void lookupCancelKeepsBoxes_data();
-    void lookupCancelKeepsBoxes();
-    void codeBoxTakesDigits_data();
-    void codeBoxTakesDigits();
-    void dateBoxLeave_data();
-    void dateBoxLeave();
-    void busyPointerAfterError();
-    void printOverEmptyRange();
-    void twoPreviewsLeaveTwoViewers();
-    void missingCompanyNameShowsNoViewer();
-    void twoPricesGiveTwoRows();
-    void secondInitializeClassMovesTheNextQuery();
-    void printedPageCarriesHeadings();
+    // --- All seven ---------------------------------------------------------------
 
-private:
-    RptPurchaseReturnSummary *openWindow() { return m_window = openReportWindow<RptPurchaseReturnSummary>(); }
+    void showing_data()
+    {
+        QTest::addColumn<ReportKind>("kind");
+        QTest::addColumn<QString>("objectName");
+        QTest::addColumn<QString>("caption");
+        const char *const names[] = {"pmtPurchaseSummary", "pmtPurchaseRegisterIW", "RptProductWisePurchases",
+                                     "RptPurchaseLedger", "pmtPurchaseReturnLedger", "RptPurchaseReturnRegister",
+                                     "RptPurchaseReturnSummary"};
+        const char *const captions[] = {"Purchase Summary", "Purchase Register (Invoicewise)", "Product Wise Purchases",
+                                        "Product Purchase Ledger", "Product Purchase Return Ledger",
+                                        "Purchase Return Register", "Purchase Returns Summary"};
+        for (int i = 0; i < 7; ++i)
+            QTest::newRow(kindName(kAllKinds[i])) << kAllKinds[i] << names[i] << captions[i];
+    }
 
-    QSqlDatabase m_db;
-    QPointer<RptPurchaseReturnSummary> m_window;
-    QList<PrintJob> m_jobs;
-};
+    // The host's call shows one modeless top-level window; a second call brings
+    // back the same one with what was typed in it.
+    void showing()
+    {
+        QFETCH(ReportKind, kind);
+        QFETCH(QString, objectName);
+        QFETCH(QString, caption);
+        Reports reports;
+        const auto shown = [&] {
+            QList<QWidget *> windows;
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (w->isVisible() && w->objectName() == objectName)
+                    windows << w;
+            }
+            return windows;
+        };
+        (reports.*showMethod(kind))();   // would block here if it were modal
+        QCOMPARE(shown().size(), 1);
+        auto *window = qobject_cast<ReportWindow *>(shown().first());
+        QVERIFY(window && !window->parentWidget());
+        QCOMPARE(window->windowTitle(), caption);
+        window->codeBox()->setText(QStringLiteral("5"));
+        window->fromDate()->setDate(QDate(2024, 1, 15));
+        (reports.*showMethod(kind))();
+        QCOMPARE(shown(), QList<QWidget *>{window});
+        QCOMPARE(window->codeBox()->text(), QStringLiteral("5"));
+        QCOMPARE(window->fromDate()->date(), QDate(2024, 1, 15));
+    }
 
-void tst_ReportWindow::initTestCase()
-{
-    m_db = createTestDatabase();
-    fillFrameRows(m_db);
-}
+    void refusals_data()
+    {
+        QTest::addColumn<ReportKind>("kind");
+        QTest::addColumn<bool>("print");
+        QTest::addColumn<QString>("entries");   // see enter()
+        QTest::addColumn<QString>("message");   // "": the preparation's own refusal
 
-void tst_ReportWindow::init()
-{
-    auto connection = Connection::create(m_db);
-    connection->setCursorLocation(Connection::adUseClient);
-    SharedState::current().SharedConnection = connection;
-    m_jobs.clear();
-    setPrintHandler([this](const Document &, const PrintJob &job) { m_jobs << job; });
-}
-
-void tst_ReportWindow::showingTwiceKeepsOneWindow_data()
-{
-    QTest::addColumn<int>("method");
-    QTest::addColumn<QString>("objectName");
-    QTest::addColumn<QString>("caption");
-
-    QTest::newRow("PurchaseReturnSummary") << 0 << "RptPurchaseReturnSummary" << "Purchase Returns Summary";
-    QTest::newRow("PurchaseSummary") << 1 << "pmtPurchaseSummary" << "Purchase Summary";
-    QTest::newRow("PurchaseRegisterInvoiceWise") << 2 << "pmtPurchaseRegisterIW" << "Purchase Register (Invoicewise)";
-    QTest::newRow("ProductWisePurchases") << 3 << "RptProductWisePurchases" << "Product Wise Purchases";
-    QTest::newRow("ProductPurchaseLedger") << 4 << "RptPurchaseLedger" << "Product Purchase Ledger";
-    QTest::newRow("ProductPurchaseReturnLedger") << 5 << "pmtPurchaseReturnLedger" << "Product Purchase Return Ledger";
-    QTest::newRow("PurchaseReturnRegister") << 6 << "RptPurchaseReturnRegister" << "Purchase Return Register";
-}
-
-void tst_ReportWindow::showingTwiceKeepsOneWindow()
-{
-    QFETCH(int, method);
-    QFETCH(QString, objectName);
-    QFETCH(QString, caption);
-
-    Reports reports;
-    const std::function<void()> calls[] = {
-        [&] { reports.PurchaseReturnSummary(); },       [&] { reports.PurchaseSummary(); },
-        [&] { reports.PurchaseRegisterInvoiceWise(); }, [&] { reports.ProductWisePurchases(); },
-        [&] { reports.ProductPurchaseLedger(); },       [&] { reports.ProductPurchaseReturnLedger(); },
-        [&] { reports.PurchaseReturnRegister(); },
-    };
-    auto shown = [&] {
-        QList<ReportWindow *> windows;
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->isVisible() && w->objectName() == objectName)
-                windows << qobject_cast<ReportWindow *>(w);
+        for (const ReportKind kind : kAllKinds) {
+            const bool ledger = reportDefinition(kind).codeRequired;
+            const QByteArray name = kindName(kind);
+            for (const bool print : {false, true}) {
+                const char *flow = print ? "Print" : "Preview";
+                QTest::addRow("%s, %s: From date after To date", name.constData(), flow) << kind << print << "from=01/04/2024" << "";
+                QTest::addRow("%s, %s: a code that is no number", name.constData(), flow) << kind << print << "code=1'" << "";
+                if (ledger) {
+                    QTest::addRow("%s, %s: blanks only", name.constData(), flow) << kind << print << "code=   " << "";
+                    QTest::addRow("%s, %s: code never looked up", name.constData(), flow) << kind << print << "code=6" << "";
+                }
+            }
         }
-        return windows;
-    };
-    calls[method]();   // would block here if it were modal
-    QCOMPARE(shown().size(), 1);
-    ReportWindow *window = shown().first();
-    QVERIFY(window && !window->parentWidget());
-    QCOMPARE(window->windowTitle(), caption);
-    window->codeBox()->setText(QStringLiteral("5"));
-    window->fromDate()->setDate(QDate(2024, 1, 15));
-
-    calls[method]();
-    QCOMPARE(shown(), QList<ReportWindow *>{window});
-    QCOMPARE(window->codeBox()->text(), QStringLiteral("5"));
-    QCOMPARE(window->fromDate()->date(), QDate(2024, 1, 15));
-}
-
-void tst_ReportWindow::tabOrder()
-{
-    // The empty code box lets the focus go.
-    RptPurchaseReturnSummary *w = openWindow();
-    w->fromDate()->setFocus();
-    QStringList walked{w->focusWidget()->objectName()};
-    for (int i = 0; i < 8; ++i) {
-        QTest::keyClick(w->focusWidget(), Qt::Key_Tab);
-        walked << w->focusWidget()->objectName();
+        const ReportKind reg = ReportKind::PurchaseRegisterInvoiceWise, ret = ReportKind::PurchaseReturnRegister;
+        QTest::newRow("register, Print: From number above To") << reg << true << "fromNo=10;toNo=9" << "";
+        QTest::newRow("return register, Preview: leading numbers 40x above 5") << ret << false << "fromNo=40x;toNo=5"
+                                                                               << "";
+        QTest::newRow("register, Preview: letters pasted in From") << reg << false << "fromNo=12a" << "";
+        QTest::newRow("register, Print: a statement pasted in To") << reg << true << "toNo=0 or1" << "";
+        QTest::newRow("return ledger, Print: empty code") << ReportKind::ProductPurchaseReturnLedger << true << "code="
+                                                          << "0 : Please Enter Product Id";
     }
-    QCOMPARE(walked.join(QLatin1Char(' ')),
-             QStringLiteral("DtpFromDate dtpToDate TxtVendorID CmdPreview CmdPrint CmdClose "
-                            "BtnSchVendor TxtVendorName DtpFromDate"));
-}
 
-void tst_ReportWindow::leaveCodeBox_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("dialogs");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("focus");
+    // Each refusal shows one message, runs no statement, prints nothing (not the
+    // report prepared before it either) and puts the focus on the entry to correct.
+    void refusals()
+    {
+        QFETCH(ReportKind, kind);
+        QFETCH(bool, print);
+        QFETCH(QString, entries);
+        QFETCH(QString, message);
 
-    QTest::newRow("007 by Tab: party 7, focus moves on")
-        << "007" << int(Qt::Key_Tab) << 0 << "007" << "Vendor Seven" << "CmdPreview";
-    QTest::newRow("8 by Enter: validated and moved on")
-        << "8" << int(Qt::Key_Return) << 0 << "8" << "O'Brien Traders" << "CmdPreview";
-    QTest::newRow("unknown code, lookup cancelled: both boxes empty, focus kept")
-        << "55" << int(Qt::Key_Tab) << 1 << "" << "" << "TxtVendorID";
-    QTest::newRow("customer code is no vendor: lookup opens")
-        << "9" << int(Qt::Key_Return) << 1 << "" << "" << "TxtVendorID";
-}
+        MessageRecorder boxes;
+        ModalDriver<RptReportViewer> viewers;
+        ReportWindow *w = openWindow(kind);
+        if (reportDefinition(kind).codeRequired)
+            typeCode(w, QStringLiteral("5"));
+        QVERIFY(w->PrepareReport());
+        QCOMPARE(boxes.texts(), QString());
+        const QString statement = w->queryText();
+        w->closeButton()->setFocus();
+        enter(w, entries);
+        QTest::mouseClick(print ? w->printButton() : w->previewButton(), Qt::LeftButton);
 
-void tst_ReportWindow::leaveCodeBox()
-{
-    QFETCH(QString, typed);
-    QFETCH(int, key);
-    QFETCH(int, dialogs);
-    QFETCH(QString, code);
-    QFETCH(QString, name);
-    QFETCH(QString, focus);
-
-    MessageRecorder boxes;
-    RptPurchaseReturnSummary *w = openWindow();
-    w->codeBox()->setFocus();
-    QTest::keyClicks(w->codeBox(), typed);
-    ModalCloser<LookupDialog> driver;   // cancels
-    QTest::keyClick(w->codeBox(), Qt::Key(key));
-
-    QCOMPARE(boxes.texts(), QString());
-    QCOMPARE(driver.shown, dialogs);
-    QCOMPARE(w->codeBox()->text(), code);
-    QCOMPARE(w->nameBox()->text(), name);
-    QCOMPARE(w->focusWidget()->objectName(), focus);
-    if (dialogs) {
-        QCOMPARE(driver.owners.first().data(), static_cast<QWidget *>(w));   // stands over the window
-        // The now empty box stands for all vendors and lets the focus go, with no lookup.
-        QTest::keyClick(w->codeBox(), Qt::Key_Tab);
-        QCOMPARE(driver.shown, 1);
-        QCOMPARE(w->focusWidget(), static_cast<QWidget *>(w->previewButton()));
+        QWidget *focus = w->codeBox();
+        if (message.isEmpty()) {
+            // A new code empties the name box: the ledger's code then names nothing.
+            const QString codeName = entries.contains(QLatin1String("code=")) ? QString() : QStringLiteral("Panadol");
+            const std::optional<ParameterRefusal> refusal =
+                ReportPreparation(kind, nullptr).check(parametersOf(entries), codeName);
+            QVERIFY(refusal);
+            message = MessageRecorder::describe(refusal->style, refusal->title, refusal->message);
+            focus = inputWidget(w, refusal->field);
+        }
+        QCOMPARE(boxes.shown(), message);
+        QCOMPARE(w->focusWidget(), focus);
+        QCOMPARE(w->queryText(), statement);
+        QCOMPARE(m_printed.size(), 0);
+        QCOMPARE(viewers.shown, 0);
+        QVERIFY(!lastViewer(w));
     }
-}
 
-void tst_ReportWindow::f1_data()
-{
-    QTest::addColumn<QString>("where");
-    QTest::addColumn<int>("dialogs");
-    QTest::newRow("code box: lookup without owner") << "TxtVendorID" << 1;
-    QTest::newRow("name box: nothing") << "TxtVendorName" << 0;
-}
+    void outcomes_data()
+    {
+        QTest::addColumn<ReportKind>("kind");
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QString>("entries");   // typed codes, pasted numbers
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("object");    // a heading of the report shown or printed
+        QTest::addColumn<QString>("text");
 
-void tst_ReportWindow::f1()
-{
-    QFETCH(QString, where);
-    QFETCH(int, dialogs);
-    MessageRecorder boxes;
-    RptPurchaseReturnSummary *w = openWindow();
-    auto *target = w->findChild<QWidget *>(where);
-    QVERIFY(target);
-    target->setFocus();
-    ModalCloser<LookupDialog> driver([](LookupDialog *d) {
-        d->filterBox()->setText(QStringLiteral("O'B"));
-        d->selectButton()->click();
-    });
-    QTest::keyClick(target, Qt::Key_F1);
-    QTest::qWait(20);
-    QCOMPARE(boxes.texts(), QString());
-    QCOMPARE(driver.shown, dialogs);
-    QCOMPARE(w->codeBox()->text(), dialogs ? QStringLiteral("8") : QString());
-    if (dialogs)
-        QCOMPARE(driver.owners.first().data(), nullptr);
-}
-
-void tst_ReportWindow::ctrlQ_data()
-{
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<bool>("closes");
-    QTest::newRow("Ctrl+Q closes") << int(Qt::ControlModifier) << true;
-    QTest::newRow("Shift+Q does not") << int(Qt::ShiftModifier) << false;
-}
-
-void tst_ReportWindow::ctrlQ()
-{
-    QFETCH(int, modifiers);
-    QFETCH(bool, closes);
-    RptPurchaseReturnSummary *w = openWindow();
-    w->fromDate()->setFocus();
-    QTest::keyClick(w->fromDate(), Qt::Key_Q, Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(w->isVisible(), !closes);
-    if (closes)
-        QTRY_VERIFY(m_window.isNull());   // unloaded: the next use makes a new one
-}
-
-void tst_ReportWindow::enterOnButton_data()
-{
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("outcome");
-    QTest::newRow("Preview previews") << "CmdPreview" << "viewer";
-    QTest::newRow("Print prints") << "CmdPrint" << "printed";
-    QTest::newRow("Close closes") << "CmdClose" << "closed";
-    QTest::newRow("... opens the lookup") << "BtnSchVendor" << "lookup";
-    QTest::newRow("name box: Enter moves on") << "TxtVendorName" << "DtpFromDate";
-}
-
-void tst_ReportWindow::enterOnButton()
-{
-    QFETCH(QString, control);
-    QFETCH(QString, outcome);
-    MessageRecorder boxes;
-    ModalCloser<LookupDialog> lookups;
-    RptPurchaseReturnSummary *w = openWindow();
-    w->findChild<QWidget *>(control)->setFocus();
-    QTest::keyClick(w->focusWidget(), Qt::Key_Return);
-    QCOMPARE(boxes.texts(), QString());
-    QCOMPARE(lookups.shown, int(outcome == QLatin1String("lookup")));
-    QCOMPARE(m_jobs.size(), int(outcome == QLatin1String("printed")));
-    QCOMPARE(m_window && lastViewer(w) && lastViewer(w)->isVisible(), outcome == QLatin1String("viewer"));
-    if (outcome == QLatin1String("closed"))
-        QTRY_VERIFY(m_window.isNull());
-    else if (outcome.startsWith(QLatin1String("Dtp")))
-        QCOMPARE(w->focusWidget()->objectName(), outcome);
-}
-
-void tst_ReportWindow::lookupCancelKeepsBoxes_data()
-{
-    QTest::addColumn<bool>("f1");
-    QTest::addColumn<bool>("escape");   // else the Cancel button
-    QTest::newRow("... then Escape") << false << true;
-    QTest::newRow("... then Cancel") << false << false;
-    QTest::newRow("F1 then Escape") << true << true;
-    QTest::newRow("F1 then Cancel") << true << false;
-}
-
-// Only the lookup that opens for a code naming nothing empties it (leaveCodeBox).
-void tst_ReportWindow::lookupCancelKeepsBoxes()
-{
-    QFETCH(bool, f1);
-    QFETCH(bool, escape);
-    MessageRecorder boxes;
-    ModalCloser<LookupDialog> driver([escape](LookupDialog *d) {
-        escape ? QTest::keyClick(d->filterBox(), Qt::Key_Escape) : d->closeButton()->click();
-    });
-    RptPurchaseReturnSummary *w = openWindow();
-    typeCode(w, QStringLiteral("8"));
-    w->codeBox()->setFocus();
-    f1 ? QTest::keyClick(w->codeBox(), Qt::Key_F1) : QTest::mouseClick(w->lookupButton(), Qt::LeftButton);
-    QCOMPARE(driver.shown, 1);
-    QCOMPARE(w->codeBox()->text() + QLatin1Char(' ') + w->nameBox()->text(), QStringLiteral("8 O'Brien Traders"));
-    QCOMPARE(w->focusWidget(), static_cast<QWidget *>(w->codeBox()));
-    QCOMPARE(boxes.texts(), QString());
-}
-
-void tst_ReportWindow::codeBoxTakesDigits_data()
-{
-    QTest::addColumn<bool>("pasted");
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<bool>("click");   // leave by a click on Preview, else Enter
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QString>("name");   // "" = refused
-    QTest::newRow("typed letters and an apostrophe ignored") << false << "a7b'" << false << "7" << "Vendor Seven";
-    QTest::newRow("typed x8abc keeps 8") << false << "x8abc" << false << "8" << "O'Brien Traders";
-    QTest::newRow("pasted 12abc refused, kept") << true << "12abc" << false << "12abc" << "";
-    QTest::newRow("pasted apostrophe refused on a click away") << true << "7'" << true << "7'" << "";
-    QTest::newRow("pasted digits between blanks taken") << true << " 8 " << false << " 8 " << "O'Brien Traders";
-}
-
-void tst_ReportWindow::codeBoxTakesDigits()
-{
-    QFETCH(bool, pasted);
-    QFETCH(QString, input);
-    QFETCH(bool, click);
-    QFETCH(QString, entry);
-    QFETCH(QString, name);
-    MessageRecorder boxes;
-    ModalCloser<LookupDialog> lookups;
-    RptPurchaseReturnSummary *w = openWindow();
-    w->codeBox()->setFocus();
-    QGuiApplication::clipboard()->setText(input);
-    pasted ? QTest::keyClick(w->codeBox(), Qt::Key_V, Qt::ControlModifier) : QTest::keyClicks(w->codeBox(), input);
-    QCOMPARE(w->codeBox()->text(), entry);
-    click ? QTest::mouseClick(w->previewButton(), Qt::LeftButton) : QTest::keyClick(w->codeBox(), Qt::Key_Return);
-    QCOMPARE(lookups.shown, 0);
-    QCOMPARE(w->codeBox()->text(), entry);
-    QCOMPARE(w->nameBox()->text(), name);
-    QCOMPARE(w->focusWidget() == w->codeBox(), name.isEmpty());
-    QVERIFY(!lastViewer(w));
-    QCOMPARE(boxes.texts(), name.isEmpty() ? QStringLiteral("Vendor code must be a whole number: digits only.") : QString());
-    if (name.isEmpty()) {
-        QCOMPARE(boxes.boxes.at(0).style, 48);
-        QCOMPARE(boxes.boxes.at(0).title, w->caption());
+        const QDate april1(2024, 4, 1), april30(2024, 4, 30);
+        const auto add = [&](ReportKind kind, const QDate &from, const QDate &to, const char *entries, int rows,
+                             const char *object, const QString &text) {
+            QTest::addRow("%s, %s", kindName(kind).constData(), rows ? "rows" : "nothing in range")
+                << kind << from << to << entries << rows << object << text;
+        };
+        add(ReportKind::PurchaseSummary, kMarchFirst, kMarchLast, "", 4, "txtDate",
+            "Date Between : 01-Mar-2024 To 31-Mar-2024");
+        add(ReportKind::PurchaseRegisterInvoiceWise, kMarchFirst, kMarchLast, "fromNo=120", 5, "Txtinvoice",
+            "Invoiceno Between : 120 To 100001");
+        // One day: purchase 120's products 5 and 6.
+        add(ReportKind::ProductWisePurchases, QDate(2024, 3, 10), QDate(2024, 3, 10), "", 2, "#3",
+            "Company Name - All Companies");
+        add(ReportKind::ProductPurchaseLedger, kMarchFirst, kMarchLast, "code=05", 3, "txtProduct",
+            "Product : 05   Panadol");
+        add(ReportKind::ProductPurchaseReturnLedger, kMarchFirst, kMarchLast, "code=5", 1, "txtCompName",
+            "Return Ledger Co");
+        add(ReportKind::PurchaseReturnRegister, kMarchFirst, kMarchLast, "fromNo=007", 3, "Txtinvoice",
+            "Invoiceno Between : 7 To 40");
+        add(ReportKind::PurchaseReturnSummary, kMarchFirst, kMarchLast, "code=8", 1, "txtCompName", "Orvane Test Co");
+        for (const ReportKind kind : kAllKinds) {
+            const bool ledger = reportDefinition(kind).codeRequired;
+            add(kind, april1, april30, ledger ? "code=5" : kind == ReportKind::ProductWisePurchases ? "code=12" : "",
+                0, "", "");
+        }
     }
-}
 
-void tst_ReportWindow::dateBoxLeave_data()
-{
-    QTest::addColumn<QString>("typed");   // into To Date, entered by Tab
-    QTest::addColumn<QString>("leave");   // "tab", "enter" or "preview" (a click)
-    QTest::addColumn<QString>("text");    // a date in it is the one accepted
-    QTest::addColumn<QString>("focus");   // dtpToDate: refused
-    QTest::newRow("whole date, Enter moves on") << "15032024" << "enter" << "15/03/2024" << "TxtVendorID";
-    QTest::newRow("two-digit year, Tab") << "15-3-24" << "tab" << "15/03/2024" << "TxtVendorID";
-    QTest::newRow("day alone, a click on Preview") << "15" << "preview" << "15/03/2024" << "CmdPreview";
-    QTest::newRow("31/02/2026 refused as it completes, Tab too") << "31/02/2026" << "tab" << "31/02/2026" << "dtpToDate";
-    QTest::newRow("unreadable, a click on Preview previews nothing") << "311" << "preview" << "311" << "dtpToDate";
-}
+    // Preview shows the rows in a viewer (the product-wise window's modally over
+    // it), Print prints them with the printer dialog; nothing in range says so.
+    void outcomes()
+    {
+        QFETCH(ReportKind, kind);
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        QFETCH(QString, entries);
+        QFETCH(int, rows);
+        QFETCH(QString, object);
+        QFETCH(QString, text);
+        const auto heading = [&object](const ReportContent &content) {
+            return object.startsWith(QLatin1Char('#')) ? content.parameters.value(object.mid(1).toInt() - 1)
+                                                       : objectText(content, object);
+        };
+        const bool productWise = kind == ReportKind::ProductWisePurchases;
+        const QString caption = reportDefinition(kind).caption;
+        for (const bool print : {false, true}) {
+            MessageRecorder boxes;
+            QString shownHeading;
+            ModalDriver<RptReportViewer> modal([&](RptReportViewer *v) { shownHeading = heading(*v->ReportName->content()); });
+            ReportWindow *w = openWindow(kind, from, to);
+            for (const QString &entry : entries.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+                if (entry.startsWith(QLatin1String("code=")))
+                    typeCode(w, entry.mid(5));
+                else
+                    qobject_cast<InvoiceRangeWindow *>(w)->fromInvoiceBox()->setText(entry.mid(7));
+            }
+            const QString code = w->codeBox()->text();
+            QTest::mouseClick(print ? w->printButton() : w->previewButton(), Qt::LeftButton);
 
-void tst_ReportWindow::dateBoxLeave()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, leave);
-    QFETCH(QString, text);
-    QFETCH(QString, focus);
-    MessageRecorder boxes;
-    RptPurchaseReturnSummary *w = openWindow();
-    w->fromDate()->setFocus();
-    QTest::keyClick(w->fromDate(), Qt::Key_Tab);
-    QTest::keyClicks(w->toDate(), typed);
-    if (leave == QLatin1String("preview"))
+            QCOMPARE(w->ReportRecordset().RecordCount(), rows);
+            QCOMPARE(m_printed.size(), print && rows ? 1 : 0);
+            QCOMPARE(modal.shown, !print && rows && productWise ? 1 : 0);
+            QCOMPARE(bool(lastViewer(w)), !print && rows && !productWise);
+            QVERIFY(!w->preparedReport());   // taken by the viewer or the printer
+            if (rows && print) {
+                QCOMPARE(heading(*m_printed.first()), text);
+                QVERIFY(m_jobs.first().prompt);
+            } else if (rows) {
+                QCOMPARE(productWise ? shownHeading : heading(*lastViewer(w)->ReportName->content()), text);
+            }
+            // The frame's Print adds the printer's own word; the product-wise
+            // window has its own, and its Preview empties the code.
+            const QString exists = MessageRecorder::describe(vbInformation, caption, QStringLiteral("No record exists."));
+            const QString found = MessageRecorder::describe(vbInformation, QStringLiteral("Information"),
+                                                            QStringLiteral("No record found"));
+            QCOMPARE(boxes.shown(), rows ? QString() : productWise ? found : print ? exists + " | " + found : exists);
+            QCOMPARE(w->codeBox()->text(), !rows && productWise && !print ? QString() : code);
+            deleteWindows<RptReportViewer>();
+            m_printed.clear();
+        }
+    }
+
+    // A preparation that fails on the database shows its one message, shows and
+    // prints nothing, and leaves no busy pointer.
+    void databaseErrors_data()
+    {
+        QTest::addColumn<ReportKind>("kind");
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("print");
+        QTest::newRow("return summary, no company name, Preview") << ReportKind::PurchaseReturnSummary
+                                                                  << "DELETE FROM Project_registry" << false;
+        QTest::newRow("return ledger, no company name, Print") << ReportKind::ProductPurchaseReturnLedger
+                                                               << "DELETE FROM registry" << true;
+        QTest::newRow("product-wise, no tables, Preview") << ReportKind::ProductWisePurchases << "" << false;
+        QTest::newRow("return summary, no tables, Print") << ReportKind::PurchaseReturnSummary << "" << true;
+    }
+
+    void databaseErrors()
+    {
+        QFETCH(ReportKind, kind);
+        QFETCH(QString, damage);
+        QFETCH(bool, print);
+        MessageRecorder boxes;
+        ModalDriver<RptReportViewer> modal;
+        ReportWindow *w = openWindow(kind);
+        if (reportDefinition(kind).codeRequired)
+            typeCode(w, QStringLiteral("5"));
+        ReportFixture damaged;
+        if (damage.isEmpty()) {   // a database without the host's tables
+            for (const QString &table : damaged.database().tables())
+                exec(damaged.database(), QStringLiteral("DROP TABLE ") + table);
+        } else {
+            exec(damaged.database(), damage);
+        }
+        SharedState::current().SharedConnection = damaged.connection;
+        QTest::mouseClick(print ? w->printButton() : w->previewButton(), Qt::LeftButton);
+
+        QCOMPARE(boxes.boxes.size(), 1);
+        QCOMPARE(boxes.boxes.at(0).style, int(vbCritical));
+        QCOMPARE(m_printed.size(), 0);
+        QCOMPARE(modal.shown, 0);
+        QVERIFY(!lastViewer(w));
+        QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void tabOrder_data()
+    {
+        QTest::addColumn<ReportKind>("kind");
+        QTest::addColumn<QString>("walk");
+        QTest::newRow("frame") << ReportKind::PurchaseReturnSummary
+                               << "DtpFromDate dtpToDate TxtVendorID CmdPreview CmdPrint CmdClose BtnSchVendor "
+                                  "TxtVendorName DtpFromDate";
+        QTest::newRow("register: numbers before the code") << ReportKind::PurchaseRegisterInvoiceWise
+            << "DtpFromDate dtpToDate txtFromInvoiceno txtToInvoiceno TxtVendorID CmdPreview CmdPrint CmdClose "
+               "BtnSchVendor";
+        QTest::newRow("return register: numbers last") << ReportKind::PurchaseReturnRegister
+            << "DtpFromDate dtpToDate TxtVendorID CmdPreview CmdPrint CmdClose BtnSchVendor TxtVendorName "
+               "txtFromInvoiceno";
+    }
+
+    // Tab walks the form in its order; the empty code box lets the focus go.
+    void tabOrder()
+    {
+        QFETCH(ReportKind, kind);
+        QFETCH(QString, walk);
+        ReportWindow *w = openWindow(kind);
+        w->fromDate()->setFocus();
+        QStringList walked{w->focusWidget()->objectName()};
+        for (int i = 0; i < 8; ++i) {
+            QTest::keyClick(w->focusWidget(), Qt::Key_Tab);
+            walked << w->focusWidget()->objectName();
+        }
+        QCOMPARE(walked.join(QLatin1Char(' ')), walk);
+    }
+
+    // --- The frame ---------------------------------------------------------------
+
+    void leaveCodeBox_data()
+    {
+        QTest::addColumn<ReportKind>("kind");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("dialogs");
+        QTest::addColumn<QString>("boxes");   // code|name after
+        QTest::addColumn<QString>("focus");
+
+        const ReportKind frame = ReportKind::PurchaseReturnSummary;
+        QTest::newRow("007 by Tab: vendor 7, focus moves on") << frame << "007" << int(Qt::Key_Tab) << 0
+                                                              << "007|Vendor Seven" << "CmdPreview";
+        QTest::newRow("8 by Enter") << frame << "8" << int(Qt::Key_Return) << 0 << "8|O'Brien Traders" << "CmdPreview";
+        QTest::newRow("unknown code, lookup cancelled: both empty, focus kept") << frame << "55" << int(Qt::Key_Tab)
+                                                                                << 1 << "|" << "TxtVendorID";
+        QTest::newRow("a customer is no vendor: lookup opens") << frame << "9" << int(Qt::Key_Return) << 1 << "|"
+                                                               << "TxtVendorID";
+        QTest::newRow("register: any party, a customer too") << ReportKind::PurchaseRegisterInvoiceWise << "9"
+                                                             << int(Qt::Key_Return) << 0 << "9|Customer Nine"
+                                                             << "CmdPreview";
+        QTest::newRow("product-wise: code naming nothing, cancelled: all companies")
+            << ReportKind::ProductWisePurchases << "55" << int(Qt::Key_Return) << 1 << "|All Companies" << "TxtCompanyID";
+    }
+
+    void leaveCodeBox()
+    {
+        QFETCH(ReportKind, kind);
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(int, dialogs);
+        QFETCH(QString, boxes);
+        QFETCH(QString, focus);
+        MessageRecorder messages;
+        ReportWindow *w = openWindow(kind);
+        w->codeBox()->setFocus();
+        QTest::keyClicks(w->codeBox(), typed);
+        ModalDriver<LookupDialog> lookups;   // cancels
+        QTest::keyClick(w->codeBox(), Qt::Key(key));
+
+        QCOMPARE(messages.texts(), QString());
+        QCOMPARE(lookups.shown, dialogs);
+        QCOMPARE(w->codeBox()->text() + QLatin1Char('|') + w->nameBox()->text(), boxes);
+        QCOMPARE(w->focusWidget()->objectName(), focus);
+        if (dialogs) {
+            QCOMPARE(lookups.owners.first().data(), static_cast<QWidget *>(w));   // stands over the window
+            // The now empty box stands for all and lets the focus go, with no lookup.
+            QTest::keyClick(w->codeBox(), Qt::Key_Tab);
+            QCOMPARE(lookups.shown, 1);
+            QCOMPARE(w->focusWidget(), static_cast<QWidget *>(w->previewButton()));
+        }
+    }
+
+    void lookupByUser_data()
+    {
+        QTest::addColumn<ReportKind>("kind");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("how");   // F1 or the lookup button, then Escape, Cancel or a choice
+        QTest::addColumn<QString>("boxes");
+        QTest::addColumn<QString>("focus");
+        const ReportKind frame = ReportKind::PurchaseReturnSummary, wise = ReportKind::ProductWisePurchases;
+        // Cancel keeps what the boxes held; only a lookup that opens for a code
+        // naming nothing empties it (leaveCodeBox).
+        QTest::newRow("button, Escape") << frame << "8" << "button escape" << "8|O'Brien Traders" << "TxtVendorID";
+        QTest::newRow("button, Cancel") << frame << "8" << "button cancel" << "8|O'Brien Traders" << "TxtVendorID";
+        QTest::newRow("F1, Escape") << frame << "8" << "f1 escape" << "8|O'Brien Traders" << "TxtVendorID";
+        QTest::newRow("F1, Cancel") << frame << "8" << "f1 cancel" << "8|O'Brien Traders" << "TxtVendorID";
+        QTest::newRow("F1, a choice: code and name, no database check")
+            << frame << "" << "f1 choose" << "8|O'Brien Traders" << "TxtVendorID";
+        QTest::newRow("product-wise, F1, Escape") << wise << "12" << "f1 escape" << "12|Twelve Co" << "TxtCompanyID";
+        QTest::newRow("product-wise, button, Escape") << wise << "12" << "button escape" << "12|Twelve Co"
+                                                      << "TxtCompanyID";
+        QTest::newRow("product-wise, F1, a choice moves to the dates") << wise << "" << "f1 choose" << "1|Acme Pharma"
+                                                                       << "DtpFrom";
+    }
+
+    void lookupByUser()
+    {
+        QFETCH(ReportKind, kind);
+        QFETCH(QString, code);
+        QFETCH(QString, how);
+        QFETCH(QString, boxes);
+        QFETCH(QString, focus);
+        MessageRecorder messages;
+        ModalDriver<LookupDialog> lookups([how](LookupDialog *d) {
+            if (how.endsWith(QLatin1String("escape")))
+                QTest::keyClick(d->filterBox(), Qt::Key_Escape);
+            else if (how.endsWith(QLatin1String("cancel")))
+                d->closeButton()->click();
+            else
+                QTest::keyClick(d->filterBox(), Qt::Key_Return);   // the first row
+        });
+        ReportWindow *w = openWindow(kind);
+        if (!code.isEmpty())
+            typeCode(w, code);
+        w->codeBox()->setFocus();
+        if (how.startsWith(QLatin1String("f1")))
+            QTest::keyClick(w->codeBox(), Qt::Key_F1);
+        else
+            QTest::mouseClick(w->lookupButton(), Qt::LeftButton);
+        QCOMPARE(lookups.shown, 1);
+        // F1 opens it on its own, the button over the window.
+        QCOMPARE(lookups.owners.first().data(), how.startsWith(QLatin1String("f1")) ? nullptr : w);
+        QCOMPARE(w->codeBox()->text() + QLatin1Char('|') + w->nameBox()->text(), boxes);
+        QCOMPARE(w->focusWidget()->objectName(), focus);
+        QCOMPARE(messages.texts(), QString());
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("outcome");   // viewer, printed, closed, lookup, or where the focus went
+        const int enter = Qt::Key_Return, none = Qt::NoModifier;
+        QTest::newRow("Enter on Preview previews") << "CmdPreview" << enter << none << "viewer";
+        QTest::newRow("Enter on Print prints") << "CmdPrint" << enter << none << "printed";
+        QTest::newRow("Enter on Close closes") << "CmdClose" << enter << none << "closed";
+        QTest::newRow("Enter on ... opens the lookup") << "BtnSchVendor" << enter << none << "lookup";
+        QTest::newRow("Enter in the name box moves on") << "TxtVendorName" << enter << none << "DtpFromDate";
+        QTest::newRow("Ctrl+Q closes") << "DtpFromDate" << int(Qt::Key_Q) << int(Qt::ControlModifier) << "closed";
+        QTest::newRow("Shift+Q does not") << "DtpFromDate" << int(Qt::Key_Q) << int(Qt::ShiftModifier) << "DtpFromDate";
+        QTest::newRow("F1 in the name box: nothing") << "TxtVendorName" << int(Qt::Key_F1) << none << "TxtVendorName";
+    }
+
+    void keys()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, outcome);
+        MessageRecorder boxes;
+        ModalDriver<LookupDialog> lookups;
+        QPointer<ReportWindow> w = frame();
+        w->findChild<QWidget *>(control)->setFocus();
+        QTest::keyClick(w->focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(boxes.texts(), QString());
+        QCOMPARE(lookups.shown, int(outcome == QLatin1String("lookup")));
+        QCOMPARE(m_printed.size(), int(outcome == QLatin1String("printed")));
+        QCOMPARE(w && lastViewer(w) && lastViewer(w)->isVisible(), outcome == QLatin1String("viewer"));
+        if (outcome == QLatin1String("closed"))
+            QTRY_VERIFY(w.isNull());   // unloaded: the next use makes a new one
+        else if (outcome.startsWith(QLatin1String("Dtp")) || outcome.startsWith(QLatin1String("Txt")))
+            QCOMPARE(w->focusWidget()->objectName(), outcome);
+    }
+
+    void dateBoxLeave_data()
+    {
+        QTest::addColumn<QString>("typed");   // into To Date, entered by Tab
+        QTest::addColumn<QString>("leave");   // tab, enter or preview (a click)
+        QTest::addColumn<QString>("text");    // a date in it is the one accepted
+        QTest::addColumn<QString>("focus");   // dtpToDate: refused
+        QTest::newRow("whole date, Enter moves on") << "15032024" << "enter" << "15/03/2024" << "TxtVendorID";
+        QTest::newRow("two-digit year, Tab") << "15-3-24" << "tab" << "15/03/2024" << "TxtVendorID";
+        QTest::newRow("day alone, a click on Preview") << "15" << "preview" << "15/03/2024" << "CmdPreview";
+        QTest::newRow("31/02/2026 refused as it completes, Tab too") << "31/02/2026" << "tab" << "31/02/2026"
+                                                                     << "dtpToDate";
+        QTest::newRow("unreadable, a click on Preview previews nothing") << "311" << "preview" << "311" << "dtpToDate";
+    }
+
+    void dateBoxLeave()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, leave);
+        QFETCH(QString, text);
+        QFETCH(QString, focus);
+        MessageRecorder boxes;
+        RptPurchaseReturnSummary *w = frame();
+        w->fromDate()->setFocus();
+        QTest::keyClick(w->fromDate(), Qt::Key_Tab);
+        QTest::keyClicks(w->toDate(), typed);
+        if (leave == QLatin1String("preview"))
+            QTest::mouseClick(w->previewButton(), Qt::LeftButton);
+        else
+            QTest::keyClick(w->toDate(), leave == QLatin1String("tab") ? Qt::Key_Tab : Qt::Key_Return);
+
+        const bool refused = focus == QLatin1String("dtpToDate");
+        QCOMPARE(w->toDate()->date(), refused ? kMarchLast : QDate::fromString(text, QStringLiteral("dd/MM/yyyy")));
+        QCOMPARE(w->toDate()->text(), text);
+        QCOMPARE(w->focusWidget()->objectName(), focus);
+        QCOMPARE(boxes.boxes.isEmpty(), !refused);
+        for (const RecordedBox &box : std::as_const(boxes.boxes))
+            QVERIFY2(box.text.startsWith(QStringLiteral("To Date: \"%1\" is not a date.").arg(text)), qPrintable(box.text));
+        QCOMPARE(bool(lastViewer(w)), focus == QLatin1String("CmdPreview"));
+        if (lastViewer(w)) {   // the date the box shows is the one queried and printed: returns 0, 7, 15
+            QCOMPARE(w->ReportRecordset().RecordCount(), 4);
+            QCOMPARE(objectText(*lastViewer(w)->ReportName, QStringLiteral("txtDate")),
+                     QStringLiteral("Date Between : 01-Mar-2024 To 15-Mar-2024"));
+        }
+    }
+
+    void twoPreviewsLeaveTwoViewers()
+    {
+        MessageRecorder boxes;
+        RptPurchaseReturnSummary *w = frame();
         QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-    else
-        QTest::keyClick(w->toDate(), leave == QLatin1String("tab") ? Qt::Key_Tab : Qt::Key_Return);
-
-    const bool refused = focus == QLatin1String("dtpToDate");
-    QCOMPARE(w->toDate()->date(), refused ? kMarchLast : QDate::fromString(text, QStringLiteral("dd/MM/yyyy")));
-    QCOMPARE(w->toDate()->text(), text);
-    QCOMPARE(w->focusWidget()->objectName(), focus);
-    QCOMPARE(boxes.boxes.isEmpty(), !refused);
-    for (const RecordedBox &box : boxes.boxes)
-        QVERIFY2(box.text.startsWith(QStringLiteral("To Date: \"%1\" is not a date.").arg(text)), qPrintable(box.text));
-    QCOMPARE(bool(lastViewer(w)), focus == QLatin1String("CmdPreview"));
-    if (lastViewer(w)) {   // the date the box shows is the one queried and printed
-        QCOMPARE(w->ReportRecordset().RecordCount(), 2);   // return 21's two prices; 22 is of 20 March
-        QCOMPARE(objectText(*lastViewer(w)->ReportName, QStringLiteral("txtDate")),
-                 QStringLiteral("Date Between : 01-Mar-2024 To 15-Mar-2024"));
+        QPointer<RptReportViewer> first = lastViewer(w);
+        w->activateWindow();
+        QTest::mouseClick(w->previewButton(), Qt::LeftButton);
+        QPointer<RptReportViewer> second = lastViewer(w);
+        QCOMPARE(boxes.texts(), QString());
+        QVERIFY(first && second && first != second);
+        QVERIFY(first->isVisible() && second->isVisible());
+        QVERIFY(first->ReportName && second->ReportName && first->ReportName.get() != second->ReportName.get());
+        QCOMPARE(second->windowTitle(), QStringLiteral("Purchase Returns Summary ReportName"));
     }
-}
-
-void tst_ReportWindow::busyPointerAfterError()
-{
-    MessageRecorder boxes;
-    RptPurchaseReturnSummary *w = openWindow();
-    // A database without the tables: the query fails.
-    QSqlDatabase empty = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("frame-empty"));
-    empty.setDatabaseName(QStringLiteral(":memory:"));
-    QVERIFY(empty.open());
-    SharedState::current().SharedConnection = Connection::create(empty);
-
-    QVERIFY(!w->PrepareReport());
-    QCOMPARE(boxes.boxes.size(), 1);
-    QCOMPARE(boxes.boxes.first().style, 16);
-    QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
-}
-
-void tst_ReportWindow::printOverEmptyRange()
-{
-    MessageRecorder boxes;
-    RptPurchaseReturnSummary *w = openWindow();
-    w->fromDate()->setDate(QDate(2023, 1, 1));
-    w->toDate()->setDate(QDate(2023, 1, 31));
-    QTest::mouseClick(w->printButton(), Qt::LeftButton);
-
-    QCOMPARE(boxes.texts(), QStringLiteral("No record exists. | No record found"));
-    QCOMPARE(boxes.boxes.at(0).style, 64);
-    QCOMPARE(boxes.boxes.at(0).title, QStringLiteral("Purchase Returns Summary"));
-    QCOMPARE(boxes.boxes.at(1).style, 64);
-    QCOMPARE(boxes.boxes.at(1).title, QStringLiteral("Information"));
-    QCOMPARE(m_jobs.size(), 0);
-}
-
-void tst_ReportWindow::twoPreviewsLeaveTwoViewers()
-{
-    MessageRecorder boxes;
-    RptPurchaseReturnSummary *w = openWindow();
-    QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-    QPointer<RptReportViewer> first = lastViewer(w);
-    w->activateWindow();
-    QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-    QPointer<RptReportViewer> second = lastViewer(w);
-
-    QCOMPARE(boxes.texts(), QString());
-    QVERIFY(first && second && first != second);
-    QVERIFY(first->isVisible() && second->isVisible());
-    QVERIFY(first->ReportName && second->ReportName && first->ReportName.get() != second->ReportName.get());
-    QCOMPARE(second->windowTitle(), QStringLiteral("Purchase Returns Summary ReportName"));
-}
-
-void tst_ReportWindow::missingCompanyNameShowsNoViewer()
-{
-    MessageRecorder boxes;
-    QSqlDatabase db = createTestDatabase();
-    fillFrameRows(db, QString());   // no companyname row
-    SharedState::current().SharedConnection = Connection::create(db);
-
-    RptPurchaseReturnSummary *w = openWindow();
-    QTest::mouseClick(w->previewButton(), Qt::LeftButton);
-    QCOMPARE(boxes.boxes.size(), 1);
-    QCOMPARE(boxes.boxes.first().style, 16);
-    RptReportViewer *viewer = SharedState::current().existingWindow<RptReportViewer>();
-    QVERIFY(!viewer || !viewer->isVisible());
-}
-
-void tst_ReportWindow::twoPricesGiveTwoRows()
-{
-    MessageRecorder boxes;
-    RptPurchaseReturnSummary *w = openWindow();   // empty code: every vendor
-    QVERIFY(w->PrepareReport());
-    QCOMPARE(boxes.texts(), QString());
-    // "return price gross disc tax net qty bonus vendor"; one return's price rows in any order.
-    QCOMPARE(tieSorted(rowLines(w->ReportRecordset(),
-                                "Purreturnid Price Grossvalue Totaldisc Salestax NetValue Qty Bonus vendorname")),
-             (QStringList{"21 10 50 3 1 48 5 1 Vendor Seven", "21 25 25 1 2 26 1 0 Vendor Seven",
-                          "22 5 20 0 0 20 4 0 O'Brien Traders"}));
-}
-
-void tst_ReportWindow::secondInitializeClassMovesTheNextQuery()
-{
-    MessageRecorder boxes;
-    QSqlDatabase first = createTestDatabase();
-    fillFrameRows(first, QStringLiteral("First Books"));
-    QSqlDatabase second = createTestDatabase();
-    fillFrameRows(second, QStringLiteral("Second Books"));
-    exec(second, QStringLiteral("DELETE FROM purreturnsbody WHERE PurReturnId = 22"));
-    exec(second, QStringLiteral("DELETE FROM purreturns WHERE PurReturnId = 22"));
-
-    Reports reports;
-    reports.InitializeClass(first);
-    reports.PurchaseReturnSummary();
-    auto *w = SharedState::current().existingWindow<RptPurchaseReturnSummary>();
-    QVERIFY(w);
-    w->fromDate()->setDate(kMarchFirst);
-    w->toDate()->setDate(kMarchLast);
-    QVERIFY(w->PrepareReport());
-    QCOMPARE(w->ReportRecordset().RecordCount(), 3);
-
-    // Another Reports object of the same thread switches every window.
-    Reports other;
-    other.InitializeClass(second);
-    QVERIFY(w->PrepareReport());
-    QCOMPARE(w->ReportRecordset().RecordCount(), 2);
-    QCOMPARE(boxes.texts(), QString());
-}
-
-void tst_ReportWindow::printedPageCarriesHeadings()
-{
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (pdftotext.isEmpty())
-        QSKIP("pdftotext is not installed");
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("summary.pdf"));
-    int printed = 0;
-    setPrintHandler([&](const Document &document, const PrintJob &job) {
-        ++printed;
-        QVERIFY(job.prompt);
-        exportPdf(document, pdf);
-    });
-
-    MessageRecorder boxes;
-    RptPurchaseReturnSummary *w = openReportWindow<RptPurchaseReturnSummary>(QDate(2024, 4, 1), QDate(2025, 3, 31));
-    QTest::mouseClick(w->printButton(), Qt::LeftButton);
-    QCOMPARE(boxes.texts(), QString());
-    QCOMPARE(printed, 1);
-
-    QProcess text;
-    text.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    QVERIFY(text.waitForFinished(30000));
-    const QString page = QString::fromUtf8(text.readAllStandardOutput());
-    QVERIFY2(page.contains(QStringLiteral("Frame Test Traders")), qPrintable(page));
-    QVERIFY2(page.contains(QStringLiteral("Date Between : 01-Apr-2024 To 31-Mar-2025")), qPrintable(page));
-}
+};
 
 QTEST_MAIN(tst_ReportWindow)
 #include "tst_ReportWindow.moc"
