@@ -117,6 +117,7 @@ private slots:
     void pdfHoldsHeadings();
     void registerNumbers_data();
     void registerNumbers();
+    void registerAsPrinted();
     void queryStopsWhenCancelled();
     void signalCancels_data();
     void signalCancels();
@@ -297,6 +298,30 @@ void tst_OrvaneReport::registerNumbers()
                                              QStringLiteral("-")}).simplified();
     QVERIFY2(text.contains(QStringLiteral("Invoiceno Between : ") + heading), qPrintable(text));
     QCOMPARE(text.contains(QStringLiteral("Invoice No. 123456")), above);
+}
+
+// The register's PDF bookmarks name each invoice; its workbook as printed
+// totals each invoice with a formula that carries the figure worked out above.
+void tst_OrvaneReport::registerAsPrinted()
+{
+    const QString pdftohtml = QStandardPaths::findExecutable(QStringLiteral("pdftohtml"));
+    const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
+    if (pdftohtml.isEmpty() || unzip.isEmpty())
+        QSKIP("pdftohtml and unzip are needed");
+    QCOMPARE(run("purchase-register --quiet -o register.pdf" + April).status, 0);
+    const QString outline = runTool(pdftohtml, {QStringLiteral("-xml"), QStringLiteral("-i"), QStringLiteral("-stdout"),
+                                                path(QStringLiteral("register.pdf"))});
+    QVERIFY2(outline.contains(QStringLiteral("<item page=\"1\">5  03/04/2024  Alpha Traders</item>\n"
+                                             "<item page=\"1\">6  09/04/2024  Beta, &#34;Best&#34; Ltd</item>")),
+             qPrintable(outline.mid(outline.indexOf(QLatin1String("<outline>")))));
+
+    QCOMPARE(run("purchase-register --quiet --format xlsx-report -o register.xlsx" + April).status, 0);
+    const QString sheet = runTool(unzip, {QStringLiteral("-p"), path(QStringLiteral("register.xlsx")),
+                                          QStringLiteral("xl/worksheets/sheet1.xml")});
+    for (const char *total : {"259.5", "40.5", "300"}) {
+        const QRegularExpression formula(QStringLiteral("<f>SUBTOTAL\\(9,I\\d+:I\\d+\\)</f><v>%1</v>").arg(QLatin1String(total)));
+        QVERIFY2(formula.match(sheet).hasMatch(), total);
+    }
 }
 
 // The tool's cancel of a running query: a flag that a signal handler sets stops
