@@ -2,6 +2,7 @@
 
 #include "ExportFile.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace orvane {
@@ -41,6 +42,17 @@ QByteArray hex4(quint32 v)
 
 QByteArray pdfTextString(const QString &text)
 {
+    // Plain ASCII as a literal string: a fraction of the bytes, which counts
+    // in the tens of thousands of bookmarks of a year's register.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; })) {
+        QByteArray literal = "(";
+        for (QChar c : text) {
+            if (c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char('\\'))
+                literal += '\\';
+            literal += char(c.unicode());
+        }
+        return literal + ')';
+    }
     QByteArray out = "<FEFF";
     for (QChar c : text)
         out += hex4(c.unicode());

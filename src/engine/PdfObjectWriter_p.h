@@ -11,7 +11,8 @@ class ExportFile;
 
 /// Appends `v` with at most two decimals and a trailing blank ("12.5 ").
 void appendPdfNumber(QByteArray &out, double v);
-/// Text as a PDF string in UTF-16 with its byte order mark: <FEFF...>.
+/// Text as a PDF text string: plain ASCII as a literal, (a \(b\)), anything
+/// else in UTF-16 with its byte order mark, <FEFF...>.
 QByteArray pdfTextString(const QString &text);
 /// Four upper-case hex digits of the low 16 bits of `v`.
 QByteArray hex4(quint32 v);
