@@ -43,20 +43,6 @@ bool parseDate(const QString &text, QDate *day)
     return day->isValid();
 }
 
-bool formatFromName(const QString &name, OutputFormat *format)
-{
-    const QString lower = name.toLower();
-    if (lower == QLatin1String("pdf"))
-        *format = OutputFormat::Pdf;
-    else if (lower == QLatin1String("csv"))
-        *format = OutputFormat::Csv;
-    else if (lower == QLatin1String("xlsx"))
-        *format = OutputFormat::Xlsx;
-    else
-        return false;
-    return true;
-}
-
 ReportCommandParse refuse(const QString &message)
 {
     ReportCommandParse result;
@@ -186,14 +172,20 @@ QString readOutput(const QHash<QString, QString> &values, ReportCommand &command
     if (command.output.isEmpty())
         return QStringLiteral("no output file (-o FILE)");
     if (values.contains(QStringLiteral("--format"))) {
-        if (!formatFromName(values.value(QStringLiteral("--format")), &command.format))
-            return QStringLiteral("--format: '%1' is none of pdf, csv, xlsx").arg(values.value(QStringLiteral("--format")));
+        const QString name = values.value(QStringLiteral("--format"));
+        const std::optional<ExportFormat> format = exportFormatFromName(name);
+        if (!format)
+            return QStringLiteral("--format: '%1' is none of %2").arg(name, exportFormatNames());
+        command.format = *format;
         return QString();
     }
-    const int dot = command.output.lastIndexOf(QLatin1Char('.'));
     const int slash = command.output.lastIndexOf(QLatin1Char('/'));
-    if (dot <= slash + 1 || !formatFromName(command.output.mid(dot + 1), &command.format))
-        return QStringLiteral("cannot tell the format of '%1': use --format pdf|csv|xlsx").arg(command.output);
+    const std::optional<ExportFormat> format = command.output.lastIndexOf(QLatin1Char('.')) > slash + 1
+                                                   ? exportFormatFromFileName(command.output)
+                                                   : std::nullopt;
+    if (!format)
+        return QStringLiteral("cannot tell the format of '%1': use --format pdf|csv|xlsx|xlsx-report").arg(command.output);
+    command.format = *format;
     return QString();
 }
 
@@ -242,7 +234,7 @@ QString ReportCommandLine::usageLine()
     return QStringLiteral(
         "usage: orvane-report REPORT [--db FILE | --odbc CONNECTION-STRING] [--from YYYY-MM-DD] "
         "[--to YYYY-MM-DD] [--vendor CODE | --product CODE | --company CODE] [--from-no N] [--to-no N] "
-        "[--format pdf|csv|xlsx] [--quiet] -o FILE");
+        "[--format pdf|csv|xlsx|xlsx-report] [--quiet] -o FILE");
 }
 
 QString ReportCommandLine::helpText()
@@ -252,8 +244,9 @@ QString ReportCommandLine::helpText()
         names << d.commandName;
     return usageLine() + QStringLiteral(
         "\n\n"
-        "Writes one purchase report without a window, as Print would lay it out (pdf)\n"
-        "or as the report's rows (csv, xlsx).\n\n"
+        "Writes one purchase report without a window, as Print would lay it out (pdf),\n"
+        "as the report's rows (csv, xlsx) or as a workbook laid out as printed, with its\n"
+        "headings, groups and totals as formulas (xlsx-report).\n\n"
         "REPORT: %1\n\n"
         "  --db FILE          SQLite database (default: demo/orvane-demo.sqlite, or $ORVANE_DEMO_DB)\n"
         "  --odbc STRING      ODBC connection string instead of --db\n"
@@ -264,7 +257,8 @@ QString ReportCommandLine::helpText()
         "  --company CODE     product-wise-purchases (default: all companies)\n"
         "  --from-no, --to-no invoice or return numbers of the two registers, up to nine digits\n"
         "                     (default: from the first number, no upper bound)\n"
-        "  --format FORMAT    pdf, csv or xlsx (default: from the output file's extension)\n"
+        "  --format FORMAT    pdf, csv, xlsx or xlsx-report (default: from the output file's\n"
+        "                     extension; .xlsx is the rows)\n"
         "  --quiet            no progress line\n"
         "  -o FILE            the file to write; an existing one is replaced only when the new\n"
         "                     one is complete\n\n"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReportExport.h"
 #include "ReportQueries.h"
 
 #include <QDate>
@@ -17,8 +18,6 @@ enum ReportExitStatus {
     ExitCancelled = 4,    // SIGINT or SIGTERM stopped it; nothing written
 };
 
-enum class OutputFormat { Pdf, Csv, Xlsx };
-
 /// One run of the tool, as the command line asks for it.
 struct ReportCommand
 {
@@ -26,7 +25,7 @@ struct ReportCommand
     bool odbc = false;          // `database` is an ODBC connection string, else an SQLite file
     QString database;
     ReportParameters parameters;
-    OutputFormat format = OutputFormat::Pdf;
+    ExportFormat format = ExportFormat::Pdf;
     QString output;
     bool quiet = false;
     bool help = false;          // --help: print the usage and stop

@@ -1,22 +1,19 @@
 #include "ReportTool.h"
 
 #include "Connection.h"
-#include "CsvExport.h"
 #include "Error.h"
 #include "Paginator.h"
-#include "PdfExport.h"
 #include "Recordset.h"
 #include "Report.h"
+#include "ReportExport.h"
 #include "ReportPreparation.h"
 #include "SqliteSupport.h"
-#include "XlsxExport.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 
-#include <numeric>
 
 namespace orvane {
 
@@ -84,7 +81,7 @@ bool ReportTool::progress(int done, int total)
         return true;
     m_lastProgress = now;
     m_progressShown = true;
-    const char *unit = m_command.format == OutputFormat::Pdf ? "page" : "row";
+    const char *unit = exportCountsPages(m_command.format) ? "page" : "row";
     m_messages << '\r' << m_command.report->commandName << ": " << unit << ' ' << done << " of " << total
                << "\x1b[K";
     m_messages.flush();
@@ -185,29 +182,16 @@ int ReportTool::runOn(const std::shared_ptr<Connection> &connection)
             return cancelled();
 
         const ExportProgress onProgress = [this](int done, int total) { return progress(done, total); };
-        bool written = false;
-        switch (m_command.format) {
-        case OutputFormat::Pdf: {
+        std::optional<Document> document;
+        if (exportCountsPages(m_command.format)) {
             report->RemoveObjectColors();
             // Laying out a year of lines takes seconds before the file is opened.
-            const Document document = Paginator(report->content()).paginate(m_cancel);
-            if (document.cancelled || cancelRequested())
+            document = Paginator(report->content()).paginate(m_cancel);
+            if (document->cancelled || cancelRequested())
                 return cancelled();
-            written = exportPdf(document, m_command.output, onProgress);
-            break;
         }
-        case OutputFormat::Csv:
-        case OutputFormat::Xlsx: {
-            // The rows as the query returned them, in its order.
-            std::vector<int> order(static_cast<size_t>(report->rows()->rowCount()));
-            std::iota(order.begin(), order.end(), 0);
-            if (m_command.format == OutputFormat::Csv)
-                written = exportCsv(*report->rows(), order, m_command.output, onProgress);
-            else
-                written = exportXlsx(*report->rows(), order, m_command.output, onProgress, def.caption);
-            break;
-        }
-        }
+        const bool written = exportReport(*report, m_command.format, m_command.output, onProgress,
+                                          document ? &*document : nullptr);
         // A signal after the file was renamed into place finds it complete.
         if (!written)
             return cancelled();

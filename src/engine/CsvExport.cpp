@@ -1,11 +1,10 @@
 #include "CsvExport.h"
 
 #include <QDateTime>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QVariant>
 
 #include "Error.h"
+#include "ExportFile.h"
 #include "Report.h"
 #include "Table.h"
 
@@ -20,12 +19,6 @@ namespace orvane {
 namespace {
 
 const QString kSource = QStringLiteral("CSV export");
-
-QString writeFailure(const QString &fileName, const QString &reason)
-{
-    return QStringLiteral("The report could not be saved as \"%1\": %2")
-        .arg(QFileInfo(fileName).absoluteFilePath(), reason);
-}
 
 // A date-time column prints its time only when some value of it has one:
 // SQL Server keeps plain dates as datetime at midnight.
@@ -71,20 +64,6 @@ QString cellText(const QVariant &v, bool withTime)
     default:
         return v.toString();
     }
-}
-
-// Writes all of `bytes`. A short write (the disk filling up) carries no
-// reason; writing the rest either completes or fails with the system's reason.
-bool writeAll(QSaveFile &file, const QByteArray &bytes)
-{
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
 }
 
 } // namespace
@@ -141,13 +120,7 @@ bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QStri
         if (row < 0 || row >= table.rowCount())
             throw Error(QStringLiteral("Row %1 is not one of the report's rows.").arg(row), kSource);
     }
-    QSaveFile file(fileName);
-    // Unbuffered: the blocks are large already, and a failure shows at the
-    // write that met it. commit() would not notice a buffered tail that failed
-    // to reach a full disk, and would put the cut-off file in place.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw Error(writeFailure(fileName, file.errorString()), kSource);
-
+    ExportFile file(fileName, kSource);
     const int columns = table.columnCount();
     const int total = int(rowOrder.size());
     const std::vector<bool> withTime = columnsWithTime(table, rowOrder);
@@ -160,9 +133,8 @@ bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QStri
         line += csvField(table.columnName(c));
     }
     line += lineEnd;
+    file.write(line.toUtf8());
 
-    // Rows go out in blocks so a large export costs a handful of writes.
-    QByteArray block = line.toUtf8();
     int done = 0;
     for (int row : rowOrder) {
         line.clear();
@@ -172,32 +144,14 @@ bool exportCsv(const Table &table, const std::vector<int> &rowOrder, const QStri
             line += csvField(cellText(table.value(row, c), withTime[c]));
         }
         line += lineEnd;
-        block += line.toUtf8();
+        file.write(line.toUtf8());
         ++done;
-        if (block.size() >= (1 << 16)) {
-            if (!writeAll(file, block)) {
-                const QString reason = file.errorString();
-                file.cancelWriting();
-                throw Error(writeFailure(fileName, reason), kSource);
-            }
-            block.clear();
-        }
-        if (progress && (done & 1023) == 0 && !progress(done, total)) {
-            file.cancelWriting();
-            return false;
-        }
+        if (progress && (done & 1023) == 0 && !progress(done, total))
+            return false;   // the file beside the target goes with `file`
     }
-    if (!writeAll(file, block)) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw Error(writeFailure(fileName, reason), kSource);
-    }
-    if (progress && !progress(done, total)) {
-        file.cancelWriting();
+    if (progress && !progress(done, total))
         return false;
-    }
-    if (!file.commit())
-        throw Error(writeFailure(fileName, file.errorString()), kSource);
+    file.commit();
     return true;
 }
 

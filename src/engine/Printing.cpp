@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "PagePainter.h"
+#include "PdfExport.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -99,12 +100,18 @@ void printToSystemPrinter(const Document &document, const PrintJob &job)
     QProgressDialog bar(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, 100, QApplication::activeWindow());
     bar.setWindowModality(Qt::WindowModal);
     bar.setMinimumDuration(500);
-    const bool done = paintDocument(printer, document, from, to, [&bar](int done, int total) {
+    const ExportProgress progress = [&bar](int done, int total) {
         bar.setMaximum(total);
         bar.setValue(done);
         QCoreApplication::processEvents();
         return !bar.wasCanceled();
-    });
+    };
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        // Printed to a file: the engine's own PDF, with the report's bookmarks.
+        exportPdf(document, printer.outputFileName(), progress, from, to);
+        return;
+    }
+    const bool done = paintDocument(printer, document, from, to, progress);
     if (!done)
         printer.abort();
     else if (printer.printerState() == QPrinter::Error)

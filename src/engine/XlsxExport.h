@@ -2,6 +2,7 @@
 
 #include "Printing.h"   // ExportProgress
 
+#include <QDate>
 #include <QString>
 
 #include <vector>
@@ -27,5 +28,8 @@ bool exportXlsx(const Table &table, const std::vector<int> &rowOrder, const QStr
 /// document title (the window's caption), else the title set at run time
 /// ("Report" when neither was set). Throws Error when no rows are bound.
 bool exportXlsx(const Report &report, const QString &fileName, const ExportProgress &progress = {});
+
+/// The day number of `date` in the sheet format's 1900 date system (1 = 1 January 1900).
+double xlsxSerialDay(const QDate &date);
 
 } // namespace orvane

@@ -24,13 +24,11 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-#include "CsvExport.h"
 #include "Error.h"
-#include "PdfExport.h"
 #include "Report.h"
+#include "ReportExport.h"
 #include "SearchMiss.h"
 #include "ShowError.h"
-#include "XlsxExport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -480,12 +478,14 @@ void ReportView::Private::exportWithDialog()
         const QString fileName = QFileDialog::getSaveFileName(
             q, QStringLiteral("Export Report"),
             QDir(exportFolder()).filePath(ReportView::suggestedFileName(*report)),
-            QStringLiteral("PDF document (*.pdf);;CSV, comma separated (*.csv);;Excel workbook (*.xlsx)"),
+            QStringLiteral("PDF document (*.pdf);;CSV, comma separated (*.csv);;Excel workbook (*.xlsx);;"
+                           "Excel, as printed (*.xlsx)"),
             &selected);
         if (fileName.isEmpty())
             return;
         lastExportFolder() = QFileInfo(fileName).absolutePath();
         QString file = fileName;
+        const bool asPrinted = selected.startsWith(QLatin1String("Excel, as printed"));
         if (QFileInfo(file).suffix().isEmpty()) {
             if (selected.contains(QLatin1String("*.csv")))
                 file += QStringLiteral(".csv");
@@ -494,7 +494,12 @@ void ReportView::Private::exportWithDialog()
             else
                 file += QStringLiteral(".pdf");
         }
-        q->exportTo(file);
+        // The suffix names the kind; the filter tells the two workbooks apart.
+        const std::optional<ExportFormat> format = exportFormatFromFileName(file);
+        if (format == ExportFormat::Xlsx && asPrinted)
+            q->exportTo(file, ExportFormat::XlsxReport);
+        else
+            q->exportTo(file);
     } catch (...) {
         QApplication::restoreOverrideCursor();
         ShowError();
@@ -899,9 +904,20 @@ QList<QRectF> ReportView::searchHits(int page) const
 
 bool ReportView::exportTo(const QString &fileName)
 {
+    const std::optional<ExportFormat> format = exportFormatFromFileName(fileName);
+    if (!format) {
+        throw Error(QStringLiteral("\"%1\" is not a kind of file the report can be saved as; "
+                                   "choose a name ending in .pdf, .csv or .xlsx.")
+                        .arg(QFileInfo(fileName).fileName()),
+                    QStringLiteral("Report viewer"));
+    }
+    return exportTo(fileName, *format);
+}
+
+bool ReportView::exportTo(const QString &fileName, ExportFormat format)
+{
     if (!d->report)
         throw Error(QStringLiteral("There is no report to export."), QStringLiteral("Report viewer"));
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
 
     QProgressDialog progressDialog(QStringLiteral("Exporting %1…").arg(QFileInfo(fileName).fileName()),
                                    QStringLiteral("Cancel"), 0, 100, this);
@@ -921,20 +937,8 @@ bool ReportView::exportTo(const QString &fileName)
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restore;
 
-    if (suffix == QLatin1String("pdf")) {
-        // The finished layout on screen is what the PDF shows.
-        if (d->document && d->document->complete && !d->paginating)
-            return exportPdf(*d->document, fileName, progress);
-        return exportPdf(*d->report, fileName, progress);
-    }
-    if (suffix == QLatin1String("csv"))
-        return exportCsv(*d->report, fileName, progress);
-    if (suffix == QLatin1String("xlsx"))
-        return exportXlsx(*d->report, fileName, progress);
-    throw Error(QStringLiteral("\"%1\" is not a kind of file the report can be saved as; "
-                               "choose a name ending in .pdf, .csv or .xlsx.")
-                    .arg(QFileInfo(fileName).fileName()),
-                QStringLiteral("Report viewer"));
+    const bool laidOut = d->document && d->document->complete && !d->paginating;
+    return exportReport(*d->report, format, fileName, progress, laidOut ? d->document.get() : nullptr);
 }
 
 void ReportView::print()

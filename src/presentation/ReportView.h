@@ -13,6 +13,7 @@ class QComboBox;
 namespace orvane {
 
 class Document;
+enum class ExportFormat;
 class PageCanvas;
 class PaginationJob;
 class Report;
@@ -80,8 +81,11 @@ public:
     QList<QRectF> searchHits(int page) const;
 
     /// Writes the report to `fileName`, the kind taken from its suffix (.pdf,
-    /// .csv, .xlsx). Returns false when cancelled; throws Error on failure.
+    /// .csv, .xlsx for the rows). Returns false when cancelled; throws Error on failure.
     bool exportTo(const QString &fileName);
+    /// Writes the report to `fileName` in `format`; the finished layout on
+    /// screen is what the PDF and the as-printed workbook show.
+    bool exportTo(const QString &fileName, ExportFormat format);
 
     /// The file name Export offers for `report`: its document title (else its
     /// title, else "Report") and date range, e.g.

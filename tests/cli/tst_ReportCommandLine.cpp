@@ -20,7 +20,7 @@ ReportCommandParse parse(const QStringList &arguments)
 // Everything the run depends on, on one line, so that a row states it whole.
 QString describe(const ReportCommand &c)
 {
-    const char *formats[] = {"pdf", "csv", "xlsx"};
+    const char *formats[] = {"pdf", "csv", "xlsx", "xlsx-report"};
     return QStringLiteral("%1 %2%3 %4..%5 code=%6 no=%7..%8 %9 %10")
         .arg(c.report ? c.report->commandName : QStringLiteral("?"), c.odbc ? QStringLiteral("odbc:") : QString(),
              c.database, c.parameters.from.toString(Qt::ISODate), c.parameters.to.toString(Qt::ISODate),
@@ -57,9 +57,12 @@ private slots:
         QTest::newRow("numbers outside the registers") << "purchase-summary --from-no 3 -o a.pdf"
                                                        << "purchase-summary has no --from-no";
         QTest::newRow("unknown format") << "purchase-summary --format doc -o a.pdf"
-                                        << "--format: 'doc' is none of pdf, csv, xlsx";
+                                        << "--format: 'doc' is none of pdf, csv, xlsx, xlsx-report";
         QTest::newRow("extension tells nothing") << "purchase-summary -o report.txt"
-                                                 << "cannot tell the format of 'report.txt': use --format pdf|csv|xlsx";
+                                                 << "cannot tell the format of 'report.txt': use --format pdf|csv|xlsx|xlsx-report";
+        QTest::newRow("a format name is no extension")
+            << "purchase-summary -o report.xlsx-report"
+            << "cannot tell the format of 'report.xlsx-report': use --format pdf|csv|xlsx|xlsx-report";
         QTest::newRow("ledger without product") << "purchase-return-ledger -o a.csv" << "Enter Product Code.";
         QTest::newRow("product-wise, from default after to") << "product-wise-purchases --to 2026-11-30 -o a.pdf"
                                                              << "From date must be less than or equal to To date";
@@ -104,6 +107,9 @@ private slots:
         QTest::newRow("equals form, report last")
             << "--product=5 --output=ledger.XLSX --from=2024-04-01 --to=2024-05-01 purchase-ledger"
             << "purchase-ledger demo.sqlite 2024-04-01..2024-05-01 code=5 no=.. xlsx ledger.XLSX";
+        QTest::newRow("workbook as printed, asked in any case")
+            << "purchase-register --format XLSX-Report -o r.xlsx"
+            << "purchase-register demo.sqlite 2026-12-01..2026-12-06 code= no=.. xlsx-report r.xlsx";
         QTest::newRow("odbc") << "purchase-return-summary --odbc DSN=books -o r.csv"
                               << "purchase-return-summary odbc:DSN=books 2026-12-01..2026-12-06 code= no=.. csv r.csv";
         QTest::newRow("nine digits") << "purchase-register --from-no 100000 --to-no 123456789 -o r.pdf"

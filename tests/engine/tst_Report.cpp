@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 using namespace orvane;
@@ -45,6 +46,27 @@ QString runTool(const QString &tool, const QStringList &args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+/// The PDF's bookmarks as a reader shows them, "level|page|title" each
+/// (level 0 outermost, pages from 1), read back with poppler's pdftohtml.
+QStringList bookmarks(const QString &pdf)
+{
+    QXmlStreamReader xml(runTool(QStringLiteral("pdftohtml"), {QStringLiteral("-xml"), QStringLiteral("-i"),
+                                                               QStringLiteral("-stdout"), QStringLiteral("-l"),
+                                                               QStringLiteral("1"), pdf}));
+    QStringList marks;
+    int depth = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.name() == u"outline")
+            depth += xml.isStartElement() ? 1 : xml.isEndElement() ? -1 : 0;
+        else if (xml.isStartElement() && xml.name() == u"item") {
+            const QString page = xml.attributes().value(QLatin1String("page")).toString();
+            marks << QStringLiteral("%1|%2|").arg(depth - 1).arg(page) + xml.readElementText();
+        }
+    }
+    return marks;
+}
+
 } // namespace
 
 class tst_Report : public QObject
@@ -72,6 +94,9 @@ private slots:
     void exportedPdfIsSearchable();
     void documentName_data();
     void documentName();
+    void pdfBookmarks_data();
+    void pdfBookmarks();
+    void pdfBookmarksNested();
     void backgroundPagination();
 
 private:
@@ -404,6 +429,79 @@ void tst_Report::documentName()
     report.PrintOut(false);
     QCOMPARE(m_jobs.size(), 1);
     QCOMPARE(m_jobs[0].documentName, expected);
+}
+
+void tst_Report::pdfBookmarks_data()
+{
+    QTest::addColumn<int>("fromPage");   // 0-based, as exportPdf takes them
+    QTest::addColumn<int>("toPage");
+    QTest::newRow("the whole register") << 0 << -1;
+    QTest::newRow("pages 2 and 3 only") << 1 << 2;
+}
+
+// One bookmark per invoice, in order, opening the page of its header (not of
+// a continued one); a page range keeps the invoices that start on its pages.
+void tst_Report::pdfBookmarks()
+{
+    QFETCH(int, fromPage);
+    QFETCH(int, toPage);
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftohtml")).isEmpty())
+        QSKIP("pdftohtml is not installed");
+    const std::vector<int> lines = {3, 60, 2, 1, 45, 4, 4, 30, 2};
+    Report report(test::layoutPath("register.json"));
+    report.setRows(test::registerRows(lines).table);
+    const Document doc = report.paginate();
+    const int last = toPage < 0 ? doc.pageCount() - 1 : toPage;
+    QVERIFY(doc.pageCount() > 3);
+
+    // An invoice's header stands on the page of its first line.
+    QStringList expected;
+    int firstLine = 0;
+    for (size_t inv = 0; inv < lines.size(); firstLine += lines[inv++]) {
+        for (int page = 0; page < doc.pageCount(); ++page) {
+            const PageEntry &pe = doc.pages[size_t(page)];
+            const auto begin = doc.placements.begin() + pe.first;
+            if (std::any_of(begin, begin + pe.count, [&](const Placement &p) {
+                    return p.row == firstLine && doc.layout().sections[p.section].kind == SectionKind::Detail;
+                })) {
+                if (page >= fromPage && page <= last)
+                    expected << QStringLiteral("0|%1|%2").arg(page - fromPage + 1).arg(1000 + inv);
+                break;
+            }
+        }
+    }
+    QVERIFY(expected.size() > 1);
+    std::vector<OutlineEntry> entries;
+    appendOutline(doc, 0, entries);
+    QCOMPARE(int(entries.size()), int(lines.size()));
+
+    const QString file = m_dir.filePath(QStringLiteral("bookmarks.pdf"));
+    QVERIFY(exportPdf(doc, file, {}, fromPage, toPage));
+    QCOMPARE(bookmarks(file), expected);
+}
+
+// Groups within groups nest; a group's named outline objects make its title.
+void tst_Report::pdfBookmarksNested()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftohtml")).isEmpty())
+        QSKIP("pdftohtml is not installed");
+    Table::Builder b({QStringLiteral("vendorname"), QStringLiteral("purchaseid"), QStringLiteral("productname"),
+                      QStringLiteral("NetValue")});
+    const QVariantList rows[] = {{"Zoë's Mills", 7, "Tea", 1.5}, {"Zoë's Mills", 7, "Sugar", 2.0},
+                                 {"Zoë's Mills", 9, "Tea", 3.25}, {"Ali & Sons", 4, "Rice", 10.0}};
+    for (const QVariantList &row : rows) {
+        b.beginRow();
+        for (int c = 0; c < row.size(); ++c)
+            b.setValue(c, row.at(c));
+        b.endRow();
+    }
+    Report report(test::layoutPath("outline.json"));
+    report.setRows(b.finish());
+    const QString file = m_dir.filePath(QStringLiteral("nested.pdf"));
+    QVERIFY(exportPdf(report, file));
+    QCOMPARE(bookmarks(file), QStringList({QStringLiteral("0|1|Vendor  Zoë's Mills"), QStringLiteral("1|1|7"),
+                                           QStringLiteral("1|1|9"), QStringLiteral("0|1|Vendor  Ali & Sons"),
+                                           QStringLiteral("1|1|4")}));
 }
 
 void tst_Report::backgroundPagination()
