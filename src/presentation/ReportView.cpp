@@ -504,6 +504,12 @@ void ReportView::Private::updateOutlineRow()
     int page = 0;
     double mm = 0;
     canvas->viewTop(&page, &mm);
+    // The last pages cannot scroll to the top of the view: the page shown wins.
+    const QScrollBar *bar = canvas->verticalScrollBar();
+    if (currentPage > page && bar->value() == bar->maximum()) {
+        page = currentPage;
+        mm = 0;
+    }
     // Read from the top of the view, but not above the page's first band
     // under its headings: a page that opens with a group shows that group.
     double y = mm - document->layout().margins.top();
@@ -516,7 +522,14 @@ void ReportView::Private::updateOutlineRow()
             break;
         }
     }
-    outline->setCurrentRow(outline->model()->rowAt(page, y));
+    // A header within a millimetre of the top is the group on top. The
+    // highlight moves only when that group changes, so that an entry the user
+    // found stays highlighted until the view moves on.
+    const int row = outline->model()->rowAt(page, y + 1.0);
+    if (row != screenRow) {
+        screenRow = row;
+        outline->setCurrentRow(row);
+    }
 }
 
 const std::vector<PlacedObject> &ReportView::Private::linksOn(int page)
@@ -620,6 +633,7 @@ void ReportView::Private::updateControls()
     pageLabel->setText(paginating ? QStringLiteral("of %1…").arg(std::max(expectedPages, pages))
                                   : QStringLiteral("of %1").arg(pages));
     fitPageLabel();
+    updateOutlineRow();
 }
 
 void ReportView::Private::fitPageLabel()
@@ -979,6 +993,7 @@ void ReportView::viewReport()
     const bool grouped = !content->layout.groups.empty();
     d->outline->model()->reset(content);
     d->pendingOutlineRow = -1;
+    d->screenRow = -1;
     d->outlineAction->setEnabled(grouped);
     setOutlineVisible(grouped);
     d->job = std::make_unique<PaginationJob>(std::move(content));
@@ -1235,13 +1250,14 @@ void ReportView::showOutlineEntry(int row)
     }
     const double mm = d->document->layout().margins.top() + model.headerTopMm(row);
     const int top = d->canvas->pageTop(page) + int(mm * d->canvas->scale() * kScreenDpi / 25.4);
-    d->canvas->verticalScrollBar()->setValue(top - 2);
+    d->canvas->verticalScrollBar()->setValue(top);
     // The last pages cannot scroll to the top: the entry and its page win.
     if (d->currentPage != page) {
         d->currentPage = page;
         emit pageChanged(page);
     }
     d->updateControls();
+    d->screenRow = row;
     d->outline->setCurrentRow(row);
 }
 

@@ -98,6 +98,7 @@ struct ReportView::Private
     OutlinePane *outline = nullptr;
     QAction *outlineAction = nullptr;
     int pendingOutlineRow = -1;           // asked for before its page was laid out
+    int screenRow = -1;                   // the entry of the group at the top of the view
 
     // Links: those of one page, the one Tab reached there and the one under the mouse.
     int linkPage = -1;
