@@ -131,12 +131,15 @@ bool OutlineModel::matches(int row, const QString &text, bool wholeNumber) const
         return false;
 
     // The group's own value is its number: the whole of it, or its start.
+    // Most texts cannot be the start of a number, and spelling out every
+    // number of a long register would cost more than the rest.
     const qint64 digits = plainNumber(text);
-    if (digits >= 0 && table.cellType(tableRow, group.column) == Table::Type::Integer) {
+    const bool integer = table.cellType(tableRow, group.column) == Table::Type::Integer;
+    if (integer && digits >= 0) {
         const qint64 number = qint64(table.number(tableRow, group.column));
         if (number >= 0 && (wholeNumber ? number == digits : startsWithDigits(number, digits)))
             return true;
-    } else {
+    } else if (!integer || text.front() == QLatin1Char('-') || text.front().isDigit()) {
         const QString number = table.text(tableRow, group.column);
         if (wholeNumber ? number.compare(text, Qt::CaseInsensitive) == 0
                         : number.startsWith(text, Qt::CaseInsensitive))
