@@ -115,9 +115,9 @@ public:
 
     /// The link that Tab reached on the current page (invalid when none).
     PlacedObject focusedLink() const;
-    /// Where a link's text stands, for tests and benchmarks: its box in
-    /// pixels of the page area (the view's focus proxy), empty when the link is
-    /// not on screen.
+    /// Where the text of `link` on page `page` (0-based) stands: its box in
+    /// pixels of the viewport the pages are drawn in (the viewport of the
+    /// focus proxy), empty when it is not on screen.
     QRect linkRect(int page, const PlacedObject &link) const;
 
 protected:
