@@ -234,7 +234,7 @@ void PageCanvas::scrollContentsBy(int dx, int dy)
     }
     m_view->d->updateOutlineRow();
     // What is under the mouse has moved.
-    if (viewport()->underMouse()) {
+    if (m_view->d->document && viewport()->underMouse()) {
         int page = -1;
         QPointF mm;
         const bool onPage = pageAtPoint(viewport()->mapFromGlobal(QCursor::pos()), &page, &mm);
@@ -936,6 +936,7 @@ ReportView::ReportView(QWidget *parent)
     layout->addWidget(d->splitter, 1);
     setFocusProxy(d->canvas);
     connect(d->outline, &OutlinePane::entryActivated, this, &ReportView::showOutlineEntry);
+    d->outline->findBox()->installEventFilter(this);   // the view's keys win there too (addShortcuts)
     d->addShortcuts();
     d->updateControls();
 }
