@@ -24,6 +24,8 @@ void ReportContent::bindColumns()
         for (LayoutObject &o : s.objects) {
             if (o.kind == ObjectKind::Field || o.kind == ObjectKind::Summary)
                 o.column = resolve(o.field, o.name);
+            if (!o.link.target.isEmpty())
+                o.link.column = resolve(o.link.field, o.name + QLatin1String(".link"));
         }
     }
     for (size_t i = 0; i < layout.groups.size(); ++i)
@@ -185,6 +187,92 @@ QString outlineText(const Document &doc, const OutlineEntry &entry)
     for (int object : group.outlineObjects)
         parts << objectText(doc, entry.page, p, object);
     return parts.join(QLatin1String("  "));
+}
+
+QRectF objectRectMm(const Document &doc, const Placement &placement, int objectIndex)
+{
+    const Layout &layout = doc.layout();
+    const Section &section = layout.sections[placement.section];
+    const LayoutObject &object = section.objects[size_t(objectIndex)];
+    QRectF mm = object.rect;
+    const double growMm = placement.grow * kGrowStepMm;
+    if (growMm > 0) {
+        // As the painter places it: the growing text and boxes reaching the
+        // band's foot get taller, whatever stands below the growing text moves down.
+        double growFrom = -1;
+        for (const LayoutObject &o : section.objects) {
+            if (o.canGrow)
+                growFrom = std::max(growFrom, o.rect.bottom());
+        }
+        if (object.canGrow)
+            mm.setHeight(mm.height() + growMm);
+        else if (mm.top() >= growFrom - 0.01)
+            mm.translate(0, growMm);
+        else if ((object.kind == ObjectKind::Box || object.kind == ObjectKind::Line) && mm.height() > 0
+                 && mm.bottom() >= section.height - 0.01)
+            mm.setHeight(mm.height() + growMm);
+    }
+    const QRectF body = layout.bodyRectMm();
+    return mm.translated(body.left(), body.top() + double(placement.y));
+}
+
+PlacedObject objectAt(const Document &doc, int pageIndex, const QPointF &pointMm)
+{
+    if (pageIndex < 0 || pageIndex >= doc.pageCount())
+        return {};
+    const PageEntry &page = doc.pages[size_t(pageIndex)];
+    for (qint32 i = page.first; i < page.first + page.count; ++i) {
+        const Placement &p = doc.placements[size_t(i)];
+        const double top = doc.layout().bodyRectMm().top() + double(p.y);
+        if (pointMm.y() < top || pointMm.y() >= top + doc.bandHeight(p))
+            continue;
+        const std::vector<LayoutObject> &objects = doc.layout().sections[p.section].objects;
+        // Later objects are drawn over earlier ones.
+        for (int o = int(objects.size()) - 1; o >= 0; --o) {
+            const ObjectKind kind = objects[size_t(o)].kind;
+            if (kind == ObjectKind::Box || kind == ObjectKind::Line || kind == ObjectKind::Picture)
+                continue;
+            if (objectRectMm(doc, p, o).contains(pointMm))
+                return {i, qint32(o)};
+        }
+    }
+    return {};
+}
+
+std::optional<ReportLink> linkOf(const Document &doc, const PlacedObject &placed)
+{
+    if (!placed.isValid())
+        return std::nullopt;
+    const Placement &p = doc.placements[size_t(placed.placement)];
+    const LayoutObject &object = doc.layout().sections[p.section].objects[size_t(placed.object)];
+    const int row = doc.tableRow(p);
+    if (object.link.target.isEmpty() || object.link.column < 0 || row < 0 || doc.content->table->isNull(row, object.link.column))
+        return std::nullopt;
+    const QString value = doc.content->table->text(row, object.link.column);
+    if (value.trimmed().isEmpty())
+        return std::nullopt;
+    return ReportLink{object.link.target, value};
+}
+
+std::vector<PlacedObject> pageLinks(const Document &doc, int pageIndex)
+{
+    std::vector<PlacedObject> links;
+    if (pageIndex < 0 || pageIndex >= doc.pageCount())
+        return links;
+    const PageEntry &page = doc.pages[size_t(pageIndex)];
+    for (qint32 i = page.first; i < page.first + page.count; ++i) {
+        const Placement &p = doc.placements[size_t(i)];
+        const std::vector<LayoutObject> &objects = doc.layout().sections[p.section].objects;
+        const size_t first = links.size();
+        for (int o = 0; o < int(objects.size()); ++o) {
+            if (!objects[size_t(o)].link.target.isEmpty() && linkOf(doc, {i, qint32(o)}))
+                links.push_back({i, qint32(o)});
+        }
+        std::stable_sort(links.begin() + qsizetype(first), links.end(), [&](const PlacedObject &a, const PlacedObject &b) {
+            return objects[size_t(a.object)].rect.left() < objects[size_t(b.object)].rect.left();
+        });
+    }
+    return links;
 }
 
 } // namespace orvane

@@ -3,10 +3,13 @@
 #include "Layout.h"
 
 #include <QDate>
+#include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace orvane {
@@ -103,6 +106,46 @@ void appendOutline(const Document &doc, int fromPage, std::vector<OutlineEntry> 
 /// as the header shows them, joined by two blanks; the group field's value
 /// when the layout names no outline objects.
 QString outlineText(const Document &doc, const OutlineEntry &entry);
+
+/// One object as placed on a page: its band (an index into
+/// Document::placements) and its index among the band's section's objects,
+/// both 0-based; -1 for none.
+struct PlacedObject
+{
+    qint32 placement = -1;
+    qint32 object = -1;
+    bool isValid() const { return placement >= 0 && object >= 0; }
+    bool operator==(const PlacedObject &other) const
+    {
+        return placement == other.placement && object == other.object;
+    }
+};
+
+/// Where an object is on its page: mm from the page's top-left corner, moved
+/// down or stretched as its band grew for wrapped text, as the painter draws it.
+QRectF objectRectMm(const Document &doc, const Placement &placement, int objectIndex);
+
+/// The object under `pointMm` (mm from the top-left corner of page
+/// `pageIndex`, 0-based) that shows a text or a figure; boxes, lines and
+/// pictures are never hit. Of overlapping objects the one drawn last wins.
+/// Invalid when there is none.
+PlacedObject objectAt(const Document &doc, int pageIndex, const QPointF &pointMm);
+
+/// A link as the viewer follows it: the layout's target name and the value
+/// of the link's column in the band's row.
+struct ReportLink
+{
+    QString target;
+    QString value;
+};
+
+/// The link `placed` carries; nothing when its object is no link or its row
+/// holds no value for it.
+std::optional<ReportLink> linkOf(const Document &doc, const PlacedObject &placed);
+
+/// The objects of page `pageIndex` (0-based) that carry a link, in reading
+/// order: band by band down the page, left to right within a band.
+std::vector<PlacedObject> pageLinks(const Document &doc, int pageIndex);
 
 /// Index of the summary slot of `objectIndex` among the section's summary objects, -1 if it is none.
 int summarySlot(const Section &section, int objectIndex);

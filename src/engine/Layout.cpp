@@ -233,7 +233,7 @@ struct Reader
         checkKeys(o, where,
                   {"name", "kind", "rect", "text", "field", "format", "decimals", "blankWhenZero", "function", "scope",
                    "special", "position", "source", "font", "align", "valign", "border", "foreColor", "backColor",
-                   "fillColor", "lineWidth", "elide", "canGrow"});
+                   "fillColor", "lineWidth", "elide", "canGrow", "link"});
         LayoutObject obj;
         obj.name = string(o, "name", where, true);
         if (obj.name.isEmpty())
@@ -266,7 +266,23 @@ struct Reader
             && !(obj.kind == ObjectKind::Field && obj.format.type == FieldFormat::Text))
             fail(file, where + QLatin1String(".canGrow"),
                  QStringLiteral("only text objects and text fields can grow; a figure never wraps"));
+        readLink(o, where, obj);
         return obj;
+    }
+
+    void readLink(const QJsonObject &o, const QString &where, LayoutObject &obj) const
+    {
+        if (!o.contains(QLatin1String("link")))
+            return;
+        const QString lw = where + QLatin1String(".link");
+        if (obj.kind != ObjectKind::Field)
+            fail(file, lw, QStringLiteral("only a field can be a link"));
+        const QJsonObject l = object(o.value(QLatin1String("link")), lw);
+        checkKeys(l, lw, {"target", "field"});
+        obj.link.target = string(l, "target", lw, true);
+        if (obj.link.target.isEmpty())
+            fail(file, lw + QLatin1String(".target"), QStringLiteral("empty target"));
+        obj.link.field = string(l, "field", lw, false, obj.field);
     }
 
     Section readSection(const QJsonValue &value, const QString &where) const

@@ -59,6 +59,16 @@ struct Border
     bool any() const { return left || top || right || bottom; }
 };
 
+/// Where a field leads in the viewer: `target` is a name the viewer's owner
+/// gives meaning to (the layouts name a report); the link carries the value of
+/// column `field` of the band's row. Paper and exports never show it.
+struct LinkSpec
+{
+    QString target;              // "" = not a link
+    QString field;               // column whose value the link carries (case-insensitive)
+    int column = -1;             // resolved by bindColumns(), -1 until then
+};
+
 struct LayoutObject
 {
     enum class Function { Sum, Count };
@@ -87,6 +97,7 @@ struct LayoutObject
     bool elide = true;                 // text wider than rect ends in "…" (else clipped); never a figure
     bool canGrow = false;              // Text, text Field: wraps onto further lines, the band grows
     int column = -1;                   // Field, Summary: resolved by bindColumns(), -1 until then
+    LinkSpec link;                     // Field: a link in the viewer when link.target is set
 
     /// Money, number and integer fields and summaries: drawn whole, never
     /// elided or wrapped (smaller, or into free space beside, when too wide).

@@ -460,6 +460,30 @@ void PagePainter::paint(QPainter &painter, int pageIndex, double scale)
     painter.restore();
 }
 
+QRectF PagePainter::textBoundsMm(int pageIndex, const PlacedObject &placed)
+{
+    // The renderer decides where a text stands (alignment, a figure made
+    // smaller or moved beside its box): ask it rather than guess.
+    struct Bounds final : Canvas
+    {
+        PlacedObject wanted;
+        QRectF points;
+        void fillRect(const QRectF &, ReportColor) override {}
+        void line(const QPointF &, const QPointF &, double, ReportColor) override {}
+        void box(const QRectF &, double, ReportColor, ReportColor) override {}
+        void image(const QRectF &, const QImage &, const QString &) override {}
+        void text(const PlacedText &t, const quint32 *, const float *, ReportColor, const QRectF *clip) override
+        {
+            if (t.placement == wanted.placement && t.object == wanted.object)
+                points |= clip ? t.box().intersected(*clip) : t.box();
+        }
+    } bounds;
+    bounds.wanted = placed;
+    d->renderer.render(bounds, pageIndex);
+    const QRectF &r = bounds.points;
+    return QRectF(r.x() / kPtPerMm, r.y() / kPtPerMm, r.width() / kPtPerMm, r.height() / kPtPerMm);
+}
+
 void paintPage(QPainter &painter, const Document &document, int pageIndex, double scale)
 {
     PagePainter(document).paint(painter, pageIndex, scale);

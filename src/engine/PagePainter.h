@@ -32,6 +32,11 @@ public:
 
     const Document &document() const;
 
+    /// Where the text of `placed` stands on page `pageIndex` (0-based), in mm
+    /// from the page's top-left corner: all its lines, as drawn. Empty when it
+    /// draws no text there.
+    QRectF textBoundsMm(int pageIndex, const PlacedObject &placed);
+
 private:
     std::unique_ptr<PagePainterPrivate> d;
 };

@@ -18,6 +18,11 @@ struct PaginationJob::Private
     mutable QMutex mutex;
     Document first;
     Document full;
+    // The outline so far, under `mutex`: entries re-indexed into copies of their headers.
+    std::vector<OutlineEntry> outline;
+    std::vector<Placement> outlineHeaders;
+    int outlinedPages = 0;   // worker thread only
+    std::vector<OutlineEntry> found;   // worker thread only
 };
 
 PaginationJob::PaginationJob(const Report &report, QObject *parent) : PaginationJob(report.content(), parent) {}
@@ -39,10 +44,17 @@ void PaginationJob::start()
     if (isRunning())
         return;
     d->cancel = false;
+    d->outlinedPages = 0;
+    {
+        QMutexLocker lock(&d->mutex);
+        d->outline.clear();
+        d->outlineHeaders.clear();
+    }
     d->future = QtConcurrent::run([this] {
         QElapsedTimer sinceReport;
         sinceReport.start();
         Document doc = Paginator(d->content).paginate(&d->cancel, [this, &sinceReport](const Document &partial, int pages) {
+            collectOutline(partial);
             if (pages == 1) {
                 // A copy of page 1 alone, so the viewer can paint it while the rest is laid out.
                 Document f;
@@ -72,6 +84,34 @@ void PaginationJob::start()
             emit finished();
         }, Qt::QueuedConnection);
     });
+}
+
+void PaginationJob::collectOutline(const Document &partial)
+{
+    d->found.clear();
+    appendOutline(partial, d->outlinedPages, d->found);
+    d->outlinedPages = partial.pageCount();
+    if (d->found.empty())
+        return;
+    QMutexLocker lock(&d->mutex);
+    for (OutlineEntry entry : d->found) {
+        d->outlineHeaders.push_back(partial.placements[size_t(entry.placement)]);
+        entry.placement = qint32(d->outlineHeaders.size() - 1);
+        d->outline.push_back(entry);
+    }
+}
+
+void PaginationJob::takeOutline(std::vector<OutlineEntry> &entries, std::vector<Placement> &headers)
+{
+    QMutexLocker lock(&d->mutex);
+    const qint32 base = qint32(headers.size());
+    for (OutlineEntry entry : d->outline) {
+        entry.placement += base;
+        entries.push_back(entry);
+    }
+    headers.insert(headers.end(), d->outlineHeaders.begin(), d->outlineHeaders.end());
+    d->outline.clear();
+    d->outlineHeaders.clear();
 }
 
 void PaginationJob::stop()

@@ -33,12 +33,20 @@ public:
     /// The whole document (valid after finished; partial with cancelled == true after stop()).
     Document document() const;
 
+    /// The outline entries (appendOutline) of the pages laid out since the
+    /// last call, in order, so that an outline fills while the pages are laid
+    /// out. Appended to `entries`; the `placement` of each is made an index
+    /// into `headers`, where a copy of its group header's placement is appended.
+    void takeOutline(std::vector<OutlineEntry> &entries, std::vector<Placement> &headers);
+
 signals:
     void firstPageReady();
     void progress(int pages);
     void finished();
 
 private:
+    void collectOutline(const Document &partial);   // on the worker thread, after each page
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -12,11 +12,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QToolBar>
@@ -25,6 +28,8 @@
 #include <QWheelEvent>
 
 #include "Error.h"
+#include "OutlineModel.h"
+#include "OutlinePane.h"
 #include "Report.h"
 #include "ReportExport.h"
 #include "SearchMiss.h"
@@ -91,6 +96,7 @@ PageCanvas::PageCanvas(ReportView *view)
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAutoFillBackground(false);
+    viewport()->setMouseTracking(true);   // links underline under the mouse
     verticalScrollBar()->setSingleStep(40);
     horizontalScrollBar()->setSingleStep(40);
 }
@@ -224,6 +230,157 @@ void PageCanvas::scrollContentsBy(int dx, int dy)
             emit m_view->pageChanged(page);
         }
     }
+    m_view->d->updateOutlineRow();
+    // What is under the mouse has moved.
+    if (m_view->d->document && viewport()->underMouse()) {
+        int page = -1;
+        QPointF mm;
+        const bool onPage = pageAtPoint(viewport()->mapFromGlobal(QCursor::pos()), &page, &mm);
+        const PlacedObject hit = onPage ? objectAt(*m_view->d->document, page, mm) : PlacedObject();
+        setHovered(page, linkOf(*m_view->d->document, hit) ? hit : PlacedObject());
+    }
+}
+
+int PageCanvas::pageLeft() const
+{
+    return std::max(Gap, (viewport()->width() - pageSize().width()) / 2) - horizontalScrollBar()->value();
+}
+
+bool PageCanvas::pageAtPoint(const QPoint &viewportPoint, int *page, QPointF *mm) const
+{
+    if (m_view->pageCount() == 0)
+        return false;
+    const QSize size = pageSize();
+    const int pitch = size.height() + Gap;
+    const int contentY = verticalScrollBar()->value() + viewportPoint.y();
+    if (pitch <= 0 || contentY < Gap)
+        return false;
+    const int p = (contentY - Gap) / pitch;
+    const int y = contentY - pageTop(p);
+    const int x = viewportPoint.x() - pageLeft();
+    if (p >= m_view->pageCount() || y >= size.height() || x < 0 || x >= size.width())
+        return false;
+    const QPointF perMm = pagePixelsPerMm();
+    *page = p;
+    *mm = QPointF(x / perMm.x(), y / perMm.y());
+    return true;
+}
+
+QRect PageCanvas::toViewport(int page, const QRectF &mmRect) const
+{
+    const QPointF perMm = pagePixelsPerMm();
+    const QPointF topLeft(pageLeft() + mmRect.left() * perMm.x(),
+                          pageTop(page) - verticalScrollBar()->value() + mmRect.top() * perMm.y());
+    return QRectF(topLeft, QSizeF(mmRect.width() * perMm.x(), mmRect.height() * perMm.y())).toAlignedRect();
+}
+
+void PageCanvas::viewTop(int *page, double *mm) const
+{
+    const int pitch = pageSize().height() + Gap;
+    const int contentY = verticalScrollBar()->value();
+    *page = pitch > 0 ? std::clamp((contentY - Gap) / pitch, 0, std::max(0, m_view->pageCount() - 1)) : 0;
+    *mm = std::max(0, contentY - pageTop(*page)) / pagePixelsPerMm().y();
+}
+
+void PageCanvas::setHovered(int page, const PlacedObject &link)
+{
+    ReportView::Private &d = *m_view->d;
+    if (link == d.hovered && (page == d.hoveredPage || !link.isValid()))
+        return;
+    d.hovered = link;
+    d.hoveredPage = link.isValid() ? page : -1;
+    if (link.isValid())
+        viewport()->setCursor(Qt::PointingHandCursor);
+    else
+        viewport()->unsetCursor();
+    viewport()->update();
+}
+
+void PageCanvas::mouseMoveEvent(QMouseEvent *event)
+{
+    QAbstractScrollArea::mouseMoveEvent(event);
+    if (!m_view->d->document)
+        return;
+    int page = -1;
+    QPointF mm;
+    PlacedObject hit;
+    if (pageAtPoint(event->position().toPoint(), &page, &mm))
+        hit = objectAt(*m_view->d->document, page, mm);
+    setHovered(page, linkOf(*m_view->d->document, hit) ? hit : PlacedObject());
+}
+
+void PageCanvas::mousePressEvent(QMouseEvent *event)
+{
+    QAbstractScrollArea::mousePressEvent(event);
+    m_pressed = event->button() == Qt::LeftButton ? m_view->d->hovered : PlacedObject();
+}
+
+void PageCanvas::mouseReleaseEvent(QMouseEvent *event)
+{
+    QAbstractScrollArea::mouseReleaseEvent(event);
+    const PlacedObject pressed = m_pressed;
+    m_pressed = PlacedObject();
+    // A link is followed when the button goes up over the link it went down on.
+    if (event->button() == Qt::LeftButton && pressed.isValid() && pressed == m_view->d->hovered)
+        m_view->d->followLink(m_view->d->hoveredPage, pressed);
+}
+
+void PageCanvas::leaveEvent(QEvent *event)
+{
+    QAbstractScrollArea::leaveEvent(event);
+    setHovered(-1, PlacedObject());
+}
+
+bool PageCanvas::focusNextPrevChild(bool next)
+{
+    // Tab walks the links of the page on screen before it leaves the pages.
+    ReportView::Private &d = *m_view->d;
+    const std::vector<PlacedObject> &links = d.linksOn(d.currentPage);
+    const int count = int(links.size());
+    int index = d.focusedLink < 0 ? (next ? 0 : count - 1) : d.focusedLink + (next ? 1 : -1);
+    if (!hasFocus() || count == 0 || index < 0 || index >= count) {
+        d.focusedLink = -1;
+        viewport()->update();
+        return QAbstractScrollArea::focusNextPrevChild(next);
+    }
+    d.focusedLink = index;
+    const Placement &p = d.document->placements[size_t(links[size_t(index)].placement)];
+    ensureVisible(d.currentPage, objectRectMm(*d.document, p, links[size_t(index)].object));
+    viewport()->update();
+    return true;
+}
+
+void PageCanvas::keyPressEvent(QKeyEvent *event)
+{
+    ReportView::Private &d = *m_view->d;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && d.focusedLink >= 0
+        && d.linkPage == d.currentPage) {
+        d.followLink(d.linkPage, d.links[size_t(d.focusedLink)]);
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void PageCanvas::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();   // the focused link's frame goes
+}
+
+void PageCanvas::paintLink(QPainter &p, int page, const PlacedObject &link, bool focused)
+{
+    QRectF text = m_view->d->painter->textBoundsMm(page, link);
+    if (text.isEmpty())
+        return;
+    const QRect r = toViewport(page, text);
+    const QColor ink(0, 84, 190);
+    p.setPen(QPen(ink, std::max(1.0, scale())));
+    p.drawLine(QPointF(r.left(), r.bottom() + 1), QPointF(r.right(), r.bottom() + 1));
+    if (focused) {
+        p.setPen(QPen(ink, 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(-2, -1, 2, 2));
+    }
 }
 
 void PageCanvas::wheelEvent(QWheelEvent *event)
@@ -302,6 +459,11 @@ void PageCanvas::paintEvent(QPaintEvent *event)
                 p.setPen(Qt::NoPen);
             p.drawRect(r);
         }
+        const ReportView::Private &d = *m_view->d;
+        if (page == d.hoveredPage && d.hovered.isValid())
+            paintLink(p, page, d.hovered, false);
+        if (page == d.linkPage && d.focusedLink >= 0 && hasFocus())
+            paintLink(p, page, d.links[size_t(d.focusedLink)], true);
     }
 }
 
@@ -312,11 +474,88 @@ void ReportView::Private::setDocument(Document doc)
     document = std::make_shared<Document>(std::move(doc));
     painter = std::make_unique<PagePainter>(*document);
     hitCache.clear();
+    clearLinks();
     currentPage = std::clamp(currentPage, 0, std::max(0, document->pageCount() - 1));
     canvas->documentChanged();
     updateControls();
     if (!searchText.isEmpty())
         restartCount();
+    const int pending = pendingOutlineRow;
+    pendingOutlineRow = -1;
+    if (pending >= 0)
+        q->showOutlineEntry(pending);
+    else
+        updateOutlineRow();
+}
+
+void ReportView::Private::takeOutline()
+{
+    if (job)
+        outline->model()->takeFrom(*job);
+    updateOutlineRow();
+}
+
+void ReportView::Private::updateOutlineRow()
+{
+    if (!outline->isVisible() || !document || outline->model()->rowCount() == 0)
+        return;
+    int page = 0;
+    double mm = 0;
+    canvas->viewTop(&page, &mm);
+    // The last pages cannot scroll to the top of the view: the page shown wins.
+    const QScrollBar *bar = canvas->verticalScrollBar();
+    if (currentPage > page && bar->value() == bar->maximum()) {
+        page = currentPage;
+        mm = 0;
+    }
+    // Read from the top of the view, but not above the page's first band
+    // under its headings: a page that opens with a group shows that group.
+    double y = mm - document->layout().margins.top();
+    const PageEntry &entry = document->pages[size_t(page)];
+    for (qint32 i = entry.first; i < entry.first + entry.count; ++i) {
+        const Placement &p = document->placements[size_t(i)];
+        const SectionKind kind = document->layout().sections[p.section].kind;
+        if (kind != SectionKind::ReportHeader && kind != SectionKind::PageHeader) {
+            y = std::max(y, double(p.y));
+            break;
+        }
+    }
+    // A header within a millimetre of the top is the group on top. The
+    // highlight moves only when that group changes, so that an entry the user
+    // found stays highlighted until the view moves on.
+    const int row = outline->model()->rowAt(page, y + 1.0);
+    if (row != screenRow) {
+        screenRow = row;
+        outline->setCurrentRow(row);
+    }
+}
+
+const std::vector<PlacedObject> &ReportView::Private::linksOn(int page)
+{
+    if (page != linkPage) {
+        linkPage = page;
+        focusedLink = -1;
+        links = document ? pageLinks(*document, page) : std::vector<PlacedObject>();
+    }
+    return links;
+}
+
+void ReportView::Private::clearLinks()
+{
+    linkPage = -1;
+    links.clear();
+    focusedLink = -1;
+    hovered = PlacedObject();
+    hoveredPage = -1;
+    canvas->viewport()->unsetCursor();
+}
+
+void ReportView::Private::followLink(int page, const PlacedObject &link)
+{
+    if (!document || page < 0 || page >= document->pageCount())
+        return;
+    if (const std::optional<ReportLink> target = linkOf(*document, link))
+        emit q->linkActivated(target->target, target->value);
 }
 
 void ReportView::Private::clearSearch()
@@ -392,6 +631,7 @@ void ReportView::Private::updateControls()
     pageLabel->setText(paginating ? QStringLiteral("of %1…").arg(std::max(expectedPages, pages))
                                   : QStringLiteral("of %1").arg(pages));
     fitPageLabel();
+    updateOutlineRow();
 }
 
 void ReportView::Private::fitPageLabel()
@@ -651,6 +891,21 @@ void ReportView::Private::addShortcuts()
         box->installEventFilter(q);
 }
 
+void ReportView::Private::addOutline()
+{
+    toolBar->addSeparator();
+    outlineAction = toolBar->addAction(ToolbarIcons::get(q->style(), QStyle::SP_FileDialogListView),
+                                       QStringLiteral("Outline"));
+    outlineAction->setObjectName(QStringLiteral("outlineAction"));
+    outlineAction->setCheckable(true);
+    outlineAction->setEnabled(false);
+    outlineAction->setToolTip(QStringLiteral("Show or hide the outline (F9)"));
+    outlineAction->setShortcut(QKeySequence(Qt::Key_F9));
+    outlineAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    q->addAction(outlineAction);
+    QObject::connect(outlineAction, &QAction::toggled, q, [this](bool on) { q->setOutlineVisible(on); });
+}
+
 ReportView::ReportView(QWidget *parent)
     : QWidget(parent), d(std::make_unique<Private>())
 {
@@ -666,6 +921,7 @@ ReportView::ReportView(QWidget *parent)
     d->addPageControls();
     d->addZoomBox();
     d->addSearchBox();
+    d->addOutline();
     // The two actions a user looks for by name carry their text.
     for (QAction *named : {d->printAction, d->exportAction}) {
         if (auto *button = qobject_cast<QToolButton *>(d->toolBar->widgetForAction(named)))
@@ -673,9 +929,19 @@ ReportView::ReportView(QWidget *parent)
     }
 
     layout->addWidget(d->toolBar);
+    d->splitter = new QSplitter(Qt::Horizontal, this);
+    d->splitter->setChildrenCollapsible(false);
+    d->outline = new OutlinePane(d->splitter);
+    d->outline->hide();
     d->canvas = new PageCanvas(this);
-    layout->addWidget(d->canvas, 1);
+    d->splitter->addWidget(d->outline);
+    d->splitter->addWidget(d->canvas);
+    d->splitter->setStretchFactor(1, 1);
+    d->splitter->setSizes({260, 740});
+    layout->addWidget(d->splitter, 1);
     setFocusProxy(d->canvas);
+    connect(d->outline, &OutlinePane::entryActivated, this, &ReportView::showOutlineEntry);
+    d->outline->findBox()->installEventFilter(this);   // the view's keys win there too (addShortcuts)
     d->addShortcuts();
     d->updateControls();
 }
@@ -707,6 +973,11 @@ void ReportView::setReportSource(Report *report)
     d->painter.reset();
     d->document.reset();
     d->hitCache.clear();
+    d->clearLinks();
+    d->pendingOutlineRow = -1;
+    d->outline->model()->reset(nullptr);
+    d->outlineAction->setEnabled(false);
+    setOutlineVisible(false);
     d->currentPage = 0;
     d->expectedPages = 0;
     d->canvas->documentChanged();
@@ -724,23 +995,33 @@ void ReportView::viewReport()
         return;
     if (d->job)
         d->job->stop();
-    d->job = std::make_unique<PaginationJob>(*d->report);
+    std::shared_ptr<const ReportContent> content = d->report->content();
+    const bool grouped = !content->layout.groups.empty();
+    d->outline->model()->reset(content);
+    d->pendingOutlineRow = -1;
+    d->screenRow = -1;
+    d->outlineAction->setEnabled(grouped);
+    setOutlineVisible(grouped);
+    d->job = std::make_unique<PaginationJob>(std::move(content));
     PaginationJob *job = d->job.get();
     connect(job, &PaginationJob::firstPageReady, this, [this, job] {
         if (d->job.get() != job)
             return;
         d->setDocument(job->firstPage());
+        d->takeOutline();
     });
     connect(job, &PaginationJob::progress, this, [this, job](int pages) {
         if (d->job.get() != job)
             return;
         d->expectedPages = pages;
         d->updateControls();
+        d->takeOutline();
     });
     connect(job, &PaginationJob::finished, this, [this, job] {
         if (d->job.get() != job)
             return;
         d->paginating = false;
+        d->outline->model()->takeFrom(*job);
         d->setDocument(job->document());
         emit paginationFinished();
     });
@@ -939,6 +1220,66 @@ bool ReportView::exportTo(const QString &fileName, ExportFormat format)
 
     const bool laidOut = d->document && d->document->complete && !d->paginating;
     return exportReport(*d->report, format, fileName, progress, laidOut ? d->document.get() : nullptr);
+}
+
+OutlinePane *ReportView::outlinePane() const
+{
+    return d->outline;
+}
+
+bool ReportView::isOutlineVisible() const
+{
+    return !d->outline->isHidden();
+}
+
+void ReportView::setOutlineVisible(bool visible)
+{
+    visible = visible && d->outlineAction->isEnabled();
+    if (!visible && d->outline->isAncestorOf(QApplication::focusWidget()))
+        d->canvas->setFocus();
+    d->outline->setVisible(visible);
+    const QSignalBlocker quiet(d->outlineAction);
+    d->outlineAction->setChecked(visible);
+    d->updateOutlineRow();
+}
+
+void ReportView::showOutlineEntry(int row)
+{
+    const OutlineModel &model = *d->outline->model();
+    if (row < 0 || row >= model.rowCount() || !d->document)
+        return;
+    const int page = model.entry(row).page;
+    if (page >= pageCount()) {
+        d->pendingOutlineRow = row;   // shown when the pages so far arrive
+        return;
+    }
+    const double mm = d->document->layout().margins.top() + model.headerTopMm(row);
+    const int top = d->canvas->pageTop(page) + int(mm * d->canvas->scale() * kScreenDpi / 25.4);
+    d->canvas->verticalScrollBar()->setValue(top);
+    // The last pages cannot scroll to the top: the entry and its page win.
+    if (d->currentPage != page) {
+        d->currentPage = page;
+        emit pageChanged(page);
+    }
+    d->updateControls();
+    d->screenRow = row;
+    d->outline->setCurrentRow(row);
+}
+
+PlacedObject ReportView::focusedLink() const
+{
+    if (d->focusedLink < 0 || d->linkPage != d->currentPage)
+        return PlacedObject();
+    return d->links[size_t(d->focusedLink)];
+}
+
+QRect ReportView::linkRect(int page, const PlacedObject &link) const
+{
+    if (!d->painter || page < 0 || page >= pageCount())
+        return QRect();
+    const QRectF text = d->painter->textBoundsMm(page, link);
+    const QRect r = d->canvas->toViewport(page, text);
+    return r.intersects(d->canvas->viewport()->rect()) ? r : QRect();
 }
 
 void ReportView::print()

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "Document.h"
+
 #include <memory>
 
 class QLabel;
@@ -14,6 +16,7 @@ namespace orvane {
 
 class Document;
 enum class ExportFormat;
+class OutlinePane;
 class PageCanvas;
 class PaginationJob;
 class Report;
@@ -23,9 +26,16 @@ class Report;
 /// painted by the engine's page painter. Pagination runs in the background;
 /// page 1 shows as soon as it is laid out. Page numbers in the API start at 0.
 ///
+/// Beside the pages, for a report with groups, an outline pane lists the
+/// groups (a register's documents); it fills as the pages are laid out. Fields
+/// that the layout makes links lead elsewhere: under the mouse they underline
+/// and the pointer becomes a hand; a click, or Enter on the link Tab reached,
+/// raises linkActivated.
+///
 /// Keys: Page Up/Down, Home/End (Ctrl too) page; Ctrl+Plus/Minus zoom and
 /// Ctrl+0 shows 100 %; Ctrl+F goes to the search box, Enter and F3 find the
-/// next hit; Ctrl+P prints; Ctrl+E exports.
+/// next hit; Ctrl+P prints; Ctrl+E exports; F9 shows or hides the outline;
+/// on the pages, Tab and Shift+Tab go through the page's links, Enter follows one.
 class ReportView : public QWidget
 {
     Q_OBJECT
@@ -98,6 +108,23 @@ public:
     /// with the print dialog unless a handler cleared the flag.
     void print();
 
+    /// The outline pane, objectName "outlinePane".
+    OutlinePane *outlinePane() const;
+    /// Whether the outline pane shows: at first, when the report has groups.
+    bool isOutlineVisible() const;
+    void setOutlineVisible(bool visible);
+    /// Shows the page of outline entry `row` (0-based) with its group header at
+    /// the top of the view; an entry whose page is still being laid out is
+    /// shown once it is.
+    void showOutlineEntry(int row);
+
+    /// The link that Tab reached on the current page (invalid when none).
+    PlacedObject focusedLink() const;
+    /// Where the text of `link` on page `page` (0-based) stands: its box in
+    /// pixels of the viewport the pages are drawn in (the viewport of the
+    /// focus proxy), empty when it is not on screen.
+    QRect linkRect(int page, const PlacedObject &link) const;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -109,6 +136,8 @@ signals:
     void paginationFinished();
     /// A page was painted on screen (0-based); for benchmarks and tests.
     void pagePainted(int page);
+    /// The user followed a link: the layout's target name and the value it carries.
+    void linkActivated(const QString &target, const QString &value);
 
 private:
     struct Private;

@@ -19,9 +19,12 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QSplitter;
 class QToolBar;
 
 namespace orvane {
+
+class OutlinePane;
 
 /// The pages, stacked top to bottom with a gap, painted from images cached
 /// per zoom at the screen's device pixel ratio.
@@ -41,6 +44,12 @@ public:
     void scrollToPage(int page);
     void ensureVisible(int page, const QRectF &mmRect);
     void clearImages();
+    /// The page under a point of the viewport and the point in its mm; false off the pages.
+    bool pageAtPoint(const QPoint &viewportPoint, int *page, QPointF *mm) const;
+    /// A rectangle of page mm in viewport pixels.
+    QRect toViewport(int page, const QRectF &mmRect) const;
+    /// The page and mm at the top of the view.
+    void viewTop(int *page, double *mm) const;
 
     static constexpr int Gap = 12;        // pixels between pages and round them
 
@@ -49,11 +58,23 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void updateScrollBars();
     const QImage &pageImage(int page);
     QPointF pagePixelsPerMm() const;
+    int pageLeft() const;                 // viewport x of the pages' left edge
+    void paintLink(QPainter &p, int page, const PlacedObject &link, bool focused);
+    void setHovered(int page, const PlacedObject &link);
+
+    PlacedObject m_pressed;               // the link under the mouse when its button went down
 
     ReportView *m_view;
     QCache<int, QImage> m_images;         // cost in KiB
@@ -71,6 +92,20 @@ struct ReportView::Private
     bool paginating = false;
     qint16 zoom = PageWidth;
     int currentPage = 0;
+
+    // The outline pane, in a splitter beside the pages.
+    QSplitter *splitter = nullptr;
+    OutlinePane *outline = nullptr;
+    QAction *outlineAction = nullptr;
+    int pendingOutlineRow = -1;           // asked for before its page was laid out
+    int screenRow = -1;                   // the entry of the group at the top of the view
+
+    // Links: those of one page, the one Tab reached there and the one under the mouse.
+    int linkPage = -1;
+    std::vector<PlacedObject> links;      // of linkPage, in reading order
+    int focusedLink = -1;                 // index into links, -1 for none
+    int hoveredPage = -1;
+    PlacedObject hovered;
 
     QString searchText;
     int hitPage = -1;
@@ -103,6 +138,13 @@ struct ReportView::Private
     void addZoomBox();
     void addSearchBox();
     void addShortcuts();
+    void addOutline();
+
+    void takeOutline();
+    void updateOutlineRow();
+    const std::vector<PlacedObject> &linksOn(int page);
+    void clearLinks();
+    void followLink(int page, const PlacedObject &link);
 
     void setDocument(Document doc);
     void updateControls();

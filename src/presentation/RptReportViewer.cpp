@@ -6,6 +6,7 @@
 #include <QShortcut>
 #include <QShowEvent>
 
+#include "DrillThrough.h"
 #include "Report.h"
 #include "ReportView.h"
 #include "ShowError.h"
@@ -22,6 +23,10 @@ RptReportViewer::RptReportViewer(QWidget *parent)
     CRViewer91 = new ReportView(this);
     CRViewer91->setObjectName(QStringLiteral("CRViewer91"));
     connect(CRViewer91, &ReportView::printButtonClicked, this, &RptReportViewer::onPrintButtonClicked);
+    connect(CRViewer91, &ReportView::linkActivated, this, [this](const QString &target, const QString &value) {
+        if (ReportName)
+            DrillThrough::open(target, value, *ReportName);
+    });
     resize(1000, 760);
     CRViewer91->setGeometry(0, 0, width(), height());
 

@@ -14,7 +14,8 @@ class ReportView;
 /// set); the load step then hands the report to the view, lays out page 1 and
 /// zooms to page width. Closing the window (Escape, Ctrl+W) deletes it and
 /// its report. It opens on the screen of the active window, cascaded from the
-/// windows opened before it (WindowPlacement).
+/// windows opened before it (WindowPlacement). A link of the report opens
+/// the report that details it in a new viewer (DrillThrough).
 class RptReportViewer : public QWidget
 {
     Q_OBJECT

@@ -109,6 +109,12 @@ void tst_Layout::malformed_data()
     QTest::newRow("bad border side")
         << withObject(R"({ "name": "x", "kind": "text", "rect": [0,0,1,1], "border": { "sides": "LX" } })")
         << "crpX.json: sections[2].objects[1].border.sides: unknown side 'X'";
+    QTest::newRow("link on a text")
+        << withObject(R"({ "name": "x", "kind": "text", "rect": [0,0,1,1], "link": { "target": "r" } })")
+        << "crpX.json: sections[2].objects[1].link: only a field can be a link";
+    QTest::newRow("link without target")
+        << withObject(R"({ "name": "x", "kind": "field", "field": "a", "rect": [0,0,1,1], "link": { "field": "b" } })")
+        << "crpX.json: sections[2].objects[1].link: 'target' missing";
     QTest::newRow("broken JSON")
         << QByteArray("{\n \"name\": \"crpX\",\n \"sections\": [ }\n")
         << "crpX.json: line 3: ";

@@ -1,5 +1,7 @@
 #include "Document.h"
 #include "EngineTestData.h"
+#include "PagePainter.h"
+#include "PaginationJob.h"
 #include "Paginator.h"
 #include "Report.h"
 
@@ -35,14 +37,22 @@ class tst_Paginator : public QObject
 
 private:
     // With `longNames` the product column wraps its names and its band grows;
-    // `flat` drops the group, its header and footer becoming report ones.
+    // `flat` drops the group, its header and footer becoming report ones;
+    // `named` names each invoice in the outline by number and vendor, and makes
+    // the invoice number a link.
     Document layOut(const std::vector<int> &lines, test::RegisterRows *rows = nullptr, bool longNames = false,
-                    bool flat = false)
+                    bool flat = false, bool named = false)
     {
         QFile f(test::layoutPath("register.json"));
         if (!f.open(QIODevice::ReadOnly))
             return Document();
         QByteArray json = f.readAll();
+        if (named) {
+            json.replace("\"footer\": \"GroupFooterSection1\" }",
+                         "\"footer\": \"GroupFooterSection1\", \"outline\": [\"fldInvoice\", \"fldVendor\"] }");
+            json.replace("\"kind\": \"field\", \"field\": \"purchaseid\",",
+                         "\"kind\": \"field\", \"field\": \"purchaseid\", \"link\": { \"target\": \"register\" },");
+        }
         if (longNames)
             json.replace("\"field\": \"productname\",", "\"field\": \"productname\", \"canGrow\": true,");
         if (flat) {
@@ -75,6 +85,10 @@ private slots:
     void newPageBeforeEachGroup();
     void formatNumber_data();
     void formatNumber();
+    void outline_data();
+    void outline();
+    void hitTest_data();
+    void hitTest();
 };
 
 void tst_Paginator::pageStructure_data()
@@ -409,6 +423,116 @@ void tst_Paginator::formatNumber()
     f.decimals = decimals;
     f.blankWhenZero = blank;
     QCOMPARE(orvane::formatNumber(value, f), expected);
+}
+
+void tst_Paginator::outline_data()
+{
+    QTest::addColumn<std::vector<int>>("lines");
+    QTest::addColumn<bool>("longNames");
+    QTest::addColumn<bool>("flat");
+    QTest::addColumn<bool>("named");
+    QTest::newRow("many invoices a page") << std::vector<int>(150, 1) << false << false << false;
+    QTest::newRow("invoices over several pages") << std::vector<int>{30, 70, 5, 120, 1, 2} << false << false << false;
+    QTest::newRow("names that wrap") << std::vector<int>{1, 60, 2, 45, 7, 90, 1, 1, 33} << true << false << false;
+    QTest::newRow("named by number and vendor") << std::vector<int>{4, 55, 1, 3} << false << false << true;
+    QTest::newRow("no groups, no outline") << std::vector<int>{4, 55, 1} << false << true << false;
+}
+
+// One entry per invoice, in order, at the page and band of its first header;
+// the same from the background job, page by page, as at once.
+void tst_Paginator::outline()
+{
+    QFETCH(std::vector<int>, lines);
+    QFETCH(bool, longNames);
+    QFETCH(bool, flat);
+    QFETCH(bool, named);
+    const Document doc = layOut(lines, nullptr, longNames, flat, named);
+    std::vector<OutlineEntry> entries;
+    appendOutline(doc, 0, entries);
+    QCOMPARE(int(entries.size()), flat ? 0 : int(lines.size()));
+
+    const int gh = doc.layout().sectionIndex(QStringLiteral("GroupHeaderSection1"));
+    int firstRow = 0;
+    for (size_t k = 0; k < entries.size(); ++k) {
+        const OutlineEntry &e = entries[k];
+        const Placement &p = doc.placements[size_t(e.placement)];
+        QCOMPARE(int(p.section), gh);
+        QCOMPARE(p.row, firstRow);
+        QVERIFY(!(p.flags & Placement::Continued));
+        const PageEntry &page = doc.pages[size_t(e.page)];
+        QVERIFY(e.placement >= page.first && e.placement < page.first + page.count);
+        QCOMPARE(e.level, 0);
+        const QString number = QString::number(1000 + int(k));
+        QCOMPARE(outlineText(doc, e),
+                 named ? number + QStringLiteral("  Vendor %1 & Sons").arg(int(k) % 37) : number);
+        firstRow += lines[k];
+    }
+
+    PaginationJob job(doc.content);
+    QSignalSpy finished(&job, &PaginationJob::finished);
+    job.start();
+    QVERIFY(finished.wait(20000));
+    std::vector<OutlineEntry> fromJob;
+    std::vector<Placement> headers;
+    job.takeOutline(fromJob, headers);
+    QCOMPARE(fromJob.size(), entries.size());
+    Document headerDoc;
+    headerDoc.content = doc.content;
+    headerDoc.placements = headers;
+    for (size_t k = 0; k < entries.size(); ++k) {
+        QCOMPARE(fromJob[k].page, entries[k].page);
+        QCOMPARE(headers[size_t(fromJob[k].placement)].row, doc.placements[size_t(entries[k].placement)].row);
+        QCOMPARE(outlineText(headerDoc, fromJob[k]), outlineText(doc, entries[k]));
+    }
+}
+
+void tst_Paginator::hitTest_data()
+{
+    // Page 1 of invoices of 3 and 2 lines: margins 10 mm, report header 20,
+    // page header 10, then invoice 1000's header at 30 (6 high), its lines at
+    // 36, 41 and 46 (5 high), its footer at 51 (7 high), invoice 1001's header at 58.
+    QTest::addColumn<QPointF>("point");   // mm on the page
+    QTest::addColumn<QString>("object");  // "" for none
+    QTest::addColumn<QString>("link");    // the value the link carries, "" for none
+    QTest::addColumn<int>("linkIndex");   // among the page's links, -1 for none
+    QTest::newRow("invoice number of the first header") << QPointF(25, 43) << "fldInvoice" << "1000" << 0;
+    QTest::newRow("vendor beside it, no link") << QPointF(60, 43) << "fldVendor" << "" << -1;
+    QTest::newRow("product of the first line") << QPointF(30, 48.5) << "fldProduct" << "" << -1;
+    QTest::newRow("right-aligned amount of the third line") << QPointF(195, 58.5) << "fldNet" << "" << -1;
+    QTest::newRow("second invoice's number") << QPointF(12, 71) << "fldInvoice" << "1001" << 1;
+    QTest::newRow("in the left margin") << QPointF(5, 43) << "" << "" << -1;
+    QTest::newRow("only the page header's box") << QPointF(110, 34) << "" << "" << -1;
+    QTest::newRow("left end of the amount's box") << QPointF(10 + 152, 48.5) << "fldNet" << "" << -1;
+    QTest::newRow("right end of the product's box") << QPointF(10 + 64.9, 48.5) << "fldProduct" << "" << -1;
+}
+
+void tst_Paginator::hitTest()
+{
+    QFETCH(QPointF, point);
+    QFETCH(QString, object);
+    QFETCH(QString, link);
+    QFETCH(int, linkIndex);
+    const Document doc = layOut({3, 2}, nullptr, false, false, true);
+    const PlacedObject hit = objectAt(doc, 0, point);
+    QCOMPARE(hit.isValid(), !object.isEmpty());
+    const std::vector<PlacedObject> links = pageLinks(doc, 0);
+    QCOMPARE(int(links.size()), 2);
+    QVERIFY(!objectAt(doc, 1, point).isValid());   // there is no page 2
+    if (!hit.isValid())
+        return;
+    const Placement &p = doc.placements[size_t(hit.placement)];
+    const LayoutObject &o = doc.layout().sections[p.section].objects[size_t(hit.object)];
+    QCOMPARE(o.name, object);
+    QCOMPARE(linkOf(doc, hit).value_or(ReportLink()).value, link);
+    QCOMPARE(int(std::find(links.begin(), links.end(), hit) - links.begin()), linkIndex < 0 ? 2 : linkIndex);
+
+    // The text stands inside its box, against the side it is aligned to.
+    const QRectF box = objectRectMm(doc, p, hit.object);
+    const QRectF text = PagePainter(doc).textBoundsMm(0, hit);
+    QVERIFY2(!text.isEmpty() && box.adjusted(-0.01, -0.01, 0.01, 0.01).contains(text),
+             qPrintable(QStringLiteral("text %1,%2 %3x%4").arg(text.x()).arg(text.y()).arg(text.width()).arg(text.height())));
+    const double edge = (o.alignment & Qt::AlignRight) ? box.right() - text.right() : text.left() - box.left();
+    QVERIFY2(edge >= 0 && edge < 0.5, qPrintable(QString::number(edge)));
 }
 
 QTEST_MAIN(tst_Paginator)

@@ -1,6 +1,6 @@
 // The preview window: which colours go before printing, the view filling the
-// window, paging, zoom, search, export and closing from the keyboard, and
-// where it opens on the screen.
+// window, paging, zoom, search, export and closing from the keyboard, where it
+// opens on the screen, the outline pane and the links to other reports.
 
 #include <QApplication>
 #include <QDir>
@@ -8,23 +8,33 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "../reports/ReportFixture.h"
 #include "Document.h"
 #include "Error.h"
 #include "Layout.h"
+#include "MessageRecorder.h"
+#include "OutlineModel.h"
+#include "OutlinePane.h"
 #include "Printing.h"
 #include "Recordset.h"
 #include "Report.h"
+#include "ReportLayouts.h"
+#include "ReportPreparation.h"
+#include "ReportPresenter.h"
 #include "ReportView.h"
 #include "RptReportViewer.h"
 #include "SearchMiss.h"
+#include "SharedState.h"
 #include "Table.h"
 #include "WindowPlacement.h"
 
@@ -78,6 +88,81 @@ RptReportViewer *shownViewer(int rows)
     return viewer;
 }
 
+/// The invoice-wise register over `invoices` invoices numbered from 1001, of
+/// `lines` lines each; the vendors take turns, Vendor Seven, O'Brien Traders,
+/// Crescent Chemicals, Shah & Sons, Zafar Brothers.
+std::unique_ptr<Report> registerReport(int invoices, int lines)
+{
+    const QStringList vendors = {QStringLiteral("Vendor Seven"), QStringLiteral("O'Brien Traders"),
+                                 QStringLiteral("Crescent Chemicals"), QStringLiteral("Shah & Sons"),
+                                 QStringLiteral("Zafar Brothers")};
+    Table::Builder b({QStringLiteral("purchaseid"), QStringLiteral("purchasedate"), QStringLiteral("billno"),
+                      QStringLiteral("vendorname"), QStringLiteral("productid"), QStringLiteral("productname"),
+                      QStringLiteral("qty"), QStringLiteral("bonus"), QStringLiteral("price"),
+                      QStringLiteral("Grossvalue"), QStringLiteral("Totaldisc"), QStringLiteral("Salestax"),
+                      QStringLiteral("NetValue")});
+    for (int i = 0; i < invoices; ++i) {
+        for (int line = 0; line < lines; ++line) {
+            b.beginRow();
+            const QVariant values[] = {1001 + i, QDate(2024, 4, 1).addDays(i / 20), QStringLiteral("B-%1").arg(i),
+                                       vendors.at(i % vendors.size()), line + 1,
+                                       QStringLiteral("Product %1").arg(line + 1), 2, 0, 10.0, 20.0, 0.0, 0.0, 20.0};
+            for (int c = 0; c < 13; ++c)
+                b.setValue(c, values[c]);
+            b.endRow();
+        }
+    }
+    auto report = createReportLayout(QStringLiteral("crpPurchaseRegisterIW"));
+    report->setRows(b.finish());
+    return report;
+}
+
+/// A shown viewer of `report`, its pages all laid out, the focus on its pages.
+RptReportViewer *showViewer(std::unique_ptr<Report> report)
+{
+    auto *viewer = new RptReportViewer;
+    viewer->ReportName = std::move(report);
+    viewer->resize(1000, 700);
+    viewer->show();
+    if (!QTest::qWaitFor([viewer] { return !viewer->CRViewer91->isPaginating(); }, 60000))
+        qWarning("the pages were not laid out in time");
+    viewer->CRViewer91->focusProxy()->setFocus();
+    return viewer;
+}
+
+/// The outline pane's highlighted entry, as the pane reads it ("" for none).
+QString highlighted(ReportView *view)
+{
+    OutlinePane *pane = view->outlinePane();
+    return pane->currentRow() < 0 ? QString() : pane->model()->index(pane->currentRow()).data().toString();
+}
+
+/// Records the reports the viewer hands on instead of showing them.
+class RecordingPresenter : public ReportPresenter
+{
+public:
+    QWidget *showReport(std::unique_ptr<Report> report, const QString &caption) override
+    {
+        reports.push_back(std::move(report));
+        captions << caption;
+        return nullptr;
+    }
+    void showReportModal(std::unique_ptr<Report>, QWidget *) override {}
+
+    std::vector<std::unique_ptr<Report>> reports;
+    QStringList captions;
+};
+
+/// The values of `column` of the rows a report shows, in its order, blank-separated.
+QString columnValues(const Report &report, const QString &column)
+{
+    const std::shared_ptr<const Table> table = report.rows();
+    QStringList values;
+    for (int row : report.rowOrder())
+        values << table->text(row, table->columnIndex(column));
+    return values.join(QLatin1Char(' '));
+}
+
 /// Ctrl+E on `pages`; the save dialog is answered with `answer` ("": Cancel).
 /// Returns the folder and the file name it offered (empty: no dialog).
 QStringList exportByKeys(QWidget *pages, const QString &answer)
@@ -127,6 +212,13 @@ private slots:
     void placement_data();
     void placement();
     void viewersOpenOnScreenCascaded();
+    void outlineToggles();
+    void outlineFind_data();
+    void outlineFind();
+    void outlineFollowsPaging();
+    void outlineFillsWhilePagesAreLaidOut();
+    void drillThrough_data();
+    void drillThrough();
 };
 
 void tst_RptReportViewer::removeObjectColors_data()
@@ -505,6 +597,238 @@ void tst_RptReportViewer::viewersOpenOnScreenCascaded()
     second->move(available.topLeft() + QPoint(5, 5));
     second->show();
     QCOMPARE(second->pos(), available.topLeft() + QPoint(5, 5));
+}
+
+// Shown for a report with groups, the toolbar button and F9 hide and show it;
+// a report without groups has none to show.
+void tst_RptReportViewer::outlineToggles()
+{
+    std::unique_ptr<RptReportViewer> flat(showViewer(makeReport(5)));
+    QVERIFY(QTest::qWaitForWindowActive(flat.get()));
+    QTest::keyClick(flat->CRViewer91->focusProxy(), Qt::Key_F9);
+    QVERIFY(!flat->CRViewer91->isOutlineVisible());
+    flat.reset();
+
+    std::unique_ptr<RptReportViewer> grouped(showViewer(registerReport(12, 2)));
+    QVERIFY(QTest::qWaitForWindowActive(grouped.get()));
+    ReportView *view = grouped->CRViewer91;
+    OutlinePane *pane = view->outlinePane();
+    QVERIFY(pane->isVisible());
+    QCOMPARE(pane->model()->rowCount(), 12);
+    QCOMPARE(highlighted(view), QStringLiteral("1001  01/04/2024  Vendor Seven"));
+    pane->list()->setFocus();
+    QTest::keyClick(pane->list(), Qt::Key_F9);
+    QVERIFY(!pane->isVisible());
+    QVERIFY(view->focusProxy()->hasFocus());   // the focus is not lost with the pane
+    QTest::keyClick(view->focusProxy(), Qt::Key_F9);
+    QVERIFY(pane->isVisible());
+    auto *button = view->findChild<QAction *>(QStringLiteral("outlineAction"));
+    QVERIFY(button && button->isChecked());
+    button->trigger();
+    QVERIFY(!pane->isVisible());
+}
+
+void tst_RptReportViewer::outlineFind_data()
+{
+    QTest::addColumn<int>("start");       // the entry highlighted first (0-based)
+    QTest::addColumn<QString>("typed");   // into the list
+    QTest::addColumn<int>("enters");      // then Enter so many times
+    QTest::addColumn<int>("found");       // invoice number highlighted afterwards
+    QTest::addColumn<bool>("miss");       // the find box shows a miss
+    QTest::newRow("a number: that document") << 0 << "1250" << 0 << 1250 << false;
+    QTest::newRow("a number and Enter: its page") << 0 << "1250" << 1 << 1250 << false;
+    QTest::newRow("a number before the one shown") << 300 << "1250" << 1 << 1250 << false;
+    QTest::newRow("the start of a number: the next that starts so") << 30 << "12" << 0 << 1200 << false;
+    QTest::newRow("a vendor with an apostrophe: its next document") << 10 << "o'brien" << 1 << 1012 << false;
+    QTest::newRow("Enter again: the vendor's next document") << 10 << "O'Brien" << 2 << 1017 << false;
+    QTest::newRow("a vendor past the last: round to the first") << 399 << "shah" << 0 << 1004 << false;
+    QTest::newRow("nothing found: the entry stays") << 10 << "xq" << 1 << 1011 << true;
+}
+
+// Typing in the pane finds a document by number or vendor; Enter shows its
+// page with its header at the top of the view.
+void tst_RptReportViewer::outlineFind()
+{
+    QFETCH(int, start);
+    QFETCH(QString, typed);
+    QFETCH(int, enters);
+    QFETCH(int, found);
+    QFETCH(bool, miss);
+    std::unique_ptr<RptReportViewer> viewer(showViewer(registerReport(400, 3)));
+    ReportView *view = viewer->CRViewer91;
+    OutlinePane *pane = view->outlinePane();
+    QCOMPARE(pane->model()->rowCount(), 400);
+    pane->setCurrentRow(start);
+    pane->list()->setFocus();
+    QTest::keyClick(pane->list(), typed.at(0).toLatin1());
+    QCOMPARE(QApplication::focusWidget(), pane->findBox());
+    QTest::keyClicks(pane->findBox(), typed.mid(1));
+    for (int i = 0; i < enters; ++i)
+        QTest::keyClick(pane->findBox(), Qt::Key_Return);
+    QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), QString::number(found));
+    QCOMPARE(isSearchMiss(pane->findBox()), miss);
+    const OutlineEntry &entry = pane->model()->entry(found - 1001);
+    if (enters == 0 || miss) {
+        QCOMPARE(view->currentPage(), 0);   // finding alone does not page
+        return;
+    }
+    QCOMPARE(view->currentPage(), entry.page);
+    // Its header at the top: a pixel further down, the view still reads its group.
+    auto *pages = qobject_cast<QAbstractScrollArea *>(view->focusProxy());
+    pages->verticalScrollBar()->setValue(pages->verticalScrollBar()->value() + 1);
+    QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), QString::number(found));
+}
+
+// Page by page the pane highlights the invoice that the top of the page
+// shows: one going on from the page before, or the first that opens there.
+void tst_RptReportViewer::outlineFollowsPaging()
+{
+    std::unique_ptr<RptReportViewer> viewer(showViewer(registerReport(60, 7)));
+    ReportView *view = viewer->CRViewer91;
+    const Document &doc = *view->document();
+    QVERIFY(doc.pageCount() >= 8);
+    const int pageHeader = doc.layout().sectionIndex(QStringLiteral("PageHeaderSection1"));
+    const int reportHeader = doc.layout().sectionIndex(QStringLiteral("TSection1"));
+    for (int page = 1; page < doc.pageCount(); ++page) {
+        QTest::keyClick(view->focusProxy(), Qt::Key_PageDown);
+        QCOMPARE(view->currentPage(), page);
+        int first = doc.pages[size_t(page)].first;
+        while (doc.placements[size_t(first)].section == pageHeader || doc.placements[size_t(first)].section == reportHeader)
+            ++first;
+        const int row = doc.tableRow(doc.placements[size_t(first)]);
+        const QString invoice = doc.content->table->text(row, doc.content->table->columnIndex(QStringLiteral("purchaseid")));
+        QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), invoice);
+    }
+}
+
+// The pane lists the documents of the pages laid out so far while the rest
+// are still being laid out, and all of them at the end.
+void tst_RptReportViewer::outlineFillsWhilePagesAreLaidOut()
+{
+    RptReportViewer viewer;
+    viewer.ReportName = registerReport(300000, 3);
+    viewer.show();
+    OutlineModel *model = viewer.CRViewer91->outlinePane()->model();
+    QTRY_VERIFY(model->rowCount() > 0);
+    const int early = model->rowCount();
+    const bool stillLayingOut = viewer.CRViewer91->isPaginating();
+    QTRY_VERIFY_WITH_TIMEOUT(!viewer.CRViewer91->isPaginating(), 60000);
+    QVERIFY2(stillLayingOut && early < 300000, qPrintable(QString::number(early)));
+    QCOMPARE(model->rowCount(), 300000);
+    QCOMPARE(model->index(299999).data().toString(),
+             QStringLiteral("301000  %1  Zafar Brothers").arg(QDate(2024, 4, 1).addDays(299999 / 20).toString(QStringLiteral("dd/MM/yyyy"))));
+}
+
+void tst_RptReportViewer::drillThrough_data()
+{
+    QTest::addColumn<int>("source");        // ReportKind of the report shown, over March 2024
+    QTest::addColumn<QString>("code");      // its code
+    QTest::addColumn<QString>("target");    // the link followed
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("byKeys");       // Tab to it and Enter; else a click
+    QTest::addColumn<QString>("caption");   // of the new viewer ("": none opens)
+    QTest::addColumn<QString>("heading");   // object=text of the detail
+    QTest::addColumn<QString>("column");    // whose values the detail's rows show
+    QTest::addColumn<QString>("values");
+    QTest::addColumn<QString>("message");   // text|title of the message shown
+    const QString summaries = QStringLiteral("purchase-register");
+    const QString registerCaption = QStringLiteral("Purchase Register (Invoicewise) ReportName");
+    const QString returnsCaption = QStringLiteral("Purchase Return Register ReportName");
+    QTest::newRow("Purchase Summary, invoice 120, clicked")
+        << int(ReportKind::PurchaseSummary) << "" << summaries << "120" << false << registerCaption
+        << "Txtinvoice=Invoiceno Between : 120 To 120" << "productid" << "5 5 6" << "";
+    QTest::newRow("Purchase Summary, invoice 130, by keys")
+        << int(ReportKind::PurchaseSummary) << "" << summaries << "130" << true << registerCaption
+        << "Txtinvoice=Invoiceno Between : 130 To 130" << "productid" << "5" << "";
+    QTest::newRow("Product Purchase Ledger, invoice 130")
+        << int(ReportKind::ProductPurchaseLedger) << "5" << summaries << "130" << false << registerCaption
+        << "Txtinvoice=Invoiceno Between : 130 To 130" << "productid" << "5" << "";
+    QTest::newRow("Purchase Returns Summary, return 15: its lines with a unit")
+        << int(ReportKind::PurchaseReturnSummary) << "" << "purchase-return-register" << "15" << false
+        << returnsCaption << "Txtinvoice=Invoiceno Between : 15 To 15" << "productid" << "5" << "";
+    QTest::newRow("Purchase Returns Summary, return 0, by keys")
+        << int(ReportKind::PurchaseReturnSummary) << "" << "purchase-return-register" << "0" << true
+        << returnsCaption << "Txtinvoice=Invoiceno Between : 0 To 0" << "productid" << "6" << "";
+    QTest::newRow("Product Purchase Return Ledger, return 15")
+        << int(ReportKind::ProductPurchaseReturnLedger) << "5" << "purchase-return-register" << "15" << true
+        << returnsCaption << "Txtinvoice=Invoiceno Between : 15 To 15" << "productid" << "5" << "";
+    QTest::newRow("Product Wise Purchases, purchases of product 5")
+        << int(ReportKind::ProductWisePurchases) << "" << "purchase-ledger" << "5" << false
+        << "Product Purchase Ledger ReportName" << "txtProduct=Product : 5   Panadol" << "purchaseid"
+        << "120 120 130" << "";
+    QTest::newRow("Product Wise Purchases, returns of product 6, by keys")
+        << int(ReportKind::ProductWisePurchases) << "" << "purchase-return-ledger" << "6" << true
+        << "Product Purchase Return Ledger ReportName" << "txtCompName=Return Ledger Co" << "PurReturnID"
+        << "0 40" << "";
+    QTest::newRow("Product Wise Purchases, product 11 returned nothing")
+        << int(ReportKind::ProductWisePurchases) << "" << "purchase-return-ledger" << "11" << false << ""
+        << "" << "" << "" << "No record exists.|Product Purchase Return Ledger";
+}
+
+// A link of a report on screen opens the report that details it, for the
+// same dates, prepared as its window prepares it; the mouse and the keyboard reach it.
+void tst_RptReportViewer::drillThrough()
+{
+    QFETCH(int, source);
+    QFETCH(QString, code);
+    QFETCH(QString, target);
+    QFETCH(QString, value);
+    QFETCH(bool, byKeys);
+    QFETCH(QString, caption);
+    QFETCH(QString, heading);
+    QFETCH(QString, column);
+    QFETCH(QString, values);
+    QFETCH(QString, message);
+    test::ReportFixture fixture;
+    auto presenter = std::make_shared<RecordingPresenter>();
+    SharedState::current().setReportPresenter(presenter);
+    test::MessageRecorder messages;
+
+    const ReportKind kind = ReportKind(source);
+    const ReportPreparation preparation(kind, fixture.connection);
+    ReportParameters parameters{test::kMarchFirst, test::kMarchLast, code, {}, {}};
+    const QString codeName = code.isEmpty() ? QString::fromLatin1(messages::AllCompanies)
+                                            : lookupName(kind, code, fixture.connection).value_or(QString());
+    const auto rows = preparation.readRows(preparation.sql(parameters), nullptr);
+    std::unique_ptr<RptReportViewer> viewer(showViewer(preparation.makeReport(parameters, codeName, *rows)));
+    ReportView *view = viewer->CRViewer91;
+    const std::vector<PlacedObject> links = pageLinks(*view->document(), 0);
+    int index = 0;
+    while (index < int(links.size())
+           && (linkOf(*view->document(), links[size_t(index)])->target != target
+               || linkOf(*view->document(), links[size_t(index)])->value != value))
+        ++index;
+    QVERIFY2(index < int(links.size()), "no such link on page 1");
+
+    QWidget *pages = view->focusProxy();
+    if (byKeys) {
+        for (int i = 0; i <= index; ++i)
+            QTest::keyClick(pages, Qt::Key_Tab);
+        QCOMPARE(view->focusedLink(), links[size_t(index)]);
+        QVERIFY(pages->hasFocus());
+        QTest::keyClick(pages, Qt::Key_Return);
+    } else {
+        QWidget *area = qobject_cast<QAbstractScrollArea *>(pages)->viewport();
+        const QPoint at = view->linkRect(0, links[size_t(index)]).center();
+        QMouseEvent move(QEvent::MouseMove, at, area->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(area, &move);
+        QCOMPARE(area->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseClick(area, Qt::LeftButton, Qt::NoModifier, at);
+    }
+
+    SharedState::current().setReportPresenter(nullptr);
+    QStringList shown;
+    for (const test::RecordedBox &box : messages.boxes)
+        shown << box.text + QLatin1Char('|') + box.title;
+    QCOMPARE(shown.join(QLatin1Char(' ')), message);
+    QCOMPARE(presenter->captions.join(QLatin1Char(' ')), caption);
+    if (caption.isEmpty())
+        return;
+    const Report &detail = *presenter->reports.front();
+    QCOMPARE(detail.fromDate(), test::kMarchFirst);
+    QCOMPARE(detail.toDate(), test::kMarchLast);
+    QCOMPARE(test::objectText(detail, heading.section(QLatin1Char('='), 0, 0)), heading.section(QLatin1Char('='), 1));
+    QCOMPARE(columnValues(detail, column), values);
 }
 
 QTEST_MAIN(tst_RptReportViewer)

@@ -42,7 +42,7 @@ def text(name, x, y, w, h, value, size=8, bold=False, align="left", italic=False
 
 
 def field(name, x, y, w, h, column, fmt, size=8, bold=False, align=None, decimals=2, blank_zero=False,
-          grow=False):
+          grow=False, link=None):
     if align is None:
         align = "right" if fmt in ("money", "number", "integer") else ("center" if fmt == "date" else "left")
     o = {"name": name, "kind": "field", "rect": [round(x, 2), round(y, 2), round(w, 2), round(h, 2)],
@@ -54,6 +54,9 @@ def field(name, x, y, w, h, column, fmt, size=8, bold=False, align=None, decimal
     if grow:
         # Names wrap onto further lines and the band grows, rather than lose their end.
         o["canGrow"] = True
+    if link:
+        # The viewer opens the report that details this value (drill-through).
+        o["link"] = link
     return o
 
 
@@ -88,13 +91,15 @@ def line(name, x1, y, x2, width=0.2):
 
 class Col:
     """One report column: the bound column, its heading, width (None: takes
-    the rest), number format, whether the report totals it and whether its
-    text wraps (names)."""
+    the rest), number format, whether the report totals it, whether its
+    text wraps (names) and the report its values open in the viewer."""
 
-    def __init__(self, column, heading, width, fmt="text", total=False, decimals=2, blank_zero=False, grow=False):
+    def __init__(self, column, heading, width, fmt="text", total=False, decimals=2, blank_zero=False, grow=False,
+                 link=None):
         self.column, self.heading, self.width = column, heading, width
         self.fmt, self.total, self.decimals, self.blank_zero = fmt, total, decimals, blank_zero
         self.grow = grow
+        self.link = link
         self.x = 0.0
 
 
@@ -161,7 +166,7 @@ def heading_band(name, cols, width, caption_row=None):
 
 def detail(name, cols):
     objs = [field("fld" + c.column, c.x + PAD, 0, c.width - 2 * PAD, ROW, c.column, c.fmt, BODY["size"],
-                  decimals=c.decimals, blank_zero=c.blank_zero, grow=c.grow) for c in cols]
+                  decimals=c.decimals, blank_zero=c.blank_zero, grow=c.grow, link=c.link) for c in cols]
     return {"name": name, "kind": "detail", "height": ROW, "objects": objs}
 
 
@@ -218,8 +223,8 @@ def base(name, orientation, title="Accounts Opening Balances"):
             "parameters": [], "groups": [], "sections": []}
 
 
-def money(column, heading, width=27.5, total=True):
-    return Col(column, heading, width, "money", total)
+def money(column, heading, width=27.5, total=True, link=None):
+    return Col(column, heading, width, "money", total, link=link)
 
 
 def price(column, heading="Price", width=24.5):
@@ -290,9 +295,24 @@ def labelled(prefix, x, label, label_w, column, fmt, value_w, y=1.0, h=4.8, grow
                   align="left", grow=grow)]
 
 
+# Drill-through: a link names the report it opens by its command name, and the
+# column whose value it carries (by default the field's own).
+PURCHASE_REGISTER = "purchase-register"
+RETURN_REGISTER = "purchase-return-register"
+PURCHASE_LEDGER = "purchase-ledger"
+RETURN_LEDGER = "purchase-return-ledger"
+
+
+def opens(report, column=None):
+    link = {"target": report}
+    if column:
+        link["field"] = column
+    return link
+
+
 def main():
     flat_report("crpPurchaseReturnSummary", "Purchase Returns Summary", [
-        Col("Purreturnid", "Return No.", 20, "text"),
+        Col("Purreturnid", "Return No.", 20, "text", link=opens(RETURN_REGISTER)),
         Col("Purreturndate", "Date", 20, "date"),
         Col("purchaseid", "Purchase No.", 25, "text"),
         name("vendorname", "Vendor"),
@@ -308,7 +328,7 @@ def main():
     # Landscape like the others: five money columns and the vendor do not fit
     # the width of a portrait page at a legible size.
     flat_report("crpPurchaseSummary", "Purchase Summary", [
-        Col("purchaseid", "Inv. No.", 20, "text"),
+        Col("purchaseid", "Inv. No.", 20, "text", link=opens(PURCHASE_REGISTER)),
         Col("purchasedate", "Date", 20, "date"),
         name("vendorname", "Vendor"),
         money("Grossvalue", "Gross Value", 30),
@@ -319,7 +339,7 @@ def main():
     ], False, [("txtDate", "Date Between :")])
 
     flat_report("crpPurchaseLedger", "Product Purchase Ledger", [
-        Col("purchaseid", "Invoice No.", 20, "text"),
+        Col("purchaseid", "Invoice No.", 20, "text", link=opens(PURCHASE_REGISTER)),
         Col("purchasedate", "Date", 20, "date"),
         Col("billno", "Bill No.", 20),
         name("vendorname", "Vendor"),
@@ -333,7 +353,7 @@ def main():
     ], False, [("txtDate", "Date Between :"), ("txtProduct", "Product :")])
 
     flat_report("crpPurchaseReturnLedger", "Product Purchase Return Ledger", [
-        Col("PurReturnID", "Return No.", 20, "text"),
+        Col("PurReturnID", "Return No.", 20, "text", link=opens(RETURN_REGISTER)),
         Col("PurReturnDate", "Date", 20, "date"),
         name("vendorname", "Vendor"),
         qty("Qty", "Qty", 18),
@@ -409,11 +429,11 @@ def main():
         qty("PQty", "Qty", 16, total=False),
         price("PPrice", "Avg. Price"),
         money("PDisc", "Discount"),
-        money("PValue", "Value", 30),
+        money("PValue", "Value", 30, link=opens(PURCHASE_LEDGER, "ProductId")),
         qty("RQty", "Qty", 16, total=False),
         price("RPrice", "Avg. Price"),
         money("RDisc", "Discount"),
-        money("RValue", "Value", 28),
+        money("RValue", "Value", 28, link=opens(RETURN_LEDGER, "ProductId")),
     ], width)
     lay = base("CrpProductWisePurchase", "landscape", title="")
     lay["parameters"] = ["CompanyId", "DateRange", "CompanyName"]
