@@ -780,6 +780,7 @@ void tst_RptReportViewer::drillThrough()
     QFETCH(QString, values);
     QFETCH(QString, message);
     test::ReportFixture fixture;
+    SharedState::current().SharedConnection = fixture.connection;   // the detail's window would use it
     auto presenter = std::make_shared<RecordingPresenter>();
     SharedState::current().setReportPresenter(presenter);
     test::MessageRecorder messages;
