@@ -107,6 +107,19 @@ double sizeStepDown(double size)
     return std::floor(size * 20 + 1e-9) / 20;
 }
 
+void drawFrame(Canvas &canvas, const LayoutObject &o, const QRectF &r)
+{
+    if (o.backColor >= 0)
+        canvas.fillRect(r, o.backColor);
+    if (!o.border.any())
+        return;
+    const double w = o.border.width * kPtPerMm;
+    if (o.border.top) canvas.line(r.topLeft(), r.topRight(), w, o.border.color);
+    if (o.border.bottom) canvas.line(r.bottomLeft(), r.bottomRight(), w, o.border.color);
+    if (o.border.left) canvas.line(r.topLeft(), r.bottomLeft(), w, o.border.color);
+    if (o.border.right) canvas.line(r.topRight(), r.bottomRight(), w, o.border.color);
+}
+
 } // namespace
 
 double PageRenderer::figureFloor(double sizePt)
@@ -260,6 +273,120 @@ void PageRenderer::draw(Canvas &canvas, const Run &run)
     canvas.text(run.text, m_glyphs.data() + run.glyphs, m_scaled.constData(), run.color, run.clip ? &run.rect : nullptr);
 }
 
+bool PageRenderer::drawGraphic(Canvas &canvas, const LayoutObject &o, const QRectF &r, const QRectF &mm)
+{
+    switch (o.kind) {
+    case ObjectKind::Box:
+        canvas.box(r, o.lineWidth * kPtPerMm, o.foreColor, o.fillColor);
+        return true;
+    case ObjectKind::Line:
+        canvas.line(r.topLeft(), r.bottomRight(), o.lineWidth * kPtPerMm, o.foreColor);
+        if (mm.width() == 0 && mm.height() > 0)
+            m_taken.push_back(QRectF(r.left() - o.lineWidth * kPtPerMm / 2, r.top(), o.lineWidth * kPtPerMm, r.height()));
+        return true;
+    case ObjectKind::Picture: {
+        auto it = m_images.find(o.picture);
+        if (it == m_images.end())
+            it = m_images.insert(o.picture, QImage(o.picture));
+        if (!it->isNull())
+            canvas.image(QRectF(r.topLeft(), QSizeF(it->size()).scaled(r.size(), Qt::KeepAspectRatio)), *it, o.picture);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void PageRenderer::addFigure(Run &run, FontMetricsTable &fm, const QString &text)
+{
+    const double size = fm.face.size;
+    shape(run, fm, text);
+    if (run.designWidth * size / 1000.0 <= run.rect.width() + 0.01) {
+        setLine(run, size, lineTop(run.rect, run.alignment, (fm.ascent + fm.descent) * size / 1000.0));
+        m_runs.push_back(std::move(run));
+        return;
+    }
+    // Placed once every other text of the band is (placeWideFigures).
+    run.text.size = size;
+    run.text.ascent = fm.ascent * size / 1000.0;
+    run.text.descent = fm.descent * size / 1000.0;
+    m_wide.push_back(std::move(run));
+}
+
+void PageRenderer::addWrapped(const Run &run, FontMetricsTable &fm, const QString &text, double limit, double growMm)
+{
+    const double size = fm.face.size;
+    const double lineHeight = (fm.ascent + fm.descent) * size / 1000.0;
+    m_glyphs.resize(size_t(run.glyphs));
+    m_advances.resize(size_t(run.glyphs));
+    // As many lines as the paginator made room for.
+    const int maxLines = 1 + int((growMm + 1e-6) / fm.lineHeightMm(size));
+    bool cut = false;
+    fm.wrap(text, limit, maxLines, &m_lines, &cut);
+    double y = lineTop(run.rect, run.alignment, lineHeight);
+    for (size_t k = 0; k < m_lines.size(); ++k) {
+        const FontMetricsTable::Line &line = m_lines[k];
+        Run part = run;
+        if (cut && k + 1 == m_lines.size()) {
+            QString rest = text.mid(line.start);
+            rest.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            shape(part, fm, rest);
+            elide(part, fm, limit + 0.5);
+        } else if (line.start == 0 && line.length == text.size()) {
+            shape(part, fm, text);
+        } else {
+            shape(part, fm, text.mid(line.start, line.length));
+        }
+        setLine(part, size, y);
+        m_runs.push_back(std::move(part));
+        y += lineHeight;
+    }
+}
+
+void PageRenderer::addText(Run &run, const LayoutObject &o, const QString &text, double growMm)
+{
+    FontMetricsTable &fm = m_fonts[size_t(run.text.font)];
+    if (run.text.figure) {
+        addFigure(run, fm, text);
+        return;
+    }
+    const double size = fm.face.size;
+    const double limit = FontMetricsTable::emUnits(o.rect.width(), size);
+    shape(run, fm, text);
+    // Most names fit on their line; the others wrap as the paginator wrapped them.
+    if (o.canGrow && (run.designWidth > limit + 0.5 || text.contains(QLatin1Char('\n')))) {
+        addWrapped(run, fm, text, limit, growMm);
+        return;
+    }
+    if (!o.canGrow && run.designWidth * size / 1000.0 > run.rect.width() + 0.01) {
+        if (o.elide)
+            elide(run, fm, limit + 0.5);
+        else
+            run.clip = true;
+    }
+    setLine(run, size, lineTop(run.rect, o.alignment, (fm.ascent + fm.descent) * size / 1000.0));
+    m_runs.push_back(std::move(run));
+}
+
+void PageRenderer::placeWideFigures(double bodyLeft, double bodyRight)
+{
+    for (const Run &run : m_runs)
+        m_taken.push_back(run.clip ? run.text.box().intersected(run.rect) : run.text.box());
+    // Right-aligned figures grow leftwards: place them from the left, so
+    // each sees the final extent of those before it; left-aligned ones mirror that.
+    auto order = [](const Run &run) {
+        return run.alignment & Qt::AlignRight ? run.rect.left()
+               : run.alignment & Qt::AlignHCenter ? 1e9 + run.rect.left()
+                                                  : 2e9 - run.rect.right();
+    };
+    std::sort(m_wide.begin(), m_wide.end(), [&](const Run &a, const Run &b) { return order(a) < order(b); });
+    for (size_t k = 0; k < m_wide.size(); ++k) {
+        placeFigure(m_wide[k], k, bodyLeft, bodyRight);
+        m_taken.push_back(m_wide[k].text.box());
+        m_runs.push_back(m_wide[k]);
+    }
+}
+
 void PageRenderer::renderBand(Canvas &canvas, int pageIndex, int index)
 {
     const Document &doc = *m_doc;
@@ -268,7 +395,6 @@ void PageRenderer::renderBand(Canvas &canvas, int pageIndex, int index)
     const Section &section = layout.sections[pl.section];
     const double left = layout.margins.left() * kPtPerMm;
     const double top = (layout.margins.top() + double(pl.y)) * kPtPerMm;
-    const double bodyRight = left + m_bodyWidth;
     const double growMm = pl.grow * kGrowStepMm;
     const double growFrom = m_growFrom[pl.section];
     const int row = doc.tableRow(pl);
@@ -293,37 +419,9 @@ void PageRenderer::renderBand(Canvas &canvas, int pageIndex, int index)
         }
         QRectF r = pt(mm);
         r.translate(left, top);
-
-        switch (o.kind) {
-        case ObjectKind::Box:
-            canvas.box(r, o.lineWidth * kPtPerMm, o.foreColor, o.fillColor);
+        if (drawGraphic(canvas, o, r, mm))
             continue;
-        case ObjectKind::Line:
-            canvas.line(r.topLeft(), r.bottomRight(), o.lineWidth * kPtPerMm, o.foreColor);
-            if (mm.width() == 0 && mm.height() > 0)
-                m_taken.push_back(QRectF(r.left() - o.lineWidth * kPtPerMm / 2, r.top(), o.lineWidth * kPtPerMm, r.height()));
-            continue;
-        case ObjectKind::Picture: {
-            auto it = m_images.find(o.picture);
-            if (it == m_images.end())
-                it = m_images.insert(o.picture, QImage(o.picture));
-            if (!it->isNull())
-                canvas.image(QRectF(r.topLeft(), QSizeF(it->size()).scaled(r.size(), Qt::KeepAspectRatio)), *it, o.picture);
-            continue;
-        }
-        default:
-            break;
-        }
-
-        if (o.backColor >= 0)
-            canvas.fillRect(r, o.backColor);
-        if (o.border.any()) {
-            const double w = o.border.width * kPtPerMm;
-            if (o.border.top) canvas.line(r.topLeft(), r.topRight(), w, o.border.color);
-            if (o.border.bottom) canvas.line(r.bottomLeft(), r.bottomRight(), w, o.border.color);
-            if (o.border.left) canvas.line(r.topLeft(), r.bottomLeft(), w, o.border.color);
-            if (o.border.right) canvas.line(r.topRight(), r.bottomRight(), w, o.border.color);
-        }
+        drawFrame(canvas, o, r);
         const QString text = objectText(doc, pageIndex, pl, j);
         if (text.isEmpty())
             continue;
@@ -340,82 +438,11 @@ void PageRenderer::renderBand(Canvas &canvas, int pageIndex, int index)
                           || (o.kind == ObjectKind::Field && !o.canGrow && row >= 0 && o.column >= 0 && table
                               && (table->cellType(row, o.column) == Table::Type::Integer
                                   || table->cellType(row, o.column) == Table::Type::Real));
-        FontMetricsTable &fm = m_fonts[size_t(run.text.font)];
-        const double size = fm.face.size;
-        const double lineHeight = (fm.ascent + fm.descent) * size / 1000.0;
-
-        if (run.text.figure) {
-            shape(run, fm, text);
-            if (run.designWidth * size / 1000.0 <= r.width() + 0.01) {
-                setLine(run, size, lineTop(r, o.alignment, lineHeight));
-                m_runs.push_back(std::move(run));
-            } else {
-                run.text.size = size;
-                run.text.ascent = fm.ascent * size / 1000.0;
-                run.text.descent = fm.descent * size / 1000.0;
-                m_wide.push_back(std::move(run));
-            }
-            continue;
-        }
-
-        const double limit = FontMetricsTable::emUnits(o.rect.width(), size);
-        shape(run, fm, text);
-        // Most names fit on their line; the others wrap as the paginator wrapped them.
-        if (o.canGrow && (run.designWidth > limit + 0.5 || text.contains(QLatin1Char('\n')))) {
-            m_glyphs.resize(size_t(run.glyphs));
-            m_advances.resize(size_t(run.glyphs));
-            // As many lines as the paginator made room for.
-            const int maxLines = 1 + int((growMm + 1e-6) / fm.lineHeightMm(size));
-            bool cut = false;
-            fm.wrap(text, limit, maxLines, &m_lines, &cut);
-            double y = lineTop(r, o.alignment, lineHeight);
-            for (size_t k = 0; k < m_lines.size(); ++k) {
-                const FontMetricsTable::Line &line = m_lines[k];
-                Run part = run;
-                if (cut && k + 1 == m_lines.size()) {
-                    QString rest = text.mid(line.start);
-                    rest.replace(QLatin1Char('\n'), QLatin1Char(' '));
-                    shape(part, fm, rest);
-                    elide(part, fm, limit + 0.5);
-                } else if (line.start == 0 && line.length == text.size()) {
-                    shape(part, fm, text);
-                } else {
-                    shape(part, fm, text.mid(line.start, line.length));
-                }
-                setLine(part, size, y);
-                m_runs.push_back(std::move(part));
-                y += lineHeight;
-            }
-            continue;
-        }
-
-        if (!o.canGrow && run.designWidth * size / 1000.0 > r.width() + 0.01) {
-            if (o.elide)
-                elide(run, fm, limit + 0.5);
-            else
-                run.clip = true;
-        }
-        setLine(run, size, lineTop(r, o.alignment, lineHeight));
-        m_runs.push_back(std::move(run));
+        addText(run, o, text, growMm);
     }
 
-    if (!m_wide.empty()) {
-        for (const Run &run : m_runs)
-            m_taken.push_back(run.clip ? run.text.box().intersected(run.rect) : run.text.box());
-        // Right-aligned figures grow leftwards: place them from the left, so
-        // each sees the final extent of those before it; left-aligned ones mirror that.
-        auto order = [](const Run &run) {
-            return run.alignment & Qt::AlignRight ? run.rect.left()
-                   : run.alignment & Qt::AlignHCenter ? 1e9 + run.rect.left()
-                                                      : 2e9 - run.rect.right();
-        };
-        std::sort(m_wide.begin(), m_wide.end(), [&](const Run &a, const Run &b) { return order(a) < order(b); });
-        for (size_t k = 0; k < m_wide.size(); ++k) {
-            placeFigure(m_wide[k], k, left, bodyRight);
-            m_taken.push_back(m_wide[k].text.box());
-            m_runs.push_back(m_wide[k]);
-        }
-    }
+    if (!m_wide.empty())
+        placeWideFigures(left, left + m_bodyWidth);
     for (const Run &run : m_runs)
         draw(canvas, run);
 }

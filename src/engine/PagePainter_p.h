@@ -82,6 +82,12 @@ private:
     };
 
     void renderBand(Canvas &canvas, int pageIndex, int placementIndex);
+    // Boxes, rules and pictures; false for an object that shows text.
+    bool drawGraphic(Canvas &canvas, const LayoutObject &o, const QRectF &r, const QRectF &mm);
+    void addText(Run &run, const LayoutObject &o, const QString &text, double growMm);
+    void addFigure(Run &run, FontMetricsTable &fm, const QString &text);
+    void addWrapped(const Run &run, FontMetricsTable &fm, const QString &text, double limit, double growMm);
+    void placeWideFigures(double bodyLeft, double bodyRight);
     void shape(Run &run, FontMetricsTable &fm, const QString &text);
     void elide(Run &run, FontMetricsTable &fm, double limit);
     void setLine(Run &run, double size, double top);   // at `top` (points), aligned in its box
