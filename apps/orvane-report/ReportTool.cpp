@@ -21,19 +21,6 @@ namespace {
 
 const QString ConnectionName = QStringLiteral("orvane-report");
 
-QString codeNoun(CodeKind kind)
-{
-    switch (kind) {
-    case CodeKind::Vendor:
-        return QStringLiteral("Vendor");
-    case CodeKind::Product:
-        return QStringLiteral("Product");
-    case CodeKind::Company:
-        return QStringLiteral("Company");
-    }
-    return QString();
-}
-
 QString errorText(const Error &e)
 {
     return e.source().isEmpty() ? e.description() : e.source() + QStringLiteral(": ") + e.description();

@@ -122,4 +122,17 @@ QDate builtInFromDate(const QDate &today)
     return QDate(today.year(), today.month(), 1);
 }
 
+QString codeNoun(CodeKind kind)
+{
+    switch (kind) {
+    case CodeKind::Vendor:
+        return QStringLiteral("Vendor");
+    case CodeKind::Product:
+        return QStringLiteral("Product");
+    case CodeKind::Company:
+        return QStringLiteral("Company");
+    }
+    return QString();
+}
+
 } // namespace orvane

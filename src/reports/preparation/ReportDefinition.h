@@ -21,6 +21,9 @@ enum class ReportKind {
 /// What the code box of a report window holds.
 enum class CodeKind { Vendor, Product, Company };
 
+/// "Vendor", "Product" or "Company", as the messages name a code's kind.
+QString codeNoun(CodeKind kind);
+
 /// The headings a report sets, as bit flags.
 enum ReportHeading {
     CompanyNameHeading = 0x01,  // txtCompName, read from the database

@@ -62,6 +62,12 @@ QString sqlDate(const DateTextFunction &dateText, const QDate &day)
     return dateText(day);
 }
 
+// The two dates of a "between '...' and '...'": the statement has the outer quotes.
+QString dateRange(const DateTextFunction &dateText, const ReportParameters &p)
+{
+    return sqlDate(dateText, p.from) + QLatin1String("' and '") + sqlDate(dateText, p.to);
+}
+
 // The number condition on `column`: a blank end applies no bound.
 QString numberCondition(const QString &keyword, const QString &column, const NumberRange &range)
 {
@@ -72,19 +78,6 @@ QString numberCondition(const QString &keyword, const QString &column, const Num
         return head + QLatin1String(" >= ") + range.from;
     if (!range.to.isEmpty())
         return head + QLatin1String(" <= ") + range.to;
-    return QString();
-}
-
-QString codeNoun(CodeKind kind)
-{
-    switch (kind) {
-    case CodeKind::Vendor:
-        return QStringLiteral("Vendor");
-    case CodeKind::Product:
-        return QStringLiteral("Product");
-    case CodeKind::Company:
-        return QStringLiteral("Company");
-    }
     return QString();
 }
 
@@ -136,9 +129,7 @@ QString purchaseReturnSummarySql(const ReportParameters &p, const DateTextFuncti
     sql += QLatin1String(" from purreturns r join purreturnsbody rb on r.Purreturnid=rb.Purreturnid ");
     sql += QLatin1String(" join parties v on v.partyid=r.vendorid ");
     sql += QLatin1String(" where Purreturndate between '");
-    sql += sqlDate(dateText, p.from);
-    sql += QLatin1String("' and '");
-    sql += sqlDate(dateText, p.to);
+    sql += dateRange(dateText, p);
     sql += QLatin1String("' ");
     sql += vendorFilter(p.code);
     sql += QLatin1String(" group by rb.Price, r.Purreturnid,r.Purreturndate,r.purchaseid,partyname ");
@@ -156,9 +147,7 @@ QString purchaseSummarySql(const ReportParameters &p, const DateTextFunction &da
     sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
     sql += QLatin1String(" join parties v on v.partyid=p.vendorid ");
     sql += QLatin1String(" where purchasedate between '");
-    sql += sqlDate(dateText, p.from);
-    sql += QLatin1String("' and '");
-    sql += sqlDate(dateText, p.to);
+    sql += dateRange(dateText, p);
     sql += QLatin1String("' ");
     sql += vendorFilter(p.code);
     sql += QLatin1String(" group by p.purchaseid,p.purchasedate,partyname ");
@@ -179,9 +168,7 @@ QString purchaseReturnRegisterSql(const ReportParameters &p, const DateTextFunct
     sql += QLatin1String(" from purreturns r join purreturnsbody rb on r.purreturnid=rb.purreturnid ");
     sql += QLatin1String(" join parties v on v.partyid=r.vendorid join products pr on pr.productid=rb.productid INNER JOIN Units ON pr.UnitID = Units.UnitID ");
     sql += QLatin1String(" where 1=1 and r.purreturndate between '");
-    sql += sqlDate(dateText, p.from);
-    sql += QLatin1String("' and '");
-    sql += sqlDate(dateText, p.to);
+    sql += dateRange(dateText, p);
     sql += QLatin1String("'");
     sql += vendorFilter(p.code);
     sql += numberCondition(QStringLiteral("And"), QStringLiteral("r.purreturnid"), range);
@@ -201,9 +188,7 @@ QString purchaseRegisterSql(const ReportParameters &p, const DateTextFunction &d
     sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
     sql += QLatin1String(" join parties v on v.partyid=p.vendorid join products pr on pr.productid=pb.productid ");
     sql += QLatin1String(" where p.purchasedate between '");
-    sql += sqlDate(dateText, p.from);
-    sql += QLatin1String("' and '");
-    sql += sqlDate(dateText, p.to);
+    sql += dateRange(dateText, p);
     sql += QLatin1String("'");
     sql += numberCondition(QStringLiteral("and"), QStringLiteral("p.purchaseid"), range);
     sql += vendorFilter(p.code);
@@ -221,9 +206,7 @@ QString purchaseLedgerSql(const ReportParameters &p, const DateTextFunction &dat
     sql += QLatin1String(" from purchase p join purchasebody pb on p.purchaseid=pb.purchaseid ");
     sql += QLatin1String(" join parties v on v.partyid=p.vendorid ");
     sql += QLatin1String(" where purchasedate between '");
-    sql += sqlDate(dateText, p.from);
-    sql += QLatin1String("' and '");
-    sql += sqlDate(dateText, p.to);
+    sql += dateRange(dateText, p);
     sql += QLatin1String("'");
     sql += QLatin1String(" and pb.productid='");
     sql += quotedCode(p.code);
@@ -242,9 +225,7 @@ QString purchaseReturnLedgerSql(const ReportParameters &p, const DateTextFunctio
     sql += QLatin1String(", r.PurReturnDate FROM PurReturns ");
     sql += QLatin1String(" r INNER JOIN PurReturnsBody rb ON r.PurReturnID = rb.PurReturnID INNER JOIN Parties v ON v.PartyID = r.VendorID ");
     sql += QLatin1String(" WHERE (r.PurReturnDate BETWEEN '");
-    sql += sqlDate(dateText, p.from);
-    sql += QLatin1String("' and '");
-    sql += sqlDate(dateText, p.to);
+    sql += dateRange(dateText, p);
     sql += QLatin1String("') AND (rb.ProductID = '");
     sql += quotedCode(p.code);
     sql += QLatin1String("') ");
