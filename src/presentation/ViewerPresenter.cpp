@@ -11,13 +11,13 @@ namespace orvane {
 
 namespace {
 
-// Quits a modal loop when the viewer is hidden or closed.
+// Quits a modal loop when the viewer is hidden or closed. It lives no longer
+// than its loop: a reused viewer must not call into the loop of an earlier run.
 class HideWatcher : public QObject
 {
 public:
     HideWatcher(QWidget *watched, QEventLoop *loop)
-        : QObject(watched)
-        , m_loop(loop)
+        : m_loop(loop)
     {
         watched->installEventFilter(this);
     }
@@ -63,7 +63,7 @@ void ViewerPresenter::showReportModal(std::unique_ptr<Report> report, QWidget *o
     viewer->setParent(owner, Qt::Window);
     viewer->setWindowModality(Qt::WindowModal);
     QEventLoop loop;
-    new HideWatcher(viewer, &loop);
+    HideWatcher watcher(viewer, &loop);
     QObject::connect(viewer, &QObject::destroyed, &loop, &QEventLoop::quit);
     viewer->show();
     viewer->raise();
