@@ -3,6 +3,9 @@
 // by hand below. Then SIGINT and SIGTERM at chosen moments of a run over a
 // generated database that takes the tool a few seconds.
 
+#include "CaughtError.h"
+#include "SqliteSupport.h"
+#include "Table.h"
 #include "TestDatabase.h"
 #include "TestFiles.h"
 
@@ -15,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <csignal>
 #include <unistd.h>
 
@@ -235,6 +239,27 @@ private slots:
                 QStringLiteral("<f>SUBTOTAL\\(9,I\\d+:I\\d+\\)</f><v>%1</v>").arg(QLatin1String(total)));
             QVERIFY2(formula.match(sheet).hasMatch(), total);
         }
+    }
+
+    // The signals below may arrive after the rows are read: only here does a set
+    // flag have to stop a statement in SQLite, and stop mattering once the scope ends.
+    void queryStopsWhenCancelled()
+    {
+        const QString sql = QStringLiteral("SELECT sum(Qty), count(*) FROM purchasebody");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cancel"));
+            db.setDatabaseName(m_bigDatabase);
+            QVERIFY(db.open());
+            std::atomic_bool cancel{true};
+            {
+                const orvane::SqliteSupport::CancelScope scope(db, &cancel);
+                QCOMPARE(orvane::test::errorOf([&] { orvane::SqliteSupport::readTable(db, sql); }),
+                         QStringLiteral("QSQLITE: interrupted"));
+            }
+            QVERIFY(orvane::SqliteSupport::readTable(db, sql)->number(0, 1) > 80000);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("cancel"));
     }
 
     void signalCancels_data()
