@@ -243,13 +243,6 @@ private slots:
                                           "on pr.ProductId = b.ProductId join Units u on u.UnitID = pr.UnitID"));
     }
 
-    void companyNameHeadings()
-    {
-        const QString expected = demo::DemoOptions().companyName;
-        QCOMPARE(readCompanyName(ReportKind::PurchaseReturnSummary, m_db), expected);
-        QCOMPARE(readCompanyName(ReportKind::ProductPurchaseReturnLedger, m_db), expected);
-    }
-
 private:
     std::shared_ptr<Recordset> report(ReportKind kind, const QString &code = QString(),
                                       QDate to = QDate(2024, 3, 31))

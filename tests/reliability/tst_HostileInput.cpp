@@ -177,6 +177,26 @@ QString literalOf(const QString &payload)
     return text;
 }
 
+/// The entry of `p` that box "code", "fromNo" or "toNo" fills.
+QString &entryOf(ReportParameters &p, const QString &box)
+{
+    return box == QLatin1String("code") ? p.code : box == QLatin1String("fromNo") ? p.fromNo : p.toNo;
+}
+
+/// Puts `input` into `edit` as typed keys, a paste or an insert (a drop, the host's own paste).
+void enterText(QLineEdit *edit, const QString &how, const QString &input)
+{
+    edit->setFocus();
+    if (how == QLatin1String("typed")) {
+        QTest::keyClicks(edit, input);
+    } else if (how == QLatin1String("pasted")) {
+        QGuiApplication::clipboard()->setText(input);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        edit->insert(input);
+    }
+}
+
 } // namespace
 
 class tst_HostileInput : public QObject
@@ -330,10 +350,7 @@ private slots:
                                                              : QStringLiteral("7");
         ReportParameters hostile = march(reportDefinition(kind).codeRequired ? QStringLiteral("5") : QString());
         ReportParameters plain = hostile;
-        QString &entry = box == QLatin1String("code") ? hostile.code : box == QLatin1String("fromNo") ? hostile.fromNo
-                                                                                                      : hostile.toNo;
-        QString &plainEntry = box == QLatin1String("code") ? plain.code : box == QLatin1String("fromNo") ? plain.fromNo
-                                                                                                          : plain.toNo;
+        QString &entry = entryOf(hostile, box), &plainEntry = entryOf(plain, box);
         plainEntry = harmless;
         const QStringList plainRows = reportRows(kind, plain);
         const std::set<QString> harmlessShapes = shapesTaken();
@@ -429,11 +446,8 @@ private slots:
         // Typed keys other than digits are not taken; pasted text stays whole
         // up to the box's maximum.
         add("code, typed letters and an apostrophe", frame, "code", "typed", "a7b'", "7");
-        add("code, typed x8abc", frame, "code", "typed", "x8abc", "8");
-        add("code, pasted 12abc", frame, "code", "pasted", "12abc", "12abc");
         add("code, pasted apostrophe", frame, "code", "pasted", "7'", "7'");
         add("code, pasted digits between blanks", frame, "code", "pasted", " 8 ", " 8 ");
-        add("code, pasted tab", frame, "code", "pasted", "7\t", "7\t");
         add("code, apostrophes inserted over the maximum", frame, "code", "inserted", "7" + QString(15, '\''),
             "7" + QString(9, '\''));
         add("ledger code, pasted tautology cut at the maximum", ReportKind::ProductPurchaseLedger, "code", "pasted",
@@ -443,7 +457,6 @@ private slots:
             QString::fromUtf8("1\xF0\x9F\x98\x80"), QString::fromUtf8("1\xF0\x9F\x98\x80").left(2));
         add("register From, typed point, letters, past nine digits", reg, "fromNo", "typed", "1.a23456789012",
             "123456789");
-        add("register From, pasted 12a", reg, "fromNo", "pasted", "12a", "12a");
         add("register To, pasted statement", reg, "toNo", "pasted", "1; DROP TABLE Parties", "1; DROP T");
         add("return register From, pasted apostrophe", ReportKind::PurchaseReturnRegister, "fromNo", "pasted", "7'",
             "7'");
@@ -477,23 +490,15 @@ private slots:
         if (reportDefinition(kind).codeRequired && edit != w->codeBox())
             typeCode(w, QStringLiteral("5"));
         g_trace.take();
-        edit->setFocus();
-        edit->clear();
-        if (how == QLatin1String("typed")) {
-            QTest::keyClicks(edit, input);
-        } else if (how == QLatin1String("pasted")) {
-            QGuiApplication::clipboard()->setText(input);
-            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-        } else {
-            edit->insert(input);
-        }
+        enterText(edit, how, input);
         QCOMPARE(edit->text(), entry);
         QCOMPARE(g_trace.take().size(), 0);   // typing alone queries nothing
         QTest::mouseClick(w->previewButton(), Qt::LeftButton);
         const std::set<QString> shapes = shapesTaken();
 
         ReportParameters p = march(w->codeBox()->text());
-        (box == QLatin1String("fromNo") ? p.fromNo : p.toNo) = box == QLatin1String("code") ? QString() : entry;
+        if (box != QLatin1String("code"))
+            entryOf(p, box) = entry;
         if (const std::optional<ParameterRefusal> refusal = checkReportParameters(kind, p)) {
             QCOMPARE(boxes.shown(), MessageRecorder::describe(refusal->style, refusal->title, refusal->message));
             QCOMPARE(shapes.size(), size_t(0));
@@ -531,15 +536,7 @@ private slots:
         int statements = -1;
         ModalDriver<SchVendors> driver([&](SchVendors *d) {
             g_trace.take();
-            d->filterBox()->setFocus();
-            if (how == QLatin1String("typed")) {
-                QTest::keyClicks(d->filterBox(), input);
-            } else if (how == QLatin1String("pasted")) {
-                QGuiApplication::clipboard()->setText(input);
-                QTest::keyClick(d->filterBox(), Qt::Key_V, Qt::ControlModifier);
-            } else {
-                d->filterBox()->insert(input);
-            }
+            enterText(d->filterBox(), how, input);
             text = d->filterBox()->text();
             statements = int(g_trace.take().size());
             usable = d->focusWidget() == d->filterBox() && d->selectButton()->isEnabled();

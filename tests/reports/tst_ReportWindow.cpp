@@ -435,8 +435,6 @@ private slots:
         // Cancel keeps what the boxes held; only a lookup that opens for a code
         // naming nothing empties it (leaveCodeBox).
         QTest::newRow("button, Escape") << frame << "8" << "button escape" << "8|O'Brien Traders" << "TxtVendorID";
-        QTest::newRow("button, Cancel") << frame << "8" << "button cancel" << "8|O'Brien Traders" << "TxtVendorID";
-        QTest::newRow("F1, Escape") << frame << "8" << "f1 escape" << "8|O'Brien Traders" << "TxtVendorID";
         QTest::newRow("F1, Cancel") << frame << "8" << "f1 cancel" << "8|O'Brien Traders" << "TxtVendorID";
         QTest::newRow("F1, a choice: code and name, no database check")
             << frame << "" << "f1 choose" << "8|O'Brien Traders" << "TxtVendorID";
