@@ -357,15 +357,17 @@ private slots:
         QCOMPARE(job.document().pageCount(), direct.pageCount());
         QCOMPARE(progress.last().at(0).toInt(), direct.pageCount());
 
-        // Stopped at once: the document says so, and finished still comes.
-        PaginationJob stopped(report);
+        // Stopped at once: the document says so, and finished still comes. A
+        // larger report, so that a busy machine cannot finish it before the stop.
+        Report large(layoutPath("register.json"));
+        large.setRows(registerRows(std::vector<int>(60000, 4)).table);
+        PaginationJob stopped(large);
         QSignalSpy stoppedDone(&stopped, &PaginationJob::finished);
         stopped.start();
         stopped.stop();
         QVERIFY(stoppedDone.wait(30000));
         QVERIFY(stopped.document().cancelled);
         QVERIFY(!stopped.document().complete);
-        QVERIFY(stopped.document().pageCount() < direct.pageCount());
     }
 };
 
