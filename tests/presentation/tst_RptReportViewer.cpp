@@ -22,7 +22,9 @@
 #include "Document.h"
 #include "Error.h"
 #include "Layout.h"
+#include "CaughtError.h"
 #include "MessageRecorder.h"
+#include "ModalDriver.h"
 #include "OutlineModel.h"
 #include "OutlinePane.h"
 #include "Printing.h"
@@ -35,7 +37,8 @@
 #include "RptReportViewer.h"
 #include "SearchMiss.h"
 #include "SharedState.h"
-#include "Table.h"
+#include "TestFiles.h"
+#include "TestTable.h"
 #include "WindowPlacement.h"
 
 #include <memory>
@@ -47,45 +50,11 @@ namespace {
 /// The colour test layout with `rows` rows "Row 0001".., amount = row number.
 std::unique_ptr<Report> makeReport(int rows)
 {
-    auto report =
-        std::make_unique<Report>(QStringLiteral(ORVANE_SOURCE_DIR "/tests/presentation/colours.json"));
-    Table::Builder b({QStringLiteral("name"), QStringLiteral("amount")});
-    for (int i = 1; i <= rows; ++i) {
-        b.beginRow();
-        b.setValue(0, QStringLiteral("Row %1").arg(i, 4, 10, QLatin1Char('0')));
-        b.setValue(1, double(i));
-        b.endRow();
-    }
-    Recordset rs;
-    rs.openTable(b.finish(), QStringLiteral("rows"));
-    report->Database().SetDataSource(rs);
+    auto report = std::make_unique<Report>(QStringLiteral(ORVANE_SOURCE_DIR "/tests/presentation/colours.json"));
+    report->setRows(test::tableOf({QStringLiteral("name"), QStringLiteral("amount")}, rows, [](int r) {
+        return QVariantList{QStringLiteral("Row %1").arg(r + 1, 4, 10, QLatin1Char('0')), double(r + 1)};
+    }));
     return report;
-}
-
-ReportObject *findObject(Report &report, const QString &name)
-{
-    for (ReportSection *s : report.Sections()) {
-        for (ReportObject *o : s->ReportObjects()) {
-            if (o->Name() == name)
-                return o;
-        }
-    }
-    return nullptr;
-}
-
-constexpr int kSame = -2;   // the colour the layout gave
-
-/// A shown viewer over `rows` rows, its pages all laid out, the focus on its pages.
-RptReportViewer *shownViewer(int rows)
-{
-    auto *viewer = new RptReportViewer;
-    viewer->ReportName = makeReport(rows);
-    viewer->resize(800, 600);
-    viewer->show();
-    if (!QTest::qWaitFor([viewer] { return !viewer->CRViewer91->isPaginating(); }, 20000))
-        qWarning("the pages were not laid out in time");
-    viewer->CRViewer91->focusProxy()->setFocus();
-    return viewer;
 }
 
 /// The invoice-wise register over `invoices` invoices numbered from 1001, of
@@ -96,33 +65,24 @@ std::unique_ptr<Report> registerReport(int invoices, int lines)
     const QStringList vendors = {QStringLiteral("Vendor Seven"), QStringLiteral("O'Brien Traders"),
                                  QStringLiteral("Crescent Chemicals"), QStringLiteral("Shah & Sons"),
                                  QStringLiteral("Zafar Brothers")};
-    Table::Builder b({QStringLiteral("purchaseid"), QStringLiteral("purchasedate"), QStringLiteral("billno"),
-                      QStringLiteral("vendorname"), QStringLiteral("productid"), QStringLiteral("productname"),
-                      QStringLiteral("qty"), QStringLiteral("bonus"), QStringLiteral("price"),
-                      QStringLiteral("Grossvalue"), QStringLiteral("Totaldisc"), QStringLiteral("Salestax"),
-                      QStringLiteral("NetValue")});
-    for (int i = 0; i < invoices; ++i) {
-        for (int line = 0; line < lines; ++line) {
-            b.beginRow();
-            const QVariant values[] = {1001 + i, QDate(2024, 4, 1).addDays(i / 20), QStringLiteral("B-%1").arg(i),
-                                       vendors.at(i % vendors.size()), line + 1,
-                                       QStringLiteral("Product %1").arg(line + 1), 2, 0, 10.0, 20.0, 0.0, 0.0, 20.0};
-            for (int c = 0; c < 13; ++c)
-                b.setValue(c, values[c]);
-            b.endRow();
-        }
-    }
     auto report = createReportLayout(QStringLiteral("crpPurchaseRegisterIW"));
-    report->setRows(b.finish());
+    report->setRows(test::tableOf(QStringLiteral("purchaseid purchasedate billno vendorname productid productname qty "
+                                                 "bonus price Grossvalue Totaldisc Salestax NetValue").split(QLatin1Char(' ')),
+                                  invoices * lines, [&](int r) {
+        const int i = r / lines;
+        return QVariantList{1001 + i, QDate(2024, 4, 1).addDays(i / 20), QStringLiteral("B-%1").arg(i),
+                            vendors.at(i % vendors.size()), r % lines + 1, QStringLiteral("Product %1").arg(r % lines + 1),
+                            2, 0, 10.0, 20.0, 0.0, 0.0, 20.0};
+    }));
     return report;
 }
 
 /// A shown viewer of `report`, its pages all laid out, the focus on its pages.
-RptReportViewer *showViewer(std::unique_ptr<Report> report)
+RptReportViewer *showViewer(std::unique_ptr<Report> report, QSize size = QSize(1000, 700))
 {
     auto *viewer = new RptReportViewer;
     viewer->ReportName = std::move(report);
-    viewer->resize(1000, 700);
+    viewer->resize(size);
     viewer->show();
     if (!QTest::qWaitFor([viewer] { return !viewer->CRViewer91->isPaginating(); }, 60000))
         qWarning("the pages were not laid out in time");
@@ -168,21 +128,13 @@ QString columnValues(const Report &report, const QString &column)
 QStringList exportByKeys(QWidget *pages, const QString &answer)
 {
     QStringList offered;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            auto *dialog = qobject_cast<QFileDialog *>(w);
-            auto *edit = dialog && dialog->isVisible() ? dialog->findChild<QLineEdit *>("fileNameEdit") : nullptr;
-            if (!edit)
-                continue;
-            poll.stop();
-            offered = QStringList{dialog->directory().absolutePath(), edit->text()};
-            dialog->setOption(QFileDialog::DontConfirmOverwrite);
-            edit->setText(answer);
-            answer.isEmpty() ? dialog->reject() : static_cast<QDialog *>(dialog)->accept();
-        }
-    });
-    poll.start(20);
+    const auto edit = [](QFileDialog *d) { return d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")); };
+    test::ModalDriver<QFileDialog> save([&](QFileDialog *dialog) {
+        offered = QStringList{dialog->directory().absolutePath(), edit(dialog)->text()};
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+        edit(dialog)->setText(answer);
+        answer.isEmpty() ? dialog->reject() : static_cast<QDialog *>(dialog)->accept();
+    }, edit);
     QTest::keyClick(pages, Qt::Key_E, Qt::ControlModifier);
     return offered;
 }
@@ -194,643 +146,539 @@ class tst_RptReportViewer : public QObject
     Q_OBJECT
 
 private slots:
-    void removeObjectColors_data();
-    void removeObjectColors();
-    void printStripsColoursFirst();
-    void viewFillsClientArea_data();
-    void viewFillsClientArea();
-    void pageZoomAndSearchKeys();
-    void stopKeepsPagesSoFar();
-    void exportsByFileKind_data();
-    void exportsByFileKind();
-    void exportCancelKeepsPreviousFile();
-    void viewerKeys_data();
-    void viewerKeys();
-    void exportShortcut_data();
-    void exportShortcut();
-    void pageCounterIsNeverCut();
-    void placement_data();
-    void placement();
-    void viewersOpenOnScreenCascaded();
-    void outlineToggles();
-    void outlineFind_data();
-    void outlineFind();
-    void outlineFollowsPaging();
-    void outlineFillsWhilePagesAreLaidOut();
-    void drillThrough_data();
-    void drillThrough();
-};
-
-void tst_RptReportViewer::removeObjectColors_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("backColor");   // afterwards; colours read back as 0x00BBGGRR
-    QTest::addColumn<int>("fillColor");
-    QTest::newRow("NOLOGO keeps its colour") << "NOLOGO" << 0x0000FF << kSame;
-    QTest::newRow("nologo keeps, any case") << "nologo" << 0x00FF00 << kSame;
-    QTest::newRow("LOGONO is a text like any other") << "LOGONO" << -1 << kSame;
-    QTest::newRow("field stripped") << "fldName" << -1 << kSame;
-    QTest::newRow("summary stripped") << "totAmount" << -1 << kSame;
-    QTest::newRow("box gets a white fill") << "Band" << kSame << 16777215;
-    QTest::newRow("NOBand keeps its fill") << "NOBand" << kSame << 0xC0C0C0;
-    QTest::newRow("line left as it is") << "Rule" << 0xFF00FF << 0xFFFF00;
-}
-
-void tst_RptReportViewer::removeObjectColors()
-{
-    QFETCH(QString, name);
-    QFETCH(int, backColor);
-    QFETCH(int, fillColor);
-    RptReportViewer viewer;   // never shown
-    viewer.RemoveObjectColors();   // no report yet: nothing to strip, nothing to fail
-    viewer.ReportName = makeReport(3);
-    ReportObject *object = findObject(*viewer.ReportName, name);
-    QVERIFY(object);
-    const ReportColor back = object->BackColor();
-    const ReportColor fill = object->FillColor();
-    viewer.RemoveObjectColors();
-    QVERIFY(!viewer.isLoaded());
-    QCOMPARE(object->BackColor(), backColor == kSame ? back : ReportColor(backColor));
-    QCOMPARE(object->FillColor(), fillColor == kSame ? fill : ReportColor(fillColor));
-}
-
-void tst_RptReportViewer::printStripsColoursFirst()
-{
-    RptReportViewer viewer;
-    viewer.ReportName = makeReport(10);
-    viewer.show();
-    QMap<QString, ReportColor> printed;
-    bool prompted = false;
-    setPrintHandler([&](const Document &doc, const PrintJob &job) {
-        prompted = job.prompt;
-        for (const Section &s : doc.layout().sections) {
-            for (const LayoutObject &o : s.objects)
-                printed.insert(o.name, o.backColor);
-        }
-    });
-    viewer.CRViewer91->print();
-    setPrintHandler({});
-    QVERIFY(prompted);   // the print dialog picks printer and pages
-    QCOMPARE(printed.value(QStringLiteral("LOGONO")), ReportColor(-1));
-    QCOMPARE(printed.value(QStringLiteral("NOLOGO")), ReportColor(0x0000FF));
-}
-
-void tst_RptReportViewer::viewFillsClientArea_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("small") << QSize(320, 200);
-    QTest::newRow("tall") << QSize(500, 1000);
-}
-
-void tst_RptReportViewer::viewFillsClientArea()
-{
-    QFETCH(QSize, size);
-    RptReportViewer viewer;
-    viewer.ReportName = makeReport(5);
-    viewer.show();
-    viewer.resize(size);
-    QTRY_COMPARE(viewer.size(), size);
-    QCOMPARE(viewer.CRViewer91->geometry(), QRect(QPoint(0, 0), size));
-    viewer.showMaximized();
-    QTRY_VERIFY(viewer.isMaximized());
-    QTRY_COMPARE(viewer.CRViewer91->geometry(), viewer.rect());
-}
-
-void tst_RptReportViewer::pageZoomAndSearchKeys()
-{
-    RptReportViewer viewer;
-    viewer.ReportName = makeReport(300);
-    viewer.resize(800, 600);
-    viewer.show();
-    ReportView *view = viewer.CRViewer91;
-    QCOMPARE(view->zoom(), qint16(ReportView::PageWidth));
-    QTRY_VERIFY(!view->isPaginating());
-    const int pages = view->pageCount();
-    QVERIFY2(pages >= 5, qPrintable(QString::number(pages)));
-
-    QWidget *canvas = view->focusProxy();
-    canvas->setFocus();
-    QTest::keyClick(canvas, Qt::Key_PageDown);
-    QCOMPARE(view->pageStatusText(), QStringLiteral("2 of %1").arg(pages));
-    QTest::keyClick(canvas, Qt::Key_End);
-    QTest::keyClick(canvas, Qt::Key_PageDown);   // already on the last page
-    QCOMPARE(view->currentPage(), pages - 1);
-    QTest::keyClick(canvas, Qt::Key_Home);
-    QCOMPARE(view->currentPage(), 0);
-
-    view->setZoom(100);
-    QTest::keyClick(canvas, Qt::Key_Plus, Qt::ControlModifier);
-    QCOMPARE(int(view->zoom()), 125);
-    QCOMPARE(view->zoomFactor(), 1.25);
-    view->setZoom(1000);
-    QCOMPARE(int(view->zoom()), int(ReportView::MaxZoomPercent));
-    QTest::keyClick(canvas, Qt::Key_0, Qt::ControlModifier);
-    QCOMPARE(view->zoomFactor(), 1.0);
-
-    // Ctrl+F to the search box; Enter finds, case aside, on a later page and
-    // counts the hits; F3 moves on and at the last hit wraps round.
-    QTest::keyClick(canvas, Qt::Key_F, Qt::ControlModifier);
-    auto *searchBox = view->findChild<QLineEdit *>(QStringLiteral("searchBox"));
-    QVERIFY(searchBox && searchBox->hasFocus());
-    QTest::keyClicks(searchBox, QStringLiteral("ROW 029"));
-    QTest::keyClick(searchBox, Qt::Key_Return);
-    const int page = view->currentPage();
-    QVERIFY(page > 0);
-    QCOMPARE(view->searchHits(0).size(), 0);
-    QTRY_COMPARE(view->searchStatusText(), QStringLiteral("1 of 10"));
-    for (int i = 0; i < 9; ++i)
-        QTest::keyClick(searchBox, Qt::Key_F3);
-    QCOMPARE(view->searchStatusText(), QStringLiteral("10 of 10"));
-    QTest::keyClick(searchBox, Qt::Key_F3);
-    QCOMPARE(view->searchStatusText(), QStringLiteral("1 of 10"));
-    QCOMPARE(view->currentPage(), page);
-
-    // A miss shows in the box; emptying the box ends the search and its highlights.
-    searchBox->selectAll();
-    QTest::keyClicks(searchBox, QStringLiteral("no such text"));
-    QTest::keyClick(searchBox, Qt::Key_Return);
-    QCOMPARE(view->searchStatusText(), QStringLiteral("No matches"));
-    QVERIFY(isSearchMiss(searchBox));
-    searchBox->selectAll();
-    QTest::keyClicks(searchBox, QStringLiteral("row 029"));
-    QTest::keyClick(searchBox, Qt::Key_Return);
-    QVERIFY(!view->searchHits(page).isEmpty());
-    searchBox->selectAll();
-    QTest::keyClick(searchBox, Qt::Key_Backspace);
-    QCOMPARE(view->searchStatusText(), QString());
-    QCOMPARE(view->searchHits(page).size(), 0);
-    QVERIFY(!isSearchMiss(searchBox));
-}
-
-void tst_RptReportViewer::stopKeepsPagesSoFar()
-{
-    RptReportViewer viewer;
-    viewer.ReportName = makeReport(1500000);
-    ReportView *view = viewer.CRViewer91;
-    view->setReportSource(viewer.ReportName.get());
-    view->viewReport();
-    QVERIFY(view->isPaginating());
-    view->stop();   // before the layout can have got far
-    QTRY_VERIFY(!view->isPaginating());
-    QVERIFY(view->document() && view->document()->cancelled && !view->document()->complete);
-    QVERIFY(!view->pageStatusText().endsWith(QStringLiteral("…")));
-}
-
-void tst_RptReportViewer::exportsByFileKind_data()
-{
-    QTest::addColumn<QString>("suffix");
-    QTest::addColumn<QString>("title");     // set at run time
-    QTest::addColumn<QByteArray>("start");  // of the file; "": refused, no file
-    QTest::addColumn<QString>("sheet");
-    QTest::newRow("csv") << "csv" << "" << QByteArray("name,amount\r\nRow 0001,1\r\n") << "";
-    QTest::newRow("pdf") << "pdf" << "" << QByteArray("%PDF-") << "";
-    QTest::newRow("xlsx, stored title") << "xlsx" << "" << QByteArray("PK") << "Report";
-    QTest::newRow("xlsx, run-time title")
-        << "xlsx" << "Product Wise Purchase " << QByteArray("PK") << "Product Wise Purchase";
-    QTest::newRow("unknown suffix refused") << "txt" << "" << QByteArray() << "";
-}
-
-void tst_RptReportViewer::exportsByFileKind()
-{
-    QFETCH(QString, suffix);
-    QFETCH(QString, title);
-    QFETCH(QByteArray, start);
-    QFETCH(QString, sheet);
-    RptReportViewer viewer;
-    viewer.ReportName = makeReport(3);
-    if (!title.isEmpty())
-        viewer.ReportName->setReportTitle(title);
-    viewer.show();
-    QTRY_VERIFY(!viewer.CRViewer91->isPaginating());
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("r.") + suffix);
-    if (start.isEmpty()) {
-        QVERIFY_THROWS_EXCEPTION(Error, viewer.CRViewer91->exportTo(file));
-        QVERIFY(!QFile::exists(file));
-        return;
-    }
-    QVERIFY(viewer.CRViewer91->exportTo(file));
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QVERIFY(f.readAll().startsWith(start));
-    if (!sheet.isEmpty()) {
-        QProcess unzip;
-        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), file, QStringLiteral("xl/workbook.xml")});
-        QVERIFY(unzip.waitForFinished(30000));
-        QVERIFY(unzip.readAllStandardOutput().contains("<sheet name=\"" + sheet.toUtf8() + '"'));
-    }
-}
-
-// Cancel in the export's progress dialog: exportTo says so, the previous file
-// stays as it was and nothing half-written is left beside it.
-void tst_RptReportViewer::exportCancelKeepsPreviousFile()
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("r.xlsx"));
-    const QByteArray previous = "previous report";
-    bool cancelled = false;
-    // The dialog shows, and so takes a Cancel, only for an export that takes a
-    // while; the rows double until one does.
-    for (int rows = 40000; !cancelled && rows <= 640000; rows *= 2) {
-        QFile old(file);
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(previous) == previous.size());
-        old.close();
+    // Before printing, texts and fields lose their background and boxes get a
+    // white fill, except objects whose name begins with NO in any case.
+    void printStripsColoursFirst()
+    {
         RptReportViewer viewer;
-        viewer.ReportName = makeReport(rows);
+        viewer.RemoveObjectColors();   // no report yet: nothing to strip, nothing to fail
+        viewer.ReportName = makeReport(10);
         viewer.show();
-        QTRY_VERIFY_WITH_TIMEOUT(!viewer.CRViewer91->isPaginating(), 60000);
-        QTimer canceller;
-        connect(&canceller, &QTimer::timeout, &viewer, [&viewer] {
-            for (QProgressDialog *dialog : viewer.findChildren<QProgressDialog *>()) {
-                if (dialog->isVisible())
-                    dialog->cancel();
+        QStringList printed;   // name back fill, colours as 0x00BBGGRR
+        bool prompted = false;
+        setPrintHandler([&](const Document &doc, const PrintJob &job) {
+            prompted = job.prompt;
+            for (const Section &s : doc.layout().sections) {
+                for (const LayoutObject &o : s.objects)
+                    printed << QStringLiteral("%1 %2 %3").arg(o.name).arg(o.backColor, 0, 16).arg(o.fillColor, 0, 16);
             }
         });
-        canceller.start(10);
-        cancelled = !viewer.CRViewer91->exportTo(file);
+        viewer.CRViewer91->print();
+        setPrintHandler({});
+        QVERIFY(prompted);   // the print dialog picks printer and pages
+        QCOMPARE(printed.join(QLatin1String(", ")),
+                 QStringLiteral("NOLOGO ff -1, nologo ff00 -1, LOGONO -1 -1, NOBand -1 c0c0c0, Band -1 ffffff, "
+                                "Rule ff00ff ffff00, txtDate -1 -1, hdrName -1 -1, noHdrAmount e0e0e0 -1, "
+                                "fldName -1 -1, fldAmount -1 -1, totAmount -1 -1, spPage -1 -1"));
     }
-    QVERIFY2(cancelled, "the export never showed its progress dialog");
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), previous);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{QStringLiteral("r.xlsx")});
-}
-
-void tst_RptReportViewer::viewerKeys_data()
-{
-    QTest::addColumn<QKeyCombination>("keys");
-    QTest::addColumn<bool>("inSearchBox");   // else on the pages
-    QTest::addColumn<int>("zoom");           // afterwards; 0: the viewer closed
-    const QKeyCombination ctrlW(Qt::ControlModifier, Qt::Key_W);
-    QTest::newRow("Escape closes") << QKeyCombination(Qt::Key_Escape) << false << 0;
-    QTest::newRow("Escape in the search box closes") << QKeyCombination(Qt::Key_Escape) << true << 0;
-    QTest::newRow("Ctrl+W closes") << ctrlW << false << 0;
-    QTest::newRow("Ctrl+W in the search box closes") << ctrlW << true << 0;
-    QTest::newRow("Ctrl+0 in the search box: 100 %") << QKeyCombination(Qt::ControlModifier, Qt::Key_0) << true << 100;
-}
-
-void tst_RptReportViewer::viewerKeys()
-{
-    QFETCH(QKeyCombination, keys);
-    QFETCH(bool, inSearchBox);
-    QFETCH(int, zoom);
-    QPointer<RptReportViewer> viewer = shownViewer(20);
-    QWidget *target = viewer->CRViewer91->focusProxy();
-    if (inSearchBox) {
-        QTest::keyClick(target, Qt::Key_F, Qt::ControlModifier);
-        target = QApplication::focusWidget();
-        QCOMPARE(target->objectName(), QStringLiteral("searchBox"));
+    void viewFillsClientArea_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("small") << QSize(320, 200);
+        QTest::newRow("tall") << QSize(500, 1000);
     }
-    QTest::keyClick(target, keys.key(), keys.keyboardModifiers());
-    if (zoom == 0)
-        QTRY_VERIFY(!viewer);   // closed and deleted with its report
-    else
-        QCOMPARE(int(viewer->CRViewer91->zoom()), zoom);
-    delete viewer;
-}
+    void viewFillsClientArea()
+    {
+        QFETCH(QSize, size);
+        RptReportViewer viewer;
+        viewer.ReportName = makeReport(5);
+        viewer.show();
+        viewer.resize(size);
+        QTRY_COMPARE(viewer.size(), size);
+        QCOMPARE(viewer.CRViewer91->geometry(), QRect(QPoint(0, 0), size));
+        viewer.showMaximized();
+        QTRY_VERIFY(viewer.isMaximized());
+        QTRY_COMPARE(viewer.CRViewer91->geometry(), viewer.rect());
+    }
+    void pageZoomAndSearchKeys()
+    {
+        RptReportViewer viewer;
+        viewer.ReportName = makeReport(300);
+        viewer.resize(800, 600);
+        viewer.show();
+        ReportView *view = viewer.CRViewer91;
+        QCOMPARE(view->zoom(), qint16(ReportView::PageWidth));
+        QTRY_VERIFY(!view->isPaginating());
+        const int pages = view->pageCount();
+        QVERIFY2(pages >= 5, qPrintable(QString::number(pages)));
 
-void tst_RptReportViewer::exportShortcut_data()
-{
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QDate>("from");
-    QTest::addColumn<QDate>("to");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("caption and range") << "Purchase Register (Invoicewise)" << QDate(2024, 4, 1) << QDate(2025, 3, 31)
-                                       << "Purchase Register (Invoicewise) 2024-04-01 to 2025-03-31.pdf";
-    QTest::newRow("signs a file system refuses") << "Returns: A/B \"C\"?" << QDate(2024, 4, 1)
-                                                 << QDate(2024, 4, 30) << "Returns- A-B -C-- 2024-04-01 to 2024-04-30.pdf";
-    QTest::newRow("no caption, no dates: the layout's title") << "" << QDate() << QDate() << "Colour test.pdf";
-}
+        QWidget *canvas = view->focusProxy();
+        canvas->setFocus();
+        QTest::keyClick(canvas, Qt::Key_PageDown);
+        QCOMPARE(view->pageStatusText(), QStringLiteral("2 of %1").arg(pages));
+        QTest::keyClick(canvas, Qt::Key_End);
+        QTest::keyClick(canvas, Qt::Key_PageDown);   // already on the last page
+        QCOMPARE(view->currentPage(), pages - 1);
+        QTest::keyClick(canvas, Qt::Key_Home);
+        QCOMPARE(view->currentPage(), 0);
 
-// Ctrl+E offers a file named after the report, in the folder last exported to.
-void tst_RptReportViewer::exportShortcut()
-{
-    QFETCH(QString, title);
-    QFETCH(QDate, from);
-    QFETCH(QDate, to);
-    QFETCH(QString, name);
-    std::unique_ptr<RptReportViewer> viewer(shownViewer(5));
-    viewer->ReportName->setDocumentTitle(title);
-    viewer->ReportName->setDateRange(from, to);
-    QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("chosen.pdf"));
-    QCOMPARE(exportByKeys(viewer->CRViewer91->focusProxy(), target).value(1), name);
-    QFile written(target);
-    QVERIFY(written.open(QIODevice::ReadOnly) && written.readAll().startsWith("%PDF-"));
+        view->setZoom(100);
+        QTest::keyClick(canvas, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(int(view->zoom()), 125);
+        QCOMPARE(view->zoomFactor(), 1.25);
+        view->setZoom(1000);
+        QCOMPARE(int(view->zoom()), int(ReportView::MaxZoomPercent));
+        QTest::keyClick(canvas, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(view->zoomFactor(), 1.0);
 
-    viewer->activateWindow();   // back from the dialog
-    QVERIFY(QTest::qWaitForWindowActive(viewer.get()));
-    viewer->CRViewer91->focusProxy()->setFocus();
-    QCOMPARE(exportByKeys(viewer->CRViewer91->focusProxy(), QString()), QStringList({dir.path(), name}));
-}
+        // Ctrl+F to the search box; Enter finds, case aside, on a later page and
+        // counts the hits; F3 moves on and at the last hit wraps round.
+        QTest::keyClick(canvas, Qt::Key_F, Qt::ControlModifier);
+        auto *searchBox = view->findChild<QLineEdit *>(QStringLiteral("searchBox"));
+        QVERIFY(searchBox && searchBox->hasFocus());
+        QTest::keyClicks(searchBox, QStringLiteral("ROW 029"));
+        QTest::keyClick(searchBox, Qt::Key_Return);
+        const int page = view->currentPage();
+        QVERIFY(page > 0);
+        QCOMPARE(view->searchHits(0).size(), 0);
+        QTRY_COMPARE(view->searchStatusText(), QStringLiteral("1 of 10"));
+        for (int i = 0; i < 9; ++i)
+            QTest::keyClick(searchBox, Qt::Key_F3);
+        QCOMPARE(view->searchStatusText(), QStringLiteral("10 of 10"));
+        QTest::keyClick(searchBox, Qt::Key_F3);
+        QCOMPARE(view->searchStatusText(), QStringLiteral("1 of 10"));
+        QCOMPARE(view->currentPage(), page);
 
-// While pages are counted the counter grows ("of 1…", "of 4767…", "of 17244…"):
-// the toolbar shows it whole at every step, in room kept for it from the start.
-void tst_RptReportViewer::pageCounterIsNeverCut()
-{
-    RptReportViewer viewer;
-    viewer.ReportName = makeReport(1500000);
-    viewer.show();
-    auto *label = viewer.CRViewer91->findChild<QLabel *>(QStringLiteral("pageLabel"));
-    QSet<QString> seen;
-    QSet<int> widths;
-    while (viewer.CRViewer91->isPaginating()) {
-        QTest::qWait(1);
-        if (label->text().endsWith(QStringLiteral("…")) && !seen.contains(label->text())) {
-            seen.insert(label->text());
-            widths.insert(label->width());
-            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+        // A miss shows in the box; emptying the box ends the search and its highlights.
+        searchBox->selectAll();
+        QTest::keyClicks(searchBox, QStringLiteral("no such text"));
+        QTest::keyClick(searchBox, Qt::Key_Return);
+        QCOMPARE(view->searchStatusText(), QStringLiteral("No matches"));
+        QVERIFY(isSearchMiss(searchBox));
+        searchBox->selectAll();
+        QTest::keyClicks(searchBox, QStringLiteral("row 029"));
+        QTest::keyClick(searchBox, Qt::Key_Return);
+        QVERIFY(!view->searchHits(page).isEmpty());
+        searchBox->selectAll();
+        QTest::keyClick(searchBox, Qt::Key_Backspace);
+        QCOMPARE(view->searchStatusText(), QString());
+        QCOMPARE(view->searchHits(page).size(), 0);
+        QVERIFY(!isSearchMiss(searchBox));
+    }
+    void stopKeepsPagesSoFar()
+    {
+        RptReportViewer viewer;
+        viewer.ReportName = makeReport(1500000);
+        ReportView *view = viewer.CRViewer91;
+        view->setReportSource(viewer.ReportName.get());
+        view->viewReport();
+        QVERIFY(view->isPaginating());
+        view->stop();   // before the layout can have got far
+        QTRY_VERIFY(!view->isPaginating());
+        QVERIFY(view->document() && view->document()->cancelled && !view->document()->complete);
+        QVERIFY(!view->pageStatusText().endsWith(QStringLiteral("…")));
+    }
+    // The suffix names the kind; a name the viewer cannot write is refused with
+    // no file; a workbook's sheet bears the title the window set at run time.
+    void exportsByFileKind()
+    {
+        std::unique_ptr<RptReportViewer> viewer(showViewer(makeReport(3)));
+        viewer->ReportName->setReportTitle(QStringLiteral("Product Wise Purchase "));
+        QTemporaryDir dir;
+        const QString text = dir.filePath(QStringLiteral("r.txt"));
+        QCOMPARE(test::errorOf([&] { viewer->CRViewer91->exportTo(text); }),
+                 QStringLiteral("Report viewer: \"r.txt\" is not a kind of file the report can be saved as; "
+                                "choose a name ending in .pdf, .csv or .xlsx."));
+        QCOMPARE(test::filesIn(dir.path()), QStringList());
+        const QString book = dir.filePath(QStringLiteral("r.xlsx"));
+        QVERIFY(viewer->CRViewer91->exportTo(book));
+        const QString workbook = test::zipMember(book, QStringLiteral("xl/workbook.xml"));
+        if (workbook.isNull())
+            QSKIP("the unzip program is needed to read the workbook back");
+        QVERIFY2(workbook.contains(QStringLiteral("<sheet name=\"Product Wise Purchase\"")), qPrintable(workbook));
+    }
+    // Cancel in the export's progress dialog: exportTo says so, the previous file
+    // stays as it was and nothing half-written is left beside it.
+    void exportCancelKeepsPreviousFile()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("r.xlsx"));
+        const QByteArray previous = "previous report";
+        bool cancelled = false;
+        // The dialog shows, and so takes a Cancel, only for an export that takes a
+        // while; the rows double until one does.
+        for (int rows = 40000; !cancelled && rows <= 640000; rows *= 2) {
+            QVERIFY(test::writeBytes(file, previous));
+            RptReportViewer viewer;
+            viewer.ReportName = makeReport(rows);
+            viewer.show();
+            QTRY_VERIFY_WITH_TIMEOUT(!viewer.CRViewer91->isPaginating(), 60000);
+            QTimer canceller;
+            connect(&canceller, &QTimer::timeout, &viewer, [&viewer] {
+                for (QProgressDialog *dialog : viewer.findChildren<QProgressDialog *>()) {
+                    if (dialog->isVisible())
+                        dialog->cancel();
+                }
+            });
+            canceller.start(10);
+            cancelled = !viewer.CRViewer91->exportTo(file);
+        }
+        QVERIFY2(cancelled, "the export never showed its progress dialog");
+        QCOMPARE(test::readBytes(file), previous);
+        QCOMPARE(test::filesIn(dir.path(), QStringLiteral("r.xlsx")), QStringList());
+    }
+    void viewerKeys_data()
+    {
+        QTest::addColumn<QKeyCombination>("keys");
+        QTest::addColumn<bool>("inSearchBox");   // else on the pages
+        QTest::addColumn<int>("zoom");           // afterwards; 0: the viewer closed
+        const QKeyCombination ctrlW(Qt::ControlModifier, Qt::Key_W);
+        QTest::newRow("Escape closes") << QKeyCombination(Qt::Key_Escape) << false << 0;
+        QTest::newRow("Escape in the search box closes") << QKeyCombination(Qt::Key_Escape) << true << 0;
+        QTest::newRow("Ctrl+W closes") << ctrlW << false << 0;
+        QTest::newRow("Ctrl+W in the search box closes") << ctrlW << true << 0;
+        QTest::newRow("Ctrl+0 in the search box: 100 %") << QKeyCombination(Qt::ControlModifier, Qt::Key_0) << true << 100;
+    }
+    void viewerKeys()
+    {
+        QFETCH(QKeyCombination, keys);
+        QFETCH(bool, inSearchBox);
+        QFETCH(int, zoom);
+        QPointer<RptReportViewer> viewer = showViewer(makeReport(20));
+        QWidget *target = viewer->CRViewer91->focusProxy();
+        if (inSearchBox) {
+            QTest::keyClick(target, Qt::Key_F, Qt::ControlModifier);
+            target = QApplication::focusWidget();
+            QCOMPARE(target->objectName(), QStringLiteral("searchBox"));
+        }
+        QTest::keyClick(target, keys.key(), keys.keyboardModifiers());
+        if (zoom == 0)
+            QTRY_VERIFY(!viewer);   // closed and deleted with its report
+        else
+            QCOMPARE(int(viewer->CRViewer91->zoom()), zoom);
+        delete viewer;
+    }
+    void exportShortcut_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("caption and range") << "Purchase Register (Invoicewise)" << QDate(2024, 4, 1) << QDate(2025, 3, 31)
+                                           << "Purchase Register (Invoicewise) 2024-04-01 to 2025-03-31.pdf";
+        QTest::newRow("signs a file system refuses") << "Returns: A/B \"C\"?" << QDate(2024, 4, 1)
+                                                     << QDate(2024, 4, 30) << "Returns- A-B -C-- 2024-04-01 to 2024-04-30.pdf";
+        QTest::newRow("no caption, no dates: the layout's title") << "" << QDate() << QDate() << "Colour test.pdf";
+    }
+    // Ctrl+E offers a file named after the report, in the folder last exported to.
+    void exportShortcut()
+    {
+        QFETCH(QString, title);
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        QFETCH(QString, name);
+        std::unique_ptr<RptReportViewer> viewer(showViewer(makeReport(5)));
+        viewer->ReportName->setDocumentTitle(title);
+        viewer->ReportName->setDateRange(from, to);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("chosen.pdf"));
+        QCOMPARE(exportByKeys(viewer->CRViewer91->focusProxy(), target).value(1), name);
+        QVERIFY(test::readBytes(target).startsWith("%PDF-"));
+
+        viewer->activateWindow();   // back from the dialog
+        QVERIFY(QTest::qWaitForWindowActive(viewer.get()));
+        viewer->CRViewer91->focusProxy()->setFocus();
+        QCOMPARE(exportByKeys(viewer->CRViewer91->focusProxy(), QString()), QStringList({dir.path(), name}));
+    }
+    // While pages are counted the counter grows ("of 1…", "of 4767…", "of 17244…"):
+    // the room for the widest count is kept from the first page on, so the
+    // toolbar shows every count whole and does not jump as it grows. Checked at
+    // the start and at the end, not at whichever counts a watcher happens to see.
+    void pageCounterIsNeverCut()
+    {
+        RptReportViewer viewer;
+        viewer.ReportName = makeReport(1500000);
+        viewer.show();
+        QVERIFY(viewer.CRViewer91->isPaginating());
+        auto *label = viewer.CRViewer91->findChild<QLabel *>(QStringLiteral("pageLabel"));
+        QVERIFY2(label->text().endsWith(QStringLiteral("…")), qPrintable(label->text()));
+        QTRY_VERIFY(label->isVisible() && label->width() > 0);
+        const int width = label->width();
+        const QString widest = QStringLiteral("of 88888…");
+        label->setText(widest);   // as the count will read before its last page
+        QVERIFY2(width >= label->sizeHint().width(), qPrintable(QString::number(width)));
+        QTRY_VERIFY_WITH_TIMEOUT(!viewer.CRViewer91->isPaginating(), 60000);
+        QVERIFY2(viewer.CRViewer91->pageCount() > 10000, "the count never reached five figures");
+        QCOMPARE(label->text(), QStringLiteral("of %1").arg(viewer.CRViewer91->pageCount()));
+        QCOMPARE(label->width(), width);
+    }
+    void placement_data()
+    {
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QList<QRect>>("open");   // oldest first
+        QTest::addColumn<QRect>("placed");
+        const int step = WindowPlacement::CascadeStep;
+        const QRect screen(0, 0, 1920, 1040);
+        const QRect right(1920, 24, 1280, 1000);   // a second screen, under a panel
+        const QSize small(400, 300);
+        const QRect corner(1800, 900, 120, 140);   // a window shrunk into the bottom-right corner
+        QTest::newRow("first: centred") << small << screen << QList<QRect>{} << QRect(760, 370, 400, 300);
+        QTest::newRow("first on the second screen") << small << right << QList<QRect>{} << QRect(2360, 374, 400, 300);
+        QTest::newRow("next: a step on") << small << screen << QList<QRect>{QRect(760, 370, 400, 300)}
+                                         << QRect(760 + step, 370 + step, 400, 300);
+        QTest::newRow("a step from the newest") << small << screen
+                                                << QList<QRect>{QRect(100, 100, 400, 300), QRect(500, 200, 400, 300)}
+                                                << QRect(500 + step, 200 + step, 400, 300);
+        QTest::newRow("larger than the screen: shrunk to it") << QSize(2500, 1200) << screen << QList<QRect>{} << screen;
+        QTest::newRow("near the edge: shrunk a little") << QSize(1000, 760) << screen
+                                                        << QList<QRect>{QRect(900, 250, 1000, 760)}
+                                                        << QRect(900 + step, 250 + step, 988, 758);
+        QTest::newRow("no room left: the corner") << small << screen << QList<QRect>{corner} << QRect(0, 0, 400, 300);
+        QTest::newRow("corner taken: a step on") << small << screen << QList<QRect>{QRect(0, 0, 400, 300), corner}
+                                                 << QRect(step, step, 400, 300);
+        QTest::newRow("screen-sized: shrunk by a step") << QSize(1920, 1040) << screen << QList<QRect>{screen}
+                                                        << QRect(step, step, 1920 - step, 1040 - step);
+    }
+    void placement()
+    {
+        QFETCH(QSize, frame);
+        QFETCH(QRect, available);
+        QFETCH(QList<QRect>, open);
+        QFETCH(QRect, placed);
+        QCOMPARE(WindowPlacement::place(frame, available, open), placed);
+    }
+    // On the screen, a step from the one before; one shown again stays where it was put.
+    void viewersOpenOnScreenCascaded()
+    {
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        std::unique_ptr<RptReportViewer> first(showViewer(makeReport(5)));
+        std::unique_ptr<RptReportViewer> second(showViewer(makeReport(5)));
+        QVERIFY(available.contains(first->frameGeometry()) && available.contains(second->frameGeometry()));
+        const int step = WindowPlacement::CascadeStep;
+        QCOMPARE(second->frameGeometry().topLeft() - first->frameGeometry().topLeft(), QPoint(step, step));
+        second->hide();
+        second->move(available.topLeft() + QPoint(5, 5));
+        second->show();
+        QCOMPARE(second->pos(), available.topLeft() + QPoint(5, 5));
+    }
+    // Shown for a report with groups, the toolbar button and F9 hide and show it;
+    // a report without groups has none to show.
+    void outlineToggles()
+    {
+        std::unique_ptr<RptReportViewer> flat(showViewer(makeReport(5)));
+        QVERIFY(QTest::qWaitForWindowActive(flat.get()));
+        QTest::keyClick(flat->CRViewer91->focusProxy(), Qt::Key_F9);
+        QVERIFY(!flat->CRViewer91->isOutlineVisible());
+        flat.reset();
+
+        std::unique_ptr<RptReportViewer> grouped(showViewer(registerReport(12, 2)));
+        QVERIFY(QTest::qWaitForWindowActive(grouped.get()));
+        ReportView *view = grouped->CRViewer91;
+        OutlinePane *pane = view->outlinePane();
+        QVERIFY(pane->isVisible());
+        QCOMPARE(pane->model()->rowCount(), 12);
+        QCOMPARE(highlighted(view), QStringLiteral("1001  01/04/2024  Vendor Seven"));
+        pane->list()->setFocus();
+        QTest::keyClick(pane->list(), Qt::Key_F9);
+        QVERIFY(!pane->isVisible());
+        QVERIFY(view->focusProxy()->hasFocus());   // the focus is not lost with the pane
+        QTest::keyClick(view->focusProxy(), Qt::Key_F9);
+        QVERIFY(pane->isVisible());
+        auto *button = view->findChild<QAction *>(QStringLiteral("outlineAction"));
+        QVERIFY(button && button->isChecked());
+        button->trigger();
+        QVERIFY(!pane->isVisible());
+    }
+    void outlineFind_data()
+    {
+        QTest::addColumn<int>("start");       // the entry highlighted first (0-based)
+        QTest::addColumn<QString>("typed");   // into the list
+        QTest::addColumn<int>("enters");      // then Enter so many times
+        QTest::addColumn<int>("found");       // invoice number highlighted afterwards
+        QTest::addColumn<bool>("miss");       // the find box shows a miss
+        QTest::newRow("a number: that document") << 0 << "1250" << 0 << 1250 << false;
+        QTest::newRow("a number and Enter: its page") << 0 << "1250" << 1 << 1250 << false;
+        QTest::newRow("a number before the one shown") << 300 << "1250" << 1 << 1250 << false;
+        QTest::newRow("the start of a number: the next that starts so") << 30 << "12" << 0 << 1200 << false;
+        QTest::newRow("a vendor with an apostrophe: its next document") << 10 << "o'brien" << 1 << 1012 << false;
+        QTest::newRow("Enter again: the vendor's next document") << 10 << "O'Brien" << 2 << 1017 << false;
+        QTest::newRow("a vendor past the last: round to the first") << 399 << "shah" << 0 << 1004 << false;
+        QTest::newRow("nothing found: the entry stays") << 10 << "xq" << 1 << 1011 << true;
+    }
+    // Typing in the pane finds a document by number or vendor; Enter shows its
+    // page with its header at the top of the view.
+    void outlineFind()
+    {
+        QFETCH(int, start);
+        QFETCH(QString, typed);
+        QFETCH(int, enters);
+        QFETCH(int, found);
+        QFETCH(bool, miss);
+        std::unique_ptr<RptReportViewer> viewer(showViewer(registerReport(400, 3)));
+        ReportView *view = viewer->CRViewer91;
+        OutlinePane *pane = view->outlinePane();
+        QCOMPARE(pane->model()->rowCount(), 400);
+        pane->setCurrentRow(start);
+        pane->list()->setFocus();
+        QTest::keyClick(pane->list(), typed.at(0).toLatin1());
+        QCOMPARE(QApplication::focusWidget(), pane->findBox());
+        QTest::keyClicks(pane->findBox(), typed.mid(1));
+        for (int i = 0; i < enters; ++i)
+            QTest::keyClick(pane->findBox(), Qt::Key_Return);
+        QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), QString::number(found));
+        QCOMPARE(isSearchMiss(pane->findBox()), miss);
+        const OutlineEntry &entry = pane->model()->entry(found - 1001);
+        if (enters == 0 || miss) {
+            QCOMPARE(view->currentPage(), 0);   // finding alone does not page
+            return;
+        }
+        QCOMPARE(view->currentPage(), entry.page);
+        // Its header at the top: a pixel further down, the view still reads its group.
+        auto *pages = qobject_cast<QAbstractScrollArea *>(view->focusProxy());
+        pages->verticalScrollBar()->setValue(pages->verticalScrollBar()->value() + 1);
+        QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), QString::number(found));
+    }
+    // Page by page the pane highlights the invoice that the top of the page
+    // shows: one going on from the page before, or the first that opens there.
+    void outlineFollowsPaging()
+    {
+        std::unique_ptr<RptReportViewer> viewer(showViewer(registerReport(60, 7)));
+        ReportView *view = viewer->CRViewer91;
+        const Document &doc = *view->document();
+        QVERIFY(doc.pageCount() >= 8);
+        const int pageHeader = doc.layout().sectionIndex(QStringLiteral("PageHeaderSection1"));
+        const int reportHeader = doc.layout().sectionIndex(QStringLiteral("TSection1"));
+        for (int page = 1; page < doc.pageCount(); ++page) {
+            QTest::keyClick(view->focusProxy(), Qt::Key_PageDown);
+            QCOMPARE(view->currentPage(), page);
+            int first = doc.pages[size_t(page)].first;
+            while (doc.placements[size_t(first)].section == pageHeader || doc.placements[size_t(first)].section == reportHeader)
+                ++first;
+            const int row = doc.tableRow(doc.placements[size_t(first)]);
+            const QString invoice = doc.content->table->text(row, doc.content->table->columnIndex(QStringLiteral("purchaseid")));
+            QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), invoice);
         }
     }
-    QVERIFY2(seen.size() >= 2, "the count did not grow while it was watched");
-    QCOMPARE(widths.size(), 1);   // the toolbar did not jump as the count grew
-}
-
-void tst_RptReportViewer::placement_data()
-{
-    QTest::addColumn<QSize>("frame");
-    QTest::addColumn<QRect>("available");
-    QTest::addColumn<QList<QRect>>("open");   // oldest first
-    QTest::addColumn<QRect>("placed");
-    const int step = WindowPlacement::CascadeStep;
-    const QRect screen(0, 0, 1920, 1040);
-    const QRect right(1920, 24, 1280, 1000);   // a second screen, under a panel
-    const QSize small(400, 300);
-    const QRect corner(1800, 900, 120, 140);   // a window shrunk into the bottom-right corner
-    QTest::newRow("first: centred") << small << screen << QList<QRect>{} << QRect(760, 370, 400, 300);
-    QTest::newRow("first on the second screen") << small << right << QList<QRect>{} << QRect(2360, 374, 400, 300);
-    QTest::newRow("next: a step on") << small << screen << QList<QRect>{QRect(760, 370, 400, 300)}
-                                     << QRect(760 + step, 370 + step, 400, 300);
-    QTest::newRow("a step from the newest") << small << screen
-                                            << QList<QRect>{QRect(100, 100, 400, 300), QRect(500, 200, 400, 300)}
-                                            << QRect(500 + step, 200 + step, 400, 300);
-    QTest::newRow("larger than the screen: shrunk to it") << QSize(2500, 1200) << screen << QList<QRect>{} << screen;
-    QTest::newRow("near the edge: shrunk a little") << QSize(1000, 760) << screen
-                                                    << QList<QRect>{QRect(900, 250, 1000, 760)}
-                                                    << QRect(900 + step, 250 + step, 988, 758);
-    QTest::newRow("no room left: the corner") << small << screen << QList<QRect>{corner} << QRect(0, 0, 400, 300);
-    QTest::newRow("corner taken: a step on") << small << screen << QList<QRect>{QRect(0, 0, 400, 300), corner}
-                                             << QRect(step, step, 400, 300);
-    QTest::newRow("screen-sized: shrunk by a step") << QSize(1920, 1040) << screen << QList<QRect>{screen}
-                                                    << QRect(step, step, 1920 - step, 1040 - step);
-}
-
-void tst_RptReportViewer::placement()
-{
-    QFETCH(QSize, frame);
-    QFETCH(QRect, available);
-    QFETCH(QList<QRect>, open);
-    QFETCH(QRect, placed);
-    QCOMPARE(WindowPlacement::place(frame, available, open), placed);
-}
-
-// On the screen, a step from the one before; one shown again stays where it was put.
-void tst_RptReportViewer::viewersOpenOnScreenCascaded()
-{
-    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    std::unique_ptr<RptReportViewer> first(shownViewer(5));
-    std::unique_ptr<RptReportViewer> second(shownViewer(5));
-    QVERIFY(available.contains(first->frameGeometry()) && available.contains(second->frameGeometry()));
-    const int step = WindowPlacement::CascadeStep;
-    QCOMPARE(second->frameGeometry().topLeft() - first->frameGeometry().topLeft(), QPoint(step, step));
-    second->hide();
-    second->move(available.topLeft() + QPoint(5, 5));
-    second->show();
-    QCOMPARE(second->pos(), available.topLeft() + QPoint(5, 5));
-}
-
-// Shown for a report with groups, the toolbar button and F9 hide and show it;
-// a report without groups has none to show.
-void tst_RptReportViewer::outlineToggles()
-{
-    std::unique_ptr<RptReportViewer> flat(showViewer(makeReport(5)));
-    QVERIFY(QTest::qWaitForWindowActive(flat.get()));
-    QTest::keyClick(flat->CRViewer91->focusProxy(), Qt::Key_F9);
-    QVERIFY(!flat->CRViewer91->isOutlineVisible());
-    flat.reset();
-
-    std::unique_ptr<RptReportViewer> grouped(showViewer(registerReport(12, 2)));
-    QVERIFY(QTest::qWaitForWindowActive(grouped.get()));
-    ReportView *view = grouped->CRViewer91;
-    OutlinePane *pane = view->outlinePane();
-    QVERIFY(pane->isVisible());
-    QCOMPARE(pane->model()->rowCount(), 12);
-    QCOMPARE(highlighted(view), QStringLiteral("1001  01/04/2024  Vendor Seven"));
-    pane->list()->setFocus();
-    QTest::keyClick(pane->list(), Qt::Key_F9);
-    QVERIFY(!pane->isVisible());
-    QVERIFY(view->focusProxy()->hasFocus());   // the focus is not lost with the pane
-    QTest::keyClick(view->focusProxy(), Qt::Key_F9);
-    QVERIFY(pane->isVisible());
-    auto *button = view->findChild<QAction *>(QStringLiteral("outlineAction"));
-    QVERIFY(button && button->isChecked());
-    button->trigger();
-    QVERIFY(!pane->isVisible());
-}
-
-void tst_RptReportViewer::outlineFind_data()
-{
-    QTest::addColumn<int>("start");       // the entry highlighted first (0-based)
-    QTest::addColumn<QString>("typed");   // into the list
-    QTest::addColumn<int>("enters");      // then Enter so many times
-    QTest::addColumn<int>("found");       // invoice number highlighted afterwards
-    QTest::addColumn<bool>("miss");       // the find box shows a miss
-    QTest::newRow("a number: that document") << 0 << "1250" << 0 << 1250 << false;
-    QTest::newRow("a number and Enter: its page") << 0 << "1250" << 1 << 1250 << false;
-    QTest::newRow("a number before the one shown") << 300 << "1250" << 1 << 1250 << false;
-    QTest::newRow("the start of a number: the next that starts so") << 30 << "12" << 0 << 1200 << false;
-    QTest::newRow("a vendor with an apostrophe: its next document") << 10 << "o'brien" << 1 << 1012 << false;
-    QTest::newRow("Enter again: the vendor's next document") << 10 << "O'Brien" << 2 << 1017 << false;
-    QTest::newRow("a vendor past the last: round to the first") << 399 << "shah" << 0 << 1004 << false;
-    QTest::newRow("nothing found: the entry stays") << 10 << "xq" << 1 << 1011 << true;
-}
-
-// Typing in the pane finds a document by number or vendor; Enter shows its
-// page with its header at the top of the view.
-void tst_RptReportViewer::outlineFind()
-{
-    QFETCH(int, start);
-    QFETCH(QString, typed);
-    QFETCH(int, enters);
-    QFETCH(int, found);
-    QFETCH(bool, miss);
-    std::unique_ptr<RptReportViewer> viewer(showViewer(registerReport(400, 3)));
-    ReportView *view = viewer->CRViewer91;
-    OutlinePane *pane = view->outlinePane();
-    QCOMPARE(pane->model()->rowCount(), 400);
-    pane->setCurrentRow(start);
-    pane->list()->setFocus();
-    QTest::keyClick(pane->list(), typed.at(0).toLatin1());
-    QCOMPARE(QApplication::focusWidget(), pane->findBox());
-    QTest::keyClicks(pane->findBox(), typed.mid(1));
-    for (int i = 0; i < enters; ++i)
-        QTest::keyClick(pane->findBox(), Qt::Key_Return);
-    QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), QString::number(found));
-    QCOMPARE(isSearchMiss(pane->findBox()), miss);
-    const OutlineEntry &entry = pane->model()->entry(found - 1001);
-    if (enters == 0 || miss) {
-        QCOMPARE(view->currentPage(), 0);   // finding alone does not page
-        return;
+    // The pane lists the documents of the pages laid out so far while the rest
+    // are still being laid out, and all of them at the end.
+    void outlineFillsWhilePagesAreLaidOut()
+    {
+        RptReportViewer viewer;
+        viewer.ReportName = registerReport(300000, 3);
+        viewer.show();
+        OutlineModel *model = viewer.CRViewer91->outlinePane()->model();
+        QTRY_VERIFY(model->rowCount() > 0);
+        const int early = model->rowCount();
+        const bool stillLayingOut = viewer.CRViewer91->isPaginating();
+        QTRY_VERIFY_WITH_TIMEOUT(!viewer.CRViewer91->isPaginating(), 60000);
+        QVERIFY2(stillLayingOut && early < 300000, qPrintable(QString::number(early)));
+        QCOMPARE(model->rowCount(), 300000);
+        QCOMPARE(model->index(299999).data().toString(),
+                 QStringLiteral("301000  %1  Zafar Brothers").arg(QDate(2024, 4, 1).addDays(299999 / 20).toString(QStringLiteral("dd/MM/yyyy"))));
     }
-    QCOMPARE(view->currentPage(), entry.page);
-    // Its header at the top: a pixel further down, the view still reads its group.
-    auto *pages = qobject_cast<QAbstractScrollArea *>(view->focusProxy());
-    pages->verticalScrollBar()->setValue(pages->verticalScrollBar()->value() + 1);
-    QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), QString::number(found));
-}
-
-// Page by page the pane highlights the invoice that the top of the page
-// shows: one going on from the page before, or the first that opens there.
-void tst_RptReportViewer::outlineFollowsPaging()
-{
-    std::unique_ptr<RptReportViewer> viewer(showViewer(registerReport(60, 7)));
-    ReportView *view = viewer->CRViewer91;
-    const Document &doc = *view->document();
-    QVERIFY(doc.pageCount() >= 8);
-    const int pageHeader = doc.layout().sectionIndex(QStringLiteral("PageHeaderSection1"));
-    const int reportHeader = doc.layout().sectionIndex(QStringLiteral("TSection1"));
-    for (int page = 1; page < doc.pageCount(); ++page) {
-        QTest::keyClick(view->focusProxy(), Qt::Key_PageDown);
-        QCOMPARE(view->currentPage(), page);
-        int first = doc.pages[size_t(page)].first;
-        while (doc.placements[size_t(first)].section == pageHeader || doc.placements[size_t(first)].section == reportHeader)
-            ++first;
-        const int row = doc.tableRow(doc.placements[size_t(first)]);
-        const QString invoice = doc.content->table->text(row, doc.content->table->columnIndex(QStringLiteral("purchaseid")));
-        QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), invoice);
+    void drillThrough_data()
+    {
+        QTest::addColumn<int>("source");        // ReportKind of the report shown, over March 2024
+        QTest::addColumn<QString>("code");      // its code
+        QTest::addColumn<QString>("target");    // the link followed
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("byKeys");       // Tab to it and Enter; else a click
+        QTest::addColumn<QString>("caption");   // of the new viewer ("": none opens)
+        QTest::addColumn<QString>("heading");   // object=text of the detail
+        QTest::addColumn<QString>("column");    // whose values the detail's rows show
+        QTest::addColumn<QString>("values");
+        QTest::addColumn<QString>("message");   // text|title of the message shown
+        const QString summaries = QStringLiteral("purchase-register");
+        const QString registerCaption = QStringLiteral("Purchase Register (Invoicewise) ReportName");
+        const QString returnsCaption = QStringLiteral("Purchase Return Register ReportName");
+        QTest::newRow("Purchase Summary, invoice 120, clicked")
+            << int(ReportKind::PurchaseSummary) << "" << summaries << "120" << false << registerCaption
+            << "Txtinvoice=Invoiceno Between : 120 To 120" << "productid" << "5 5 6" << "";
+        QTest::newRow("Purchase Summary, invoice 130, by keys")
+            << int(ReportKind::PurchaseSummary) << "" << summaries << "130" << true << registerCaption
+            << "Txtinvoice=Invoiceno Between : 130 To 130" << "productid" << "5" << "";
+        QTest::newRow("Product Purchase Ledger, invoice 130")
+            << int(ReportKind::ProductPurchaseLedger) << "5" << summaries << "130" << false << registerCaption
+            << "Txtinvoice=Invoiceno Between : 130 To 130" << "productid" << "5" << "";
+        QTest::newRow("Purchase Returns Summary, return 15: its lines with a unit")
+            << int(ReportKind::PurchaseReturnSummary) << "" << "purchase-return-register" << "15" << false
+            << returnsCaption << "Txtinvoice=Invoiceno Between : 15 To 15" << "productid" << "5" << "";
+        QTest::newRow("Purchase Returns Summary, return 0, by keys")
+            << int(ReportKind::PurchaseReturnSummary) << "" << "purchase-return-register" << "0" << true
+            << returnsCaption << "Txtinvoice=Invoiceno Between : 0 To 0" << "productid" << "6" << "";
+        QTest::newRow("Product Purchase Return Ledger, return 15")
+            << int(ReportKind::ProductPurchaseReturnLedger) << "5" << "purchase-return-register" << "15" << true
+            << returnsCaption << "Txtinvoice=Invoiceno Between : 15 To 15" << "productid" << "5" << "";
+        QTest::newRow("Product Wise Purchases, purchases of product 5")
+            << int(ReportKind::ProductWisePurchases) << "" << "purchase-ledger" << "5" << false
+            << "Product Purchase Ledger ReportName" << "txtProduct=Product : 5   Panadol" << "purchaseid"
+            << "120 120 130" << "";
+        QTest::newRow("Product Wise Purchases, returns of product 6, by keys")
+            << int(ReportKind::ProductWisePurchases) << "" << "purchase-return-ledger" << "6" << true
+            << "Product Purchase Return Ledger ReportName" << "txtCompName=Return Ledger Co" << "PurReturnID"
+            << "0 40" << "";
+        QTest::newRow("Product Wise Purchases, product 11 returned nothing")
+            << int(ReportKind::ProductWisePurchases) << "" << "purchase-return-ledger" << "11" << false << ""
+            << "" << "" << "" << "No record exists.|Product Purchase Return Ledger";
     }
-}
+    // A link of a report on screen opens the report that details it, for the
+    // same dates, prepared as its window prepares it; the mouse and the keyboard reach it.
+    void drillThrough()
+    {
+        QFETCH(int, source);
+        QFETCH(QString, code);
+        QFETCH(QString, target);
+        QFETCH(QString, value);
+        QFETCH(bool, byKeys);
+        QFETCH(QString, caption);
+        QFETCH(QString, heading);
+        QFETCH(QString, column);
+        QFETCH(QString, values);
+        QFETCH(QString, message);
+        test::ReportFixture fixture;
+        SharedState::current().SharedConnection = fixture.connection;   // the detail's window would use it
+        auto presenter = std::make_shared<RecordingPresenter>();
+        SharedState::current().setReportPresenter(presenter);
+        test::MessageRecorder messages;
 
-// The pane lists the documents of the pages laid out so far while the rest
-// are still being laid out, and all of them at the end.
-void tst_RptReportViewer::outlineFillsWhilePagesAreLaidOut()
-{
-    RptReportViewer viewer;
-    viewer.ReportName = registerReport(300000, 3);
-    viewer.show();
-    OutlineModel *model = viewer.CRViewer91->outlinePane()->model();
-    QTRY_VERIFY(model->rowCount() > 0);
-    const int early = model->rowCount();
-    const bool stillLayingOut = viewer.CRViewer91->isPaginating();
-    QTRY_VERIFY_WITH_TIMEOUT(!viewer.CRViewer91->isPaginating(), 60000);
-    QVERIFY2(stillLayingOut && early < 300000, qPrintable(QString::number(early)));
-    QCOMPARE(model->rowCount(), 300000);
-    QCOMPARE(model->index(299999).data().toString(),
-             QStringLiteral("301000  %1  Zafar Brothers").arg(QDate(2024, 4, 1).addDays(299999 / 20).toString(QStringLiteral("dd/MM/yyyy"))));
-}
+        const ReportKind kind = ReportKind(source);
+        const ReportPreparation preparation(kind, fixture.connection);
+        ReportParameters parameters{test::kMarchFirst, test::kMarchLast, code, {}, {}};
+        const QString codeName = code.isEmpty() ? QString::fromLatin1(messages::AllCompanies)
+                                                : lookupName(kind, code, fixture.connection).value_or(QString());
+        const auto rows = preparation.readRows(preparation.sql(parameters), nullptr);
+        std::unique_ptr<RptReportViewer> viewer(showViewer(preparation.makeReport(parameters, codeName, *rows)));
+        ReportView *view = viewer->CRViewer91;
+        const std::vector<PlacedObject> links = pageLinks(*view->document(), 0);
+        int index = 0;
+        while (index < int(links.size())
+               && (linkOf(*view->document(), links[size_t(index)])->target != target
+                   || linkOf(*view->document(), links[size_t(index)])->value != value))
+            ++index;
+        QVERIFY2(index < int(links.size()), "no such link on page 1");
 
-void tst_RptReportViewer::drillThrough_data()
-{
-    QTest::addColumn<int>("source");        // ReportKind of the report shown, over March 2024
-    QTest::addColumn<QString>("code");      // its code
-    QTest::addColumn<QString>("target");    // the link followed
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<bool>("byKeys");       // Tab to it and Enter; else a click
-    QTest::addColumn<QString>("caption");   // of the new viewer ("": none opens)
-    QTest::addColumn<QString>("heading");   // object=text of the detail
-    QTest::addColumn<QString>("column");    // whose values the detail's rows show
-    QTest::addColumn<QString>("values");
-    QTest::addColumn<QString>("message");   // text|title of the message shown
-    const QString summaries = QStringLiteral("purchase-register");
-    const QString registerCaption = QStringLiteral("Purchase Register (Invoicewise) ReportName");
-    const QString returnsCaption = QStringLiteral("Purchase Return Register ReportName");
-    QTest::newRow("Purchase Summary, invoice 120, clicked")
-        << int(ReportKind::PurchaseSummary) << "" << summaries << "120" << false << registerCaption
-        << "Txtinvoice=Invoiceno Between : 120 To 120" << "productid" << "5 5 6" << "";
-    QTest::newRow("Purchase Summary, invoice 130, by keys")
-        << int(ReportKind::PurchaseSummary) << "" << summaries << "130" << true << registerCaption
-        << "Txtinvoice=Invoiceno Between : 130 To 130" << "productid" << "5" << "";
-    QTest::newRow("Product Purchase Ledger, invoice 130")
-        << int(ReportKind::ProductPurchaseLedger) << "5" << summaries << "130" << false << registerCaption
-        << "Txtinvoice=Invoiceno Between : 130 To 130" << "productid" << "5" << "";
-    QTest::newRow("Purchase Returns Summary, return 15: its lines with a unit")
-        << int(ReportKind::PurchaseReturnSummary) << "" << "purchase-return-register" << "15" << false
-        << returnsCaption << "Txtinvoice=Invoiceno Between : 15 To 15" << "productid" << "5" << "";
-    QTest::newRow("Purchase Returns Summary, return 0, by keys")
-        << int(ReportKind::PurchaseReturnSummary) << "" << "purchase-return-register" << "0" << true
-        << returnsCaption << "Txtinvoice=Invoiceno Between : 0 To 0" << "productid" << "6" << "";
-    QTest::newRow("Product Purchase Return Ledger, return 15")
-        << int(ReportKind::ProductPurchaseReturnLedger) << "5" << "purchase-return-register" << "15" << true
-        << returnsCaption << "Txtinvoice=Invoiceno Between : 15 To 15" << "productid" << "5" << "";
-    QTest::newRow("Product Wise Purchases, purchases of product 5")
-        << int(ReportKind::ProductWisePurchases) << "" << "purchase-ledger" << "5" << false
-        << "Product Purchase Ledger ReportName" << "txtProduct=Product : 5   Panadol" << "purchaseid"
-        << "120 120 130" << "";
-    QTest::newRow("Product Wise Purchases, returns of product 6, by keys")
-        << int(ReportKind::ProductWisePurchases) << "" << "purchase-return-ledger" << "6" << true
-        << "Product Purchase Return Ledger ReportName" << "txtCompName=Return Ledger Co" << "PurReturnID"
-        << "0 40" << "";
-    QTest::newRow("Product Wise Purchases, product 11 returned nothing")
-        << int(ReportKind::ProductWisePurchases) << "" << "purchase-return-ledger" << "11" << false << ""
-        << "" << "" << "" << "No record exists.|Product Purchase Return Ledger";
-}
+        QWidget *pages = view->focusProxy();
+        if (byKeys) {
+            for (int i = 0; i <= index; ++i)
+                QTest::keyClick(pages, Qt::Key_Tab);
+            QCOMPARE(view->focusedLink(), links[size_t(index)]);
+            QVERIFY(pages->hasFocus());
+            QTest::keyClick(pages, Qt::Key_Return);
+        } else {
+            QWidget *area = qobject_cast<QAbstractScrollArea *>(pages)->viewport();
+            const QPoint at = view->linkRect(0, links[size_t(index)]).center();
+            QMouseEvent move(QEvent::MouseMove, at, area->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(area, &move);
+            QCOMPARE(area->cursor().shape(), Qt::PointingHandCursor);
+            QTest::mouseClick(area, Qt::LeftButton, Qt::NoModifier, at);
+        }
 
-// A link of a report on screen opens the report that details it, for the
-// same dates, prepared as its window prepares it; the mouse and the keyboard reach it.
-void tst_RptReportViewer::drillThrough()
-{
-    QFETCH(int, source);
-    QFETCH(QString, code);
-    QFETCH(QString, target);
-    QFETCH(QString, value);
-    QFETCH(bool, byKeys);
-    QFETCH(QString, caption);
-    QFETCH(QString, heading);
-    QFETCH(QString, column);
-    QFETCH(QString, values);
-    QFETCH(QString, message);
-    test::ReportFixture fixture;
-    SharedState::current().SharedConnection = fixture.connection;   // the detail's window would use it
-    auto presenter = std::make_shared<RecordingPresenter>();
-    SharedState::current().setReportPresenter(presenter);
-    test::MessageRecorder messages;
-
-    const ReportKind kind = ReportKind(source);
-    const ReportPreparation preparation(kind, fixture.connection);
-    ReportParameters parameters{test::kMarchFirst, test::kMarchLast, code, {}, {}};
-    const QString codeName = code.isEmpty() ? QString::fromLatin1(messages::AllCompanies)
-                                            : lookupName(kind, code, fixture.connection).value_or(QString());
-    const auto rows = preparation.readRows(preparation.sql(parameters), nullptr);
-    std::unique_ptr<RptReportViewer> viewer(showViewer(preparation.makeReport(parameters, codeName, *rows)));
-    ReportView *view = viewer->CRViewer91;
-    const std::vector<PlacedObject> links = pageLinks(*view->document(), 0);
-    int index = 0;
-    while (index < int(links.size())
-           && (linkOf(*view->document(), links[size_t(index)])->target != target
-               || linkOf(*view->document(), links[size_t(index)])->value != value))
-        ++index;
-    QVERIFY2(index < int(links.size()), "no such link on page 1");
-
-    QWidget *pages = view->focusProxy();
-    if (byKeys) {
-        for (int i = 0; i <= index; ++i)
-            QTest::keyClick(pages, Qt::Key_Tab);
-        QCOMPARE(view->focusedLink(), links[size_t(index)]);
-        QVERIFY(pages->hasFocus());
-        QTest::keyClick(pages, Qt::Key_Return);
-    } else {
-        QWidget *area = qobject_cast<QAbstractScrollArea *>(pages)->viewport();
-        const QPoint at = view->linkRect(0, links[size_t(index)]).center();
-        QMouseEvent move(QEvent::MouseMove, at, area->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(area, &move);
-        QCOMPARE(area->cursor().shape(), Qt::PointingHandCursor);
-        QTest::mouseClick(area, Qt::LeftButton, Qt::NoModifier, at);
+        SharedState::current().setReportPresenter(nullptr);
+        QStringList shown;
+        for (const test::RecordedBox &box : messages.boxes)
+            shown << box.text + QLatin1Char('|') + box.title;
+        QCOMPARE(shown.join(QLatin1Char(' ')), message);
+        QCOMPARE(presenter->captions.join(QLatin1Char(' ')), caption);
+        if (caption.isEmpty())
+            return;
+        const Report &detail = *presenter->reports.front();
+        QCOMPARE(detail.fromDate(), test::kMarchFirst);
+        QCOMPARE(detail.toDate(), test::kMarchLast);
+        QCOMPARE(test::objectText(detail, heading.section(QLatin1Char('='), 0, 0)), heading.section(QLatin1Char('='), 1));
+        QCOMPARE(columnValues(detail, column), values);
     }
-
-    SharedState::current().setReportPresenter(nullptr);
-    QStringList shown;
-    for (const test::RecordedBox &box : messages.boxes)
-        shown << box.text + QLatin1Char('|') + box.title;
-    QCOMPARE(shown.join(QLatin1Char(' ')), message);
-    QCOMPARE(presenter->captions.join(QLatin1Char(' ')), caption);
-    if (caption.isEmpty())
-        return;
-    const Report &detail = *presenter->reports.front();
-    QCOMPARE(detail.fromDate(), test::kMarchFirst);
-    QCOMPARE(detail.toDate(), test::kMarchLast);
-    QCOMPARE(test::objectText(detail, heading.section(QLatin1Char('='), 0, 0)), heading.section(QLatin1Char('='), 1));
-    QCOMPARE(columnValues(detail, column), values);
-}
+};
 
 QTEST_MAIN(tst_RptReportViewer)
 #include "tst_RptReportViewer.moc"
