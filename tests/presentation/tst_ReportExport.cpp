@@ -188,6 +188,7 @@ private slots:
                                            "104,2025-03-31,Zo\xC3\xAB,42399.42,934.5057\r\n"));
         QCOMPARE(csvField(QStringLiteral("two\nlines")), QStringLiteral("\"two\nlines\""));
     }
+
     void plainNumber_data()
     {
         QTest::addColumn<double>("value");
@@ -202,6 +203,7 @@ private slots:
         QTest::newRow("no exponent") << 1e15 << "1000000000000000";
         QTest::newRow("small share") << 0.000123456789 << "0.000123";
     }
+
     // What a person would write, the same in the CSV and the workbook.
     void plainNumber()
     {
@@ -209,6 +211,7 @@ private slots:
         QFETCH(QString, text);
         QCOMPARE(orvane::plainNumber(value), text);
     }
+
     void xlsxCells_data()
     {
         QTest::addColumn<QString>("ref");
@@ -228,6 +231,7 @@ private slots:
         QTest::newRow("quantity without residue") << "E5" << "" << "934.5057" << "#,##0.00";
         QTest::newRow("eight-digit money as typed") << "D2" << "" << "82460878.32" << "#,##0.00";
     }
+
     void xlsxCells()
     {
         QFETCH(QString, ref);
@@ -250,6 +254,7 @@ private slots:
         QCOMPARE(cell.value, value);
         QCOMPARE(formatCodes(file).value(cell.style), format);
     }
+
     void xlsxAsPrinted_data()
     {
         QTest::addColumn<QString>("layout");
@@ -271,6 +276,7 @@ private slots:
         QTest::newRow("product-wise, headings over the titles") << "CrpProductWisePurchase" << "$4:$5"
             << "Code|Product|Unit|Qty|Avg. Price|Discount|Value|Qty|Avg. Price|Discount|Value" << "";
     }
+
     // The workbook as printed: titles frozen and repeated, the date heading,
     // totals as SUBTOTAL formulas that add up exactly their group's lines and
     // whose values are the printed totals, groups that fold, numbers without residue.

