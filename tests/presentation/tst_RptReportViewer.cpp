@@ -185,37 +185,11 @@ private slots:
         QTRY_COMPARE(viewer.CRViewer91->geometry(), viewer.rect());
     }
 
-    void pageZoomAndSearchKeys()
+    void searchKeys()
     {
-        RptReportViewer viewer;
-        viewer.ReportName = makeReport(300);
-        viewer.resize(800, 600);
-        viewer.show();
-        ReportView *view = viewer.CRViewer91;
-        QCOMPARE(view->zoom(), qint16(ReportView::PageWidth));
-        QTRY_VERIFY(!view->isPaginating());
-        const int pages = view->pageCount();
-        QVERIFY2(pages >= 5, qPrintable(QString::number(pages)));
-
+        std::unique_ptr<RptReportViewer> viewer(showViewer(makeReport(300), QSize(800, 600)));
+        ReportView *view = viewer->CRViewer91;
         QWidget *canvas = view->focusProxy();
-        canvas->setFocus();
-        QTest::keyClick(canvas, Qt::Key_PageDown);
-        QCOMPARE(view->pageStatusText(), QStringLiteral("2 of %1").arg(pages));
-        QTest::keyClick(canvas, Qt::Key_End);
-        QTest::keyClick(canvas, Qt::Key_PageDown);   // already on the last page
-        QCOMPARE(view->currentPage(), pages - 1);
-        QTest::keyClick(canvas, Qt::Key_Home);
-        QCOMPARE(view->currentPage(), 0);
-
-        view->setZoom(100);
-        QTest::keyClick(canvas, Qt::Key_Plus, Qt::ControlModifier);
-        QCOMPARE(int(view->zoom()), 125);
-        QCOMPARE(view->zoomFactor(), 1.25);
-        view->setZoom(1000);
-        QCOMPARE(int(view->zoom()), int(ReportView::MaxZoomPercent));
-        QTest::keyClick(canvas, Qt::Key_0, Qt::ControlModifier);
-        QCOMPARE(view->zoomFactor(), 1.0);
-
         // Ctrl+F to the search box; Enter finds, case aside, on a later page and
         // counts the hits; F3 moves on and at the last hit wraps round.
         QTest::keyClick(canvas, Qt::Key_F, Qt::ControlModifier);
@@ -318,34 +292,53 @@ private slots:
 
     void viewerKeys_data()
     {
-        QTest::addColumn<QKeyCombination>("keys");
+        QTest::addColumn<QList<QKeyCombination>>("keys");
         QTest::addColumn<bool>("inSearchBox");   // else on the pages
-        QTest::addColumn<int>("zoom");           // afterwards; 0: the viewer closed
-        const QKeyCombination ctrlW(Qt::ControlModifier, Qt::Key_W);
-        QTest::newRow("Escape closes") << QKeyCombination(Qt::Key_Escape) << false << 0;
-        QTest::newRow("Escape in the search box closes") << QKeyCombination(Qt::Key_Escape) << true << 0;
-        QTest::newRow("Ctrl+W closes") << ctrlW << false << 0;
-        QTest::newRow("Ctrl+W in the search box closes") << ctrlW << true << 0;
-        QTest::newRow("Ctrl+0 in the search box: 100 %") << QKeyCombination(Qt::ControlModifier, Qt::Key_0) << true << 100;
+        QTest::addColumn<int>("page");           // afterwards, 1-based; 0: the last
+        QTest::addColumn<int>("zoom");           // afterwards, in percent or a ZoomLevel; 0: the viewer closed
+        using Keys = QList<QKeyCombination>;
+        const QKeyCombination escape(Qt::Key_Escape), ctrlW(Qt::ControlModifier, Qt::Key_W);
+        const QKeyCombination pageDown(Qt::Key_PageDown), end(Qt::Key_End), ctrl0(Qt::ControlModifier, Qt::Key_0);
+        const int pageWidth = ReportView::PageWidth;   // as it opens
+        QTest::newRow("Page Down: the next page") << Keys{pageDown} << false << 2 << pageWidth;
+        QTest::newRow("Page Down on the last page stays") << Keys{end, pageDown} << false << 0 << pageWidth;
+        QTest::newRow("Home: the first page") << Keys{end, QKeyCombination(Qt::Key_Home)} << false << 1 << pageWidth;
+        QTest::newRow("Ctrl+0: 100 %") << Keys{ctrl0} << false << 1 << 100;
+        const QKeyCombination larger(Qt::ControlModifier, Qt::Key_Plus);
+        QTest::newRow("Ctrl+Plus: a step larger") << Keys{ctrl0, larger} << false << 1 << 125;
+        QTest::newRow("Ctrl+Plus stops at the largest") << Keys{ctrl0} + Keys(20, larger) << false << 1 << 400;
+        QTest::newRow("Ctrl+0 in the search box: 100 %") << Keys{ctrl0} << true << 1 << 100;
+        QTest::newRow("Escape closes") << Keys{escape} << false << 0 << 0;
+        QTest::newRow("Escape in the search box closes") << Keys{escape} << true << 0 << 0;
+        QTest::newRow("Ctrl+W closes") << Keys{ctrlW} << false << 0 << 0;
+        QTest::newRow("Ctrl+W in the search box closes") << Keys{ctrlW} << true << 0 << 0;
     }
 
     void viewerKeys()
     {
-        QFETCH(QKeyCombination, keys);
+        QFETCH(QList<QKeyCombination>, keys);
         QFETCH(bool, inSearchBox);
+        QFETCH(int, page);
         QFETCH(int, zoom);
-        QPointer<RptReportViewer> viewer = showViewer(makeReport(20));
-        QWidget *target = viewer->CRViewer91->focusProxy();
+        QPointer<RptReportViewer> viewer = showViewer(makeReport(300), QSize(800, 600));
+        ReportView *view = viewer->CRViewer91;
+        QVERIFY2(view->pageCount() >= 5, qPrintable(QString::number(view->pageCount())));
+        QWidget *target = view->focusProxy();
         if (inSearchBox) {
             QTest::keyClick(target, Qt::Key_F, Qt::ControlModifier);
             target = QApplication::focusWidget();
             QCOMPARE(target->objectName(), QStringLiteral("searchBox"));
         }
-        QTest::keyClick(target, keys.key(), keys.keyboardModifiers());
-        if (zoom == 0)
+        for (const QKeyCombination &key : std::as_const(keys))
+            QTest::keyClick(target, key.key(), key.keyboardModifiers());
+        if (zoom == 0) {
             QTRY_VERIFY(!viewer);   // closed and deleted with its report
-        else
-            QCOMPARE(int(viewer->CRViewer91->zoom()), zoom);
+            return;
+        }
+        QCOMPARE(view->pageStatusText(), QStringLiteral("%1 of %2").arg(page ? page : view->pageCount()).arg(view->pageCount()));
+        QCOMPARE(int(view->zoom()), zoom);
+        if (zoom > ReportView::WholePage)
+            QCOMPARE(view->zoomFactor(), zoom / 100.0);
         delete viewer;
     }
 
