@@ -427,80 +427,75 @@ private slots:
         QCOMPARE(second->pos(), available.topLeft() + QPoint(5, 5));
     }
 
-    // Shown for a report with groups, the toolbar button and F9 hide and show it;
-    // a report without groups has none to show.
-    void outlineToggles()
+    void outline_data()
     {
-        std::unique_ptr<RptReportViewer> flat(showViewer(makeReport(5)));
-        QVERIFY(QTest::qWaitForWindowActive(flat.get()));
-        QTest::keyClick(flat->CRViewer91->focusProxy(), Qt::Key_F9);
-        QVERIFY(!flat->CRViewer91->isOutlineVisible());
-        flat.reset();
-
-        std::unique_ptr<RptReportViewer> grouped(showViewer(registerReport(12, 2)));
-        QVERIFY(QTest::qWaitForWindowActive(grouped.get()));
-        ReportView *view = grouped->CRViewer91;
-        OutlinePane *pane = view->outlinePane();
-        QVERIFY(pane->isVisible());
-        QCOMPARE(pane->model()->rowCount(), 12);
-        QCOMPARE(highlighted(view), QStringLiteral("1001  01/04/2024  Vendor Seven"));
-        pane->list()->setFocus();
-        QTest::keyClick(pane->list(), Qt::Key_F9);
-        QVERIFY(!pane->isVisible());
-        QVERIFY(view->focusProxy()->hasFocus());   // the focus is not lost with the pane
-        QTest::keyClick(view->focusProxy(), Qt::Key_F9);
-        QVERIFY(pane->isVisible());
-        auto *button = view->findChild<QAction *>(QStringLiteral("outlineAction"));
-        QVERIFY(button && button->isChecked());
-        button->trigger();
-        QVERIFY(!pane->isVisible());
+        QTest::addColumn<int>("lines");        // of each of the 400 invoices; 0: a report without groups
+        QTest::addColumn<int>("start");        // the entry highlighted first (0-based)
+        QTest::addColumn<QString>("keys");     // typed from the list where the focus is, blank-separated
+        QTest::addColumn<bool>("shown");       // the pane afterwards
+        QTest::addColumn<int>("found");        // invoice number highlighted afterwards
+        QTest::addColumn<bool>("paged");       // the view shows the found invoice's page
+        QTest::addColumn<bool>("miss");        // the find box shows a miss
+        QTest::newRow("no groups: no pane, F9 shows none") << 0 << 0 << "F9" << false << 0 << false << false;
+        QTest::newRow("F9 in the pane hides it") << 3 << 0 << "F9" << false << 1001 << false << false;
+        QTest::newRow("F9 again shows it") << 3 << 0 << "F9 F9" << true << 1001 << false << false;
+        QTest::newRow("the toolbar button hides it") << 3 << 0 << "button" << false << 1001 << false << false;
+        QTest::newRow("a number: that document") << 3 << 0 << "1 2 5 0" << true << 1250 << false << false;
+        QTest::newRow("a number and Enter: its page") << 3 << 0 << "1 2 5 0 Enter" << true << 1250 << true << false;
+        QTest::newRow("a number before the one shown") << 3 << 300 << "1 2 5 0 Enter" << true << 1250 << true << false;
+        QTest::newRow("the start of a number: the next that starts so") << 3 << 30 << "1 2" << true << 1200 << false << false;
+        QTest::newRow("a vendor with an apostrophe: its next document")
+            << 3 << 10 << "o ' b r i e n Enter" << true << 1012 << true << false;
+        QTest::newRow("Enter again: the vendor's next document")
+            << 3 << 10 << "O ' B r i e n Enter Enter" << true << 1017 << true << false;
+        QTest::newRow("a vendor past the last: round to the first") << 3 << 399 << "s h a h" << true << 1004 << false << false;
+        QTest::newRow("nothing found: the entry stays") << 3 << 10 << "x q Enter" << true << 1011 << false << true;
     }
 
-    void outlineFind_data()
+    // The pane shows for a report with groups; F9 and its toolbar button hide
+    // and show it, the focus staying in the viewer. Typing in it finds a
+    // document by number or vendor; Enter shows its page with its header at the top.
+    void outline()
     {
-        QTest::addColumn<int>("start");       // the entry highlighted first (0-based)
-        QTest::addColumn<QString>("typed");   // into the list
-        QTest::addColumn<int>("enters");      // then Enter so many times
-        QTest::addColumn<int>("found");       // invoice number highlighted afterwards
-        QTest::addColumn<bool>("miss");       // the find box shows a miss
-        QTest::newRow("a number: that document") << 0 << "1250" << 0 << 1250 << false;
-        QTest::newRow("a number and Enter: its page") << 0 << "1250" << 1 << 1250 << false;
-        QTest::newRow("a number before the one shown") << 300 << "1250" << 1 << 1250 << false;
-        QTest::newRow("the start of a number: the next that starts so") << 30 << "12" << 0 << 1200 << false;
-        QTest::newRow("a vendor with an apostrophe: its next document") << 10 << "o'brien" << 1 << 1012 << false;
-        QTest::newRow("Enter again: the vendor's next document") << 10 << "O'Brien" << 2 << 1017 << false;
-        QTest::newRow("a vendor past the last: round to the first") << 399 << "shah" << 0 << 1004 << false;
-        QTest::newRow("nothing found: the entry stays") << 10 << "xq" << 1 << 1011 << true;
-    }
-
-    // Typing in the pane finds a document by number or vendor; Enter shows its
-    // page with its header at the top of the view.
-    void outlineFind()
-    {
+        QFETCH(int, lines);
         QFETCH(int, start);
-        QFETCH(QString, typed);
-        QFETCH(int, enters);
+        QFETCH(QString, keys);
+        QFETCH(bool, shown);
         QFETCH(int, found);
+        QFETCH(bool, paged);
         QFETCH(bool, miss);
-        std::unique_ptr<RptReportViewer> viewer(showViewer(registerReport(400, 3)));
+        std::unique_ptr<RptReportViewer> viewer(showViewer(lines ? registerReport(400, lines) : makeReport(5)));
+        QVERIFY(QTest::qWaitForWindowActive(viewer.get()));
         ReportView *view = viewer->CRViewer91;
         OutlinePane *pane = view->outlinePane();
-        QCOMPARE(pane->model()->rowCount(), 400);
-        pane->setCurrentRow(start);
-        pane->list()->setFocus();
-        QTest::keyClick(pane->list(), typed.at(0).toLatin1());
-        QCOMPARE(QApplication::focusWidget(), pane->findBox());
-        QTest::keyClicks(pane->findBox(), typed.mid(1));
-        for (int i = 0; i < enters; ++i)
-            QTest::keyClick(pane->findBox(), Qt::Key_Return);
+        QCOMPARE(pane->isVisible(), lines > 0);
+        if (lines) {
+            QCOMPARE(highlighted(view), QStringLiteral("1001  01/04/2024  Vendor Seven"));
+            QCOMPARE(pane->model()->rowCount(), 400);
+            pane->setCurrentRow(start);
+            pane->list()->setFocus();
+        }
+        const QMap<QString, Qt::Key> named{{QStringLiteral("F9"), Qt::Key_F9}, {QStringLiteral("Enter"), Qt::Key_Return}};
+        for (const QString &key : keys.split(QLatin1Char(' '))) {
+            if (key == QLatin1String("button"))
+                view->findChild<QAction *>(QStringLiteral("outlineAction"))->trigger();
+            else if (named.contains(key))
+                QTest::keyClick(QApplication::focusWidget(), named.value(key));
+            else
+                QTest::keyClick(QApplication::focusWidget(), key.at(0).toLatin1());
+        }
+        QCOMPARE(pane->isVisible(), shown);
+        QCOMPARE(view->findChild<QAction *>(QStringLiteral("outlineAction"))->isChecked(), shown);
+        // Typing moves the focus to the find box; hiding the pane does not lose it.
+        const bool typed = shown && !keys.startsWith(QLatin1String("F9"));
+        QCOMPARE(QApplication::focusWidget(), typed ? pane->findBox() : view->focusProxy());
+        if (!lines)
+            return;
         QCOMPARE(highlighted(view).section(QLatin1Char(' '), 0, 0), QString::number(found));
         QCOMPARE(isSearchMiss(pane->findBox()), miss);
-        const OutlineEntry &entry = pane->model()->entry(found - 1001);
-        if (enters == 0 || miss) {
-            QCOMPARE(view->currentPage(), 0);   // finding alone does not page
+        QCOMPARE(view->currentPage(), paged ? pane->model()->entry(found - 1001).page : 0);   // finding alone does not page
+        if (!paged)
             return;
-        }
-        QCOMPARE(view->currentPage(), entry.page);
         // Its header at the top: a pixel further down, the view still reads its group.
         auto *pages = qobject_cast<QAbstractScrollArea *>(view->focusProxy());
         pages->verticalScrollBar()->setValue(pages->verticalScrollBar()->value() + 1);
