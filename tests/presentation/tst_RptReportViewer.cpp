@@ -3,8 +3,6 @@
 // opens on the screen, the outline pane and the links to other reports.
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +10,6 @@
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
-#include <QProcess>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,16 +17,12 @@
 
 #include "../reports/ReportFixture.h"
 #include "Document.h"
-#include "Error.h"
-#include "Layout.h"
 #include "CaughtError.h"
 #include "MessageRecorder.h"
 #include "ModalDriver.h"
 #include "OutlineModel.h"
 #include "OutlinePane.h"
 #include "Printing.h"
-#include "Recordset.h"
-#include "Report.h"
 #include "ReportLayouts.h"
 #include "ReportPreparation.h"
 #include "ReportPresenter.h"
