@@ -117,13 +117,6 @@ private:
     bool m_ok = false;
 };
 
-/// The entries of the window: what must survive a failed attempt.
-QString entries(ReportWindow *w)
-{
-    return w->fromDate()->date().toString(Qt::ISODate) + QLatin1Char(' ') + w->toDate()->date().toString(Qt::ISODate)
-        + QLatin1Char(' ') + w->codeBox()->text() + QLatin1Char('|') + w->nameBox()->text();
-}
-
 /// Presses Preview; the number of rows the viewer it showed holds, -1 when none.
 int previewRows(ReportWindow *w)
 {
@@ -365,8 +358,11 @@ private slots:
             expected << MessageRecorder::describe(vbCritical, box.section(QStringLiteral(": "), 0, 0),
                                                   box.section(QStringLiteral(": "), 1));
         QCOMPARE(shown.shown(), expected.join(QLatin1String(" | ")));
-        if (initialised)
-            QCOMPARE(entries(w), QStringLiteral("2024-03-01 2024-03-31 7|Vendor Seven"));
+        if (initialised) {
+            QCOMPARE(w->fromDate()->date(), kMarchFirst);
+            QCOMPARE(w->toDate()->date(), kMarchLast);
+            QCOMPARE(w->codeBox()->text() + QLatin1Char('|') + w->nameBox()->text(), QStringLiteral("7|Vendor Seven"));
+        }
         if (action == QLatin1String("print"))
             QVERIFY(!lastViewer(w));
         else if (action == QLatin1String("viewer print"))
