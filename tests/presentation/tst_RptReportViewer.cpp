@@ -361,8 +361,7 @@ private slots:
         QTest::addColumn<QRect>("available");
         QTest::addColumn<QList<QRect>>("open");   // oldest first
         QTest::addColumn<QRect>("placed");
-        const int step = WindowPlacement::CascadeStep;
-        const QRect screen(0, 0, 1920, 1040);
+        const QRect screen(0, 0, 1920, 1040);   // the cascade steps 32 pixels
         const QRect right(1920, 24, 1280, 1000);   // a second screen, under a panel
         const QSize small(400, 300);
         const QRect corner(1800, 900, 120, 140);   // a window shrunk into the bottom-right corner
@@ -370,16 +369,16 @@ private slots:
         QTest::newRow("first on the second screen") << small << right << QList<QRect>{} << QRect(2360, 374, 400, 300);
         QTest::newRow("a step from the newest") << small << screen
                                                 << QList<QRect>{QRect(100, 100, 400, 300), QRect(500, 200, 400, 300)}
-                                                << QRect(500 + step, 200 + step, 400, 300);
+                                                << QRect(532, 232, 400, 300);
         QTest::newRow("larger than the screen: shrunk to it") << QSize(2500, 1200) << screen << QList<QRect>{} << screen;
         QTest::newRow("near the edge: shrunk a little") << QSize(1000, 760) << screen
                                                         << QList<QRect>{QRect(900, 250, 1000, 760)}
-                                                        << QRect(900 + step, 250 + step, 988, 758);
+                                                        << QRect(932, 282, 988, 758);
         QTest::newRow("no room left: the corner") << small << screen << QList<QRect>{corner} << QRect(0, 0, 400, 300);
         QTest::newRow("corner taken: a step on") << small << screen << QList<QRect>{QRect(0, 0, 400, 300), corner}
-                                                 << QRect(step, step, 400, 300);
+                                                 << QRect(32, 32, 400, 300);
         QTest::newRow("screen-sized: shrunk by a step") << QSize(1920, 1040) << screen << QList<QRect>{screen}
-                                                        << QRect(step, step, 1920 - step, 1040 - step);
+                                                        << QRect(32, 32, 1888, 1008);
     }
 
     void placement()
@@ -398,8 +397,7 @@ private slots:
         std::unique_ptr<RptReportViewer> first(showViewer(makeReport(5)));
         std::unique_ptr<RptReportViewer> second(showViewer(makeReport(5)));
         QVERIFY(available.contains(first->frameGeometry()) && available.contains(second->frameGeometry()));
-        const int step = WindowPlacement::CascadeStep;
-        QCOMPARE(second->frameGeometry().topLeft() - first->frameGeometry().topLeft(), QPoint(step, step));
+        QCOMPARE(second->frameGeometry().topLeft() - first->frameGeometry().topLeft(), QPoint(32, 32));
         second->hide();
         second->move(available.topLeft() + QPoint(5, 5));
         second->show();
