@@ -318,6 +318,8 @@ private slots:
         QCOMPARE(int(view->zoom()), zoom);
         if (zoom > ReportView::WholePage)
             QCOMPARE(view->zoomFactor(), zoom / 100.0);
+        view->setZoom(1000);   // as a host may ask
+        QCOMPARE(int(view->zoom()), 400);
         delete viewer;
     }
 
