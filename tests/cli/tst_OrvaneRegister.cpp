@@ -164,8 +164,12 @@ private slots:
         for (const QString &arg : std::as_const(args))
             expandedArgs.append(expand(arg));
         tool.start(QStringLiteral(ORVANE_REGISTER_BINARY), expandedArgs);
-        QVERIFY(tool.waitForFinished(30000));
+        const bool finished = tool.waitForFinished(30000);
         QFile::setPermissions(systemDir, writable);
+        // A build under a home only root may enter cannot be run as nobody.
+        if (systemReadOnly && geteuid() == 0 && (tool.error() == QProcess::FailedToStart || tool.exitCode() == 99))
+            QSKIP("the build folder is closed to the user 'nobody'");
+        QVERIFY(finished);
 
         const QString out = QString::fromUtf8(tool.readAllStandardOutput());
         const QString err = QString::fromUtf8(tool.readAllStandardError());
