@@ -23,9 +23,7 @@
 #include <sqlite3.h>
 
 #include <csignal>
-#include <future>
 #include <optional>
-#include <thread>
 
 #include <linux/capability.h>
 #include <sys/resource.h>
@@ -392,34 +390,6 @@ private slots:
         QVERIFY(act());
         QCOMPARE(shown.texts(), QString());
     }
-    void previewWaitsForShortWrite()
-    {
-        // Qt gives the host's connection a busy timeout of five seconds unless
-        // the host chose another; the component keeps it. A write of the host
-        // that finishes within it delays the Preview instead of failing it.
-        MessageRecorder boxes;
-        QSqlDatabase db = addHost();
-        QVERIFY(db.open());
-        m_reports.InitializeClass(db);
-        ReportWindow *w = openSummary(m_reports);
-        QVERIFY(w);
-        std::promise<void> locked;
-        std::thread writer([this, &locked] {
-            LockHolder lock(m_file, "BEGIN EXCLUSIVE");
-            locked.set_value();
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        });
-        locked.get_future().wait();
-        QElapsedTimer clock;
-        clock.start();
-        const int rows = previewRows(w);
-        const qint64 waited = clock.elapsed();
-        writer.join();
-        QCOMPARE(boxes.texts(), QString());
-        QCOMPARE(rows, kSummaryRows);
-        QVERIFY2(waited >= 200, qPrintable(QString::number(waited)));
-    }
-
     void reconnectKeepsUnicodeLike()
     {
         // The host closes and reopens its connection (a new SQLite handle): the

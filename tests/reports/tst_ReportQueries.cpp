@@ -177,8 +177,8 @@ private slots:
             QCOMPARE(objectText(*report, object), text);
     }
 
-    // Either company-name table may lack the row: the preparation stops with the
-    // data layer's words and makes no report.
+    // Either company-name table may lack the row: the preparation stops with
+    // words that name the report and the table, and makes no report.
     void companyNameMissing_data()
     {
         QTest::addColumn<ReportKind>("kind");
@@ -199,7 +199,11 @@ private slots:
         const ReportPreparation preparation(kind, fixture.connection);
         const std::shared_ptr<Recordset> rows = preparation.readRows(preparation.sql(march(code)), {});
         QVERIFY(rows->RecordCount() > 0);
-        qDebug() << errorOf([&] { preparation.makeReport(march(code), QStringLiteral("Panadol"), *rows); });
+        std::unique_ptr<Report> report;
+        QCOMPARE(errorOf([&] { report = preparation.makeReport(march(code), QStringLiteral("Panadol"), *rows); }),
+                 QStringLiteral("%1: The company name is missing: no row of \"select * from %2\" has "
+                                "registrykey='companyname'.").arg(reportDefinition(kind).caption, table));
+        QVERIFY(!report);
     }
 };
 
