@@ -141,20 +141,6 @@ private slots:
         QVERIFY(ok);
         QCOMPARE(colorText(value), text);
     }
-
-    // The layouts the component carries load and name their sections as the windows expect.
-    void shippedLayoutsLoad()
-    {
-        const QDir dir(QStringLiteral(ORVANE_SOURCE_DIR "/src/presentation/layouts"));
-        const QStringList files = dir.entryList({QStringLiteral("*.json")});
-        if (files.isEmpty())
-            QSKIP("no layouts in the tree yet");
-        for (const QString &f : files) {
-            const Layout l = Layout::load(dir.filePath(f));
-            QCOMPARE(l.name + QStringLiteral(".json"), f);
-            QVERIFY(l.sectionIndex(QStringLiteral("PageHeaderSection1")) >= 0);
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_Layout)
