@@ -196,33 +196,23 @@ private slots:
     void reportAgreesWithStoredTotals_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("code");
-        // The stored sum of TTLValue + TTLSalesTax over the first year and its line count; empty: rows only.
+        // The stored sum of TTLValue + TTLSalesTax over the first year and its line count.
         QTest::addColumn<QString>("stored");
 
-        // Product 1 is the most common fertiliser.
-        QTest::newRow("purchase summary") << int(ReportKind::PurchaseSummary) << ""
+        QTest::newRow("purchase summary") << int(ReportKind::PurchaseSummary)
             << "select sum(b.TTLValue + b.TTLSalesTax), count(*) from purchase p join purchasebody b "
                "on b.PurchaseId = p.PurchaseId where p.PurchaseDate between '2023-04-01' and '2024-03-31'";
-        QTest::newRow("return summary") << int(ReportKind::PurchaseReturnSummary) << ""
+        QTest::newRow("return summary") << int(ReportKind::PurchaseReturnSummary)
             << "select sum(b.TTLValue + b.TTLSalesTax), count(*) from purreturns r join purreturnsbody b "
                "on b.PurReturnId = r.PurReturnId where r.PurReturnDate between '2023-04-01' and '2024-03-31'";
-        QTest::newRow("purchase register") << int(ReportKind::PurchaseRegisterInvoiceWise) << "" << "";
-        QTest::newRow("product-wise purchases, one company") << int(ReportKind::ProductWisePurchases) << "1" << "";
-        QTest::newRow("product purchase ledger") << int(ReportKind::ProductPurchaseLedger) << "1" << "";
-        QTest::newRow("return register") << int(ReportKind::PurchaseReturnRegister) << "" << "";
     }
 
     void reportAgreesWithStoredTotals()
     {
         QFETCH(int, kind);
-        QFETCH(QString, code);
         QFETCH(QString, stored);
 
-        auto rs = report(ReportKind(kind), code);
-        QVERIFY(rs->RecordCount() > 0);
-        if (stored.isEmpty())
-            return;
+        auto rs = report(ReportKind(kind));
         double net = 0;
         for (int row = 0, c = rs->fieldIndex(QStringLiteral("NetValue")); row < rs->RecordCount(); ++row)
             net += rs->value(row, c).toDouble();
@@ -236,7 +226,7 @@ private slots:
 
     void returnRegisterDropsProductsWithoutUnit()
     {
-        auto rs = report(ReportKind::PurchaseReturnRegister, QString(), QDate(2025, 3, 31));
+        auto rs = report(ReportKind::PurchaseReturnRegister, QDate(2025, 3, 31));
         QVERIFY2(count(*m_db, "select count(*) from purreturnsbody b join Products pr on pr.ProductId = b.ProductId "
                        "where pr.UnitID is null") > 0, "the demo data must exercise the inner join on Units");
         QCOMPARE(rs->RecordCount(), count(*m_db, "select count(*) from purreturnsbody b join Products pr "
@@ -244,13 +234,11 @@ private slots:
     }
 
 private:
-    std::shared_ptr<Recordset> report(ReportKind kind, const QString &code = QString(),
-                                      QDate to = QDate(2024, 3, 31))
+    std::shared_ptr<Recordset> report(ReportKind kind, QDate to = QDate(2024, 3, 31))
     {
         ReportParameters p;
         p.from = QDate(2023, 4, 1);
         p.to = to;
-        p.code = code;
         return m_db->Execute(reportSql(kind, p, *m_db));
     }
 
