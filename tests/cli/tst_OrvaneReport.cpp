@@ -18,9 +18,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
-#include <unistd.h>
 
 namespace {
 
@@ -64,23 +64,6 @@ struct Run
     int status = -1;
     QString err;
 };
-
-// What the process has open: the targets of its descriptors, as the kernel
-// names them ("/dir/#1234 (deleted)" for a file not yet linked into place).
-QStringList openFiles(qint64 pid)
-{
-    QStringList targets;
-    const QString dir = QStringLiteral("/proc/%1/fd").arg(pid);
-    const QStringList fds = QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString &fd : fds) {
-        char target[4096];
-        const ssize_t n = ::readlink(QFile::encodeName(dir + QLatin1Char('/') + fd).constData(), target,
-                                     sizeof target - 1);
-        if (n > 0)
-            targets << QString::fromLocal8Bit(target, int(n));
-    }
-    return targets;
-}
 
 } // namespace
 
@@ -132,36 +115,24 @@ private slots:
                                                << "cannot open database nowhere.sqlite: no such file";
     }
 
-    // Only a complete report leaves a file; a refusal adds the usage line.
+    // Only a complete report replaces the file there, with nothing left beside
+    // it; a refusal adds the usage line.
     void exitStatus()
     {
         QFETCH(QString, line);
         QFETCH(int, status);
         QFETCH(QString, message);
         const QString out = path(QStringLiteral("status.csv"));
-        QFile::remove(out);
+        QVERIFY(orvane::test::writeBytes(out, "old report\n"));
         const Run r = run(line + QStringLiteral(" -o status.csv"));
         QCOMPARE(r.status, status);
         QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         if (status == 2)
             QVERIFY2(lines.takeLast().startsWith(QLatin1String("usage: orvane-report REPORT")), qPrintable(r.err));
         QCOMPARE(lines.join(QLatin1Char('\n')), message.isEmpty() ? QString() : "orvane-report: " + message);
-        QCOMPARE(QFile::exists(out), status == 0);
-    }
-
-    void existingFileKeptOnFailure()
-    {
-        const QString out = path(QStringLiteral("kept.csv"));
-        QVERIFY(orvane::test::writeBytes(out, "old report\n"));
-        QCOMPARE(run(QStringLiteral("purchase-summary --db books.sqlite --from 2020-01-01 --to 2020-01-31 -o kept.csv"))
-                     .status, 1);
-        QCOMPARE(run(QStringLiteral("purchase-summary --db broken.sqlite -o kept.csv")).status, 3);
-        QCOMPARE(QString::fromUtf8(orvane::test::readBytes(out)), QStringLiteral("old report\n"));
-        QCOMPARE(run("purchase-summary -o kept.csv" + April).status, 0);
-        QVERIFY(QString::fromUtf8(orvane::test::readBytes(out)).contains(QStringLiteral("Alpha Traders")));
-        // No half-written file is left beside it.
-        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("kept.csv*")}, QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("kept.csv")});
+        QCOMPARE(orvane::test::readBytes(out) == "old report\n", status != 0);
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("status.csv*")}, QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("status.csv")});
     }
 
     void outputs_data()
@@ -270,11 +241,8 @@ private slots:
         QTest::addColumn<bool>("existing");   // a previous report stands at the target
 
         QTest::newRow("pdf, SIGINT while reading rows") << "pdf" << false << SIGINT << false;
-        QTest::newRow("csv, SIGTERM while reading rows") << "csv" << false << SIGTERM << true;
-        for (const char *format : {"pdf", "csv", "xlsx"}) {
-            QTest::addRow("%s, SIGINT while writing, a previous file kept", format) << format << true << SIGINT << true;
-            QTest::addRow("%s, SIGTERM while writing", format) << format << true << SIGTERM << false;
-        }
+        QTest::newRow("csv, SIGTERM while writing, a previous file kept") << "csv" << true << SIGTERM << true;
+        QTest::newRow("xlsx, SIGINT while writing") << "xlsx" << true << SIGINT << false;
     }
 
     // A signal at any moment: exit status 4, "cancelled", no file written and no
@@ -293,16 +261,10 @@ private slots:
         const QString outPath = QFileInfo(outDir.path()).canonicalFilePath();
         const QString target = outPath + QStringLiteral("/report.") + format;
         const QByteArray previous = "previous report\n";
-        QDateTime previousTime;
-        if (existing) {
+        if (existing)
             QVERIFY(orvane::test::writeBytes(target, previous));
-            previousTime = QFileInfo(target).lastModified();
-        }
 
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        p.setProcessEnvironment(env);
         // Every line of two years, every invoice number: the largest report.
         p.start(QStringLiteral(ORVANE_REPORT_BINARY),
                 {QStringLiteral("purchase-register"), QStringLiteral("--db"), m_bigDatabase, QStringLiteral("--from"),
@@ -310,35 +272,32 @@ private slots:
                  QStringLiteral("--to-no"), QStringLiteral("999999"), QStringLiteral("--quiet"), QStringLiteral("-o"),
                  target});
         QVERIFY(p.waitForStarted());
-        const qint64 pid = p.processId();
 
-        // Watch what the tool has open: the database once it reads, a file in the
-        // output folder once it writes (written aside, renamed at the end).
+        // What the tool has open tells the moment: the database once it reads, a
+        // file in the output folder once it writes (written aside, renamed at the end).
+        const auto opened = [fds = QDir(QStringLiteral("/proc/%1/fd").arg(p.processId()))](const QString &prefix) {
+            const QFileInfoList links = fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+            return std::any_of(links.begin(), links.end(),
+                               [&](const QFileInfo &fd) { return fd.symLinkTarget().startsWith(prefix); });
+        };
+        const auto reached = [&] {
+            const bool output = opened(outPath + QLatin1Char('/'));
+            return writing ? output : opened(m_bigDatabase) && !output;
+        };
         QElapsedTimer waited;
         waited.start();
-        bool reached = false;
-        while (!reached && p.state() == QProcess::Running && waited.elapsed() < 120000) {
-            const QStringList open = openFiles(pid);
-            const bool reading = open.contains(m_bigDatabase);
-            bool output = false;
-            for (const QString &file : open)
-                output = output || file.startsWith(outPath + QLatin1Char('/'));
-            reached = writing ? output : reading && !output;
-            if (!reached)
-                p.waitForFinished(1);
-        }
-        QVERIFY2(reached, "the tool ended or hung before the moment of the signal");
-        QCOMPARE(::kill(pid_t(pid), signal), 0);
+        while (p.state() == QProcess::Running && !reached() && waited.elapsed() < 120000)
+            p.waitForFinished(1);
+        QVERIFY2(p.state() == QProcess::Running, "the tool ended before the moment of the signal");
+        QCOMPARE(::kill(pid_t(p.processId()), signal), 0);
 
         QVERIFY(p.waitForFinished(120000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QStringLiteral("orvane-report: cancelled\n"));
         QCOMPARE(p.exitCode(), 4);
         QCOMPARE(orvane::test::filesIn(outPath), existing ? QStringList{QFileInfo(target).fileName()} : QStringList());
-        if (existing) {
+        if (existing)
             QCOMPARE(orvane::test::readBytes(target), previous);
-            QCOMPARE(QFileInfo(target).lastModified(), previousTime);
-        }
     }
 
 private:
