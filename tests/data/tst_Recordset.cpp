@@ -292,10 +292,10 @@ private slots:
         QCOMPARE(columnTexts(rs, QStringLiteral("CompanyName")), names);
     }
 
-    void refusesWrites_data()
+    void refusals_data()
     {
         QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("message");   // %1: the driver, for the database's own words
 
         const QString onlyRead = QStringLiteral("Orvane data: The reports only read data: ");
         QTest::newRow("delete") << "delete from Companies"
@@ -309,41 +309,27 @@ private slots:
                                           << "Orvane data: Only one statement can be run at a time: more text follows "
                                              "the ';' at position 9.";
         QTest::newRow("empty") << "" << "Orvane data: The statement is empty.";
+        QTest::newRow("no such table") << "select * from nothere" << "%1: no such table: nothere";
+        QTest::newRow("apostrophe left undoubled") << "select * from Parties where PartyName like '%O'Brien%'"
+                                                   << "%1: near \"Brien\": syntax error";
     }
 
-    // Refused before they reach the database: the rows stay.
-    void refusesWrites()
+    // Writes are refused before they reach the database, which says what else
+    // is wrong; the recordset stays closed and the rows stay.
+    void refusals()
     {
         QFETCH(QString, sql);
         QFETCH(QString, message);
+        message = message.arg(m_connection->database().driverName());
         Recordset rs;
-        QCOMPARE(errorOf([&] { rs.Open(sql, m_connection); }), message);
+        // Over ODBC the driver's tag and the native error's number come too.
+        const QString tag = QStringLiteral("[SQLite]");
+        const QString opened = errorOf([&] { rs.Open(sql, m_connection); }).remove(tag);
+        QVERIFY2(opened.startsWith(message), qPrintable(opened));
         QCOMPARE(rs.State(), int(Recordset::adStateClosed));
-        QCOMPARE(errorOf([&] { m_connection->Execute(sql); }), message);
+        QVERIFY(errorOf([&] { m_connection->Execute(sql); }).remove(tag).startsWith(message));
         QCOMPARE(m_connection->Execute(QStringLiteral("select count(*) as n from Companies"))->Fields(
                      QStringLiteral("n")).toInt(), 5);
-    }
-
-    void databaseErrors_data()
-    {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("message");
-
-        QTest::newRow("no such table") << "select * from nothere" << "no such table: nothere";
-        QTest::newRow("apostrophe left undoubled") << "select * from Parties where PartyName like '%O'Brien%'"
-                                                   << "near \"Brien\": syntax error";
-    }
-
-    // The database's own message, with the driver as the source.
-    void databaseErrors()
-    {
-        QFETCH(QString, sql);
-        QFETCH(QString, message);
-        Recordset rs;
-        const QString error = errorOf([&] { rs.Open(sql, m_connection); });
-        QVERIFY2(error.startsWith(m_connection->database().driverName() + QLatin1String(": ")), qPrintable(error));
-        QVERIFY2(error.contains(message), qPrintable(error));
-        QCOMPARE(rs.State(), int(Recordset::adStateClosed));
     }
 
     void missingOrClosedConnection()
