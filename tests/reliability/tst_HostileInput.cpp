@@ -65,7 +65,7 @@ sqlite3 *handleOf(const QSqlDatabase &db)
 
 /// The statement with each literal standing for its kind: every harmless
 /// entry gives the same shape, text that leaves its quotes or adds a comment
-/// or a clause does not.
+/// or a clause does not (an undoubled apostrophe in a builder fails lookupFilters).
 QString skeleton(const QString &sql)
 {
     static const QRegularExpression literal(QStringLiteral("'(?:[^']|'')*'"));
@@ -250,24 +250,6 @@ private slots:
     }
 
     void cleanup() { deleteWindows<RptReportViewer>(); }
-
-    // Both witnesses must be able to fail: a write that changes nothing is
-    // still not read-only, and an undoubled apostrophe changes the shape.
-    void witnessCanFail()
-    {
-        const QString sql = QStringLiteral("select a from t where v.partyid='%1' and n between 1 and 9");
-        QCOMPARE(skeleton(sql.arg("7'' OR ''1''=''1")), skeleton(sql.arg("7")));
-        QVERIFY(skeleton(sql.arg("7' OR '1'='1")) != skeleton(sql.arg("7")));
-        g_trace.take();
-        QSqlQuery q(m_db);
-        QVERIFY(q.exec(QStringLiteral("UPDATE Parties SET City = City WHERE 0")));
-        QVERIFY(q.exec(QStringLiteral("SELECT 1")));
-        const QList<Traced> seen = g_trace.take();
-        g_trace.all.removeIf([](const Traced &s) { return s.sql.startsWith(QLatin1String("UPDATE Parties")); });
-        QCOMPARE(seen.size(), 2);
-        QVERIFY(!seen.at(0).readOnly);
-        QVERIFY(seen.at(1).readOnly);
-    }
 
     void reportQueries_data()
     {
