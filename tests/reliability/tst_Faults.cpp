@@ -414,9 +414,6 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::newRow("return summary, company name")
             << ReportKind::PurchaseReturnSummary << "crpPurchaseSummary" << "txtCompName" << "";
-        QTest::newRow("purchase summary, date range") << ReportKind::PurchaseSummary << "crpPurchaseRegisterIW" << "txtDate" << "";
-        QTest::newRow("register, invoice range")
-            << ReportKind::PurchaseRegisterInvoiceWise << "crpPurchaseSummary" << "Txtinvoice" << "";
         QTest::newRow("ledger, product") << ReportKind::ProductPurchaseLedger << "crpPurchaseSummary" << "txtProduct" << "5";
     }
 
