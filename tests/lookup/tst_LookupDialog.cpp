@@ -109,6 +109,7 @@ private slots:
         QTest::newRow("plain letters find accented ones") << "zoe" << QStringList({zoe});
         QTest::newRow("percent inside the text") << "ab%mil" << QStringList({"Abbasi Mills", "ABC Mills"});
         QTest::newRow("customers left out") << "Walk" << QStringList();
+        QTest::newRow("past thirty characters") << "O'Brien Traders of Quetta & Lahore" << QStringList();
     }
 
     void filter()
@@ -119,7 +120,7 @@ private slots:
         SchVendors *d = dialog();
         QVERIFY(openShown(d));
         QTest::keyClicks(d->filterBox(), typed);
-        QCOMPARE(d->filterBox()->text(), typed);
+        QCOMPARE(d->filterBox()->text(), typed.left(30));
         QCOMPARE(boxes.texts(), QString());
         QCOMPARE(gridTexts(d), names);
         // The first row is active, in the grid and in the recordset Select reads.

@@ -1,6 +1,6 @@
 // Hostile text against every builder of a statement (the report queries, the
 // code lookups, the lookup filters), payload by payload; then what the boxes of
-// the windows and of a lookup do to such text. The witness is SQLite's own
+// the windows do to such text. The witness is SQLite's own
 // statement trace: nothing but reads, each shaped like one a harmless entry
 // runs; the file's checksum at the end.
 
@@ -12,7 +12,6 @@
 #include "NumberParse.h"
 #include "RecordsetModel.h"
 #include "SchCompany.h"
-#include "SchVendors.h"
 
 #include <QClipboard>
 #include <QCryptographicHash>
@@ -402,48 +401,6 @@ private slots:
         }
         QCOMPARE(lookups.shown, 0);
         QCOMPARE(edit->text(), entry);
-    }
-
-    void lookupFilterBox_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("entry");
-        QTest::newRow("tautology pasted") << "pasted" << "' OR '1'='1" << "' OR '1'='1";
-        QTest::newRow("apostrophe typed inside a name") << "typed" << "O'B" << "O'B";
-        QTest::newRow("apostrophes inserted over the maximum") << "inserted" << QString(40, '\'') << QString(30, '\'');
-        QTest::newRow("NUL and a lone surrogate pasted") << "pasted" << QString(QChar(0)) + QChar(0xD83D) + "'"
-                                                         << QString(QChar(0)) + QChar(0xD83D) + "'";
-    }
-
-    // The filter box keeps what it is given up to its thirty characters, asks
-    // nothing of the database, and leaves the dialog usable.
-    void lookupFilterBox()
-    {
-        QFETCH(QString, how);
-        QFETCH(QString, input);
-        QFETCH(QString, entry);
-        MessageRecorder boxes;
-        SchVendors *d = SharedState::current().window<SchVendors>();
-        QString text;
-        bool usable = false;
-        int statements = -1;
-        ModalDriver<SchVendors> driver([&](SchVendors *d) {
-            g_trace.take();
-            enterText(d->filterBox(), how, input);
-            text = d->filterBox()->text();
-            statements = int(g_trace.take().size());
-            usable = d->focusWidget() == d->filterBox() && d->selectButton()->isEnabled();
-            d->filterBox()->selectAll();
-            QTest::keyClicks(d->filterBox(), QStringLiteral("Vendor Sev"));
-            QTest::keyClick(d->filterBox(), Qt::Key_Return);
-        }, [](SchVendors *d) { return d->gridModel()->rowCount() > 0; });
-        QCOMPARE(d->showModal(nullptr), int(QDialog::Accepted));
-        QCOMPARE(text, entry);
-        QCOMPARE(statements, 0);
-        QVERIFY(usable);
-        QCOMPARE(boxes.texts(), QString());
-        QCOMPARE(d->ParaOutVendorID, QStringLiteral("7"));
     }
 
     void databaseUnchanged()   // last: after everything above
