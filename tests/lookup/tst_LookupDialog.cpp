@@ -100,7 +100,6 @@ private slots:
             << QStringList({"Abbas & Sons", "Abbasi Mills", "ABC Mills", "Al-Noor Cotton", cafe, "D'Souza Agencies",
                             "O'Brien Traders", "Sabir Traders", "Sonsara Textiles", "Zahid Brothers", zoe,
                             "École Supplies", "Émile Café"});
-        QTest::newRow("apostrophe in a name") << "O'Brien" << QStringList({"O'Brien Traders"});
         QTest::newRow("apostrophe alone") << "'" << QStringList({"D'Souza Agencies", "O'Brien Traders", zoe});
         QTest::newRow("quote cannot end the literal") << "x' OR 'a'='a" << QStringList();
         QTest::newRow("leading blank must occur") << " Sons" << QStringList({"Abbas & Sons"});
@@ -120,12 +119,17 @@ private slots:
         QVERIFY(openShown(d));
         QTest::keyClicks(d->filterBox(), typed);
         QCOMPARE(d->filterBox()->text(), typed);
-        QCOMPARE(boxes.texts(), QString());
         QCOMPARE(gridTexts(d), names);
+        QCOMPARE(isSearchMiss(d->filterBox()), names.isEmpty());
         // The first row is active, in the grid and in the recordset Select reads.
         QCOMPARE(d->grid()->currentIndex().row(), names.isEmpty() ? -1 : 0);
         if (!names.isEmpty())
             QCOMPARE(d->listRecordset()->AbsolutePosition(), 0);
+        // Enter chooses it; on an empty grid the dialog stays open, without a message.
+        QTest::keyClick(d->filterBox(), Qt::Key_Return);
+        QCOMPARE(d->isVisible(), names.isEmpty());
+        QCOMPARE(boxes.texts(), QString());
+        QCOMPARE(d->ParaOutVendorName, names.value(0));
     }
 
     void gridKeys_data()
@@ -133,7 +137,6 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("filter");
-        QTest::newRow("letter, upper case") << int(Qt::Key_S) << 0 << "S";
         QTest::newRow("keypad digit") << int(Qt::Key_4) << int(Qt::KeypadModifier) << "4";
         QTest::newRow("space") << int(Qt::Key_Space) << 0 << " ";
         QTest::newRow("shift letter stays in the grid") << int(Qt::Key_S) << int(Qt::ShiftModifier) << "";
@@ -184,7 +187,6 @@ private slots:
         QTest::addColumn<int>("key");           // 0: clicked; -1: the close box
         QTest::addColumn<QString>("id");        // "": cancelled
         QTest::addColumn<QString>("name");
-        QTest::newRow("Enter in the filter") << "TxtFilter" << 0 << int(Qt::Key_Return) << "3" << "Abbas & Sons";
         QTest::newRow("keypad Enter on the third row") << "Grid" << 2 << int(Qt::Key_Enter) << "4" << "ABC Mills";
         QTest::newRow("Enter on Select is the button's")
             << "CmdSelect" << 1 << int(Qt::Key_Return) << "11" << "Abbasi Mills";
@@ -221,36 +223,6 @@ private slots:
         QCOMPARE(d->result(), int(id.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
         QCOMPARE(d->ParaOutVendorID, id);
         QCOMPARE(d->ParaOutVendorName, name);
-    }
-
-    void emptyGridKeepsDialogOpen_data()
-    {
-        QTest::addColumn<bool>("byButton");
-        QTest::newRow("Enter") << false;
-        QTest::newRow("Select button") << true;
-    }
-
-    void emptyGridKeepsDialogOpen()
-    {
-        QFETCH(bool, byButton);
-        MessageRecorder boxes;
-        SchVendors *d = dialog();
-        QVERIFY(openShown(d));
-        QTest::keyClicks(d->filterBox(), QStringLiteral("qqq"));
-        QCOMPARE(d->grid()->model()->rowCount(), 0);
-        QVERIFY(isSearchMiss(d->filterBox()));
-        if (byButton)
-            QTest::mouseClick(d->selectButton(), Qt::LeftButton);
-        else
-            QTest::keyClick(d->filterBox(), Qt::Key_Return);
-        QVERIFY(d->isVisible());
-        QCOMPARE(boxes.texts(), QString());
-        d->filterBox()->setFocus();
-        QTest::keyClick(d->filterBox(), Qt::Key_Backspace);
-        QVERIFY(isSearchMiss(d->filterBox()));   // "qq" finds nothing either
-        QTest::keyClick(d->filterBox(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(d->filterBox(), Qt::Key_Backspace);
-        QVERIFY(!isSearchMiss(d->filterBox()));
     }
 
     void secondOpeningHandsBackNothing()
@@ -330,7 +302,6 @@ private slots:
         // Every party, customers too, by key and not by name.
         QCOMPARE(gridTexts(d, QStringLiteral("ID")),
                  QStringList({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
-        QVERIFY(!d->listRecordset()->Source().contains(QLatin1String("order by"), Qt::CaseInsensitive));
     }
 
     void productModes_data()
