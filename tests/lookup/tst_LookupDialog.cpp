@@ -184,14 +184,13 @@ private slots:
     {
         QTest::addColumn<QString>("control");   // the one with the focus
         QTest::addColumn<int>("downs");         // rows moved down in the grid first
-        QTest::addColumn<int>("key");           // 0: clicked; -1: the close box
+        QTest::addColumn<int>("key");           // -1: the close box
         QTest::addColumn<QString>("id");        // "": cancelled
         QTest::addColumn<QString>("name");
         QTest::newRow("keypad Enter on the third row") << "Grid" << 2 << int(Qt::Key_Enter) << "4" << "ABC Mills";
         QTest::newRow("Enter on Select is the button's")
             << "CmdSelect" << 1 << int(Qt::Key_Return) << "11" << "Abbasi Mills";
         QTest::newRow("Enter on Cancel is the button's") << "CmdClose" << 1 << int(Qt::Key_Return) << "" << "";
-        QTest::newRow("Cancel clicked") << "CmdClose" << 1 << 0 << "" << "";
         QTest::newRow("close box") << "Grid" << 1 << -1 << "" << "";
         QTest::newRow("Escape") << "Grid" << 1 << int(Qt::Key_Escape) << "" << "";
     }
@@ -215,8 +214,6 @@ private slots:
         d->ParaOutVendorName = QStringLiteral("Stale");
         if (key > 0)
             QTest::keyClick(target, Qt::Key(key));
-        else if (key == 0)
-            QTest::mouseClick(target, Qt::LeftButton);
         else
             d->close();
         QVERIFY(!d->isVisible());
@@ -281,12 +278,6 @@ private slots:
         QTest::keyClicks(d->filterBox(), QStringLiteral("r"));
         QCOMPARE(boxes.boxes.size(), 1);
         QCOMPARE(gridTexts(d), QStringList({"Rafiq & Co"}));
-        // The list read, typing narrows it without the database.
-        db.close();
-        QTest::keyClicks(d->filterBox(), QStringLiteral("af"));
-        QCOMPARE(boxes.texts(), boxes.boxes.at(0).text);
-        QTest::keyClick(d->filterBox(), Qt::Key_Return);
-        QCOMPARE(d->ParaOutVendorName, QStringLiteral("Rafiq & Co"));
     }
 
     void partyListKeepsDatabaseOrder()
@@ -319,10 +310,6 @@ private slots:
         QTest::newRow("default: no crops") << false << false << false << ""
             << QStringList({"Crème Fraîche", "DAP Fertilizer", "Jute Bag", "Poly Bag", "Potash O'Neil", "Urea 50kg"})
             << "Alpha Agro";
-        QTest::newRow("default, accents aside") << false << false << false << "creme fraiche"
-            << QStringList({"Crème Fraîche"}) << "Alpha Agro";
-        QTest::newRow("default, apostrophe") << false << false << false << "O'N"
-            << QStringList({"Potash O'Neil"}) << "D'Arcy Foods";
         QTest::newRow("both ignores the filter") << true << false << false << "bag" << every << "D'Arcy Foods";
         QTest::newRow("bardana, filtered") << false << true << false << "seed"
             << QStringList({"Cotton Seed"}) << "Crescent Sugar";
