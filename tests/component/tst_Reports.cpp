@@ -73,7 +73,6 @@ private slots:
         QCOMPARE(firstVendor(), QStringLiteral("O'Brien Traders"));
 
         two.InitializeClass(second);
-        QCOMPARE(SharedState::current().SharedConnection->CursorLocation(), 3);
         // The next query of any window runs over the new connection.
         QCOMPARE(firstVendor(), QString::fromUtf8("Zoë's Mills"));
         // The host still owns the first connection: the component closed nothing.
