@@ -43,7 +43,6 @@ private slots:
 
         const QDate april(2024, 4, 1), march31(2024, 3, 31);
         QTest::newRow("31032026 into 01/04/2024: no day clamped by April") << april << "tab 31032026" << "31/03/2026" << false;
-        QTest::newRow("31/03/2026 into an April date") << QDate(2024, 4, 15) << "tab 31/03/2026" << "31/03/2026" << false;
         QTest::newRow("nothing read while typing") << april << "tab 3103" << "3103" << false;
         QTest::newRow("31-3-26: two-digit year on leaving") << april << "tab 31-3-26 leave" << "31/03/2026" << false;
         QTest::newRow("310326: six digits on leaving") << april << "tab 310326 leave" << "31/03/2026" << false;
@@ -60,7 +59,6 @@ private slots:
         QTest::newRow("three digits cannot be split") << april << "tab 311 leave" << "311" << true;
         QTest::newRow("Escape puts the accepted date back") << april << "tab 3103 esc" << "01/04/2024" << false;
         QTest::newRow("Up on the day") << march31 << "tab up" << "01/04/2024" << false;
-        QTest::newRow("Down on the day") << march31 << "tab down" << "30/03/2024" << false;
         QTest::newRow("Down on the month") << march31 << "tab caret:4 down" << "29/02/2024" << false;
         QTest::newRow("Up on the month twice") << QDate(2024, 11, 15) << "tab caret:4 up up" << "15/01/2025" << false;
         QTest::newRow("Up on the year") << march31 << "tab end up" << "31/03/2025" << false;
@@ -131,7 +129,6 @@ private:
     /// year), "caret:N" (a click inside the focused box), "ctrl+a", "up",
     /// "down", "end", "esc", "leave" (the window's check as the focus leaves),
     /// or text typed key by key.
-
     void run(const QString &steps)
     {
         for (const QString &step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {

@@ -14,40 +14,13 @@ class tst_NumericKeyFilter : public QObject
     Q_OBJECT
 
 private slots:
-    void filter_data()
+    // Every key typed into a box goes through the routine (typedIntoBox); a
+    // caller without a box still gets its first point.
+    void pointWithoutBox()
     {
-        QTest::addColumn<int>("keyAscii");
-        QTest::addColumn<QString>("boxText");   // null: no box at all
-        QTest::addColumn<bool>("allowDecimal");
-        QTest::addColumn<int>("expected");
-
-        QTest::newRow("digit 0") << int('0') << "" << false << int('0');
-        QTest::newRow("digit 9") << int('9') << "12" << false << int('9');
-        QTest::newRow("backspace") << 8 << "12" << false << 8;
-        QTest::newRow("point refused without decimals, empty box") << 46 << "" << false << 0;
-        QTest::newRow("point refused without decimals") << 46 << "12" << false << 0;
-        QTest::newRow("first point passes") << 46 << "12" << true << 46;
-        QTest::newRow("first point in empty box passes") << 46 << "" << true << 46;
-        QTest::newRow("first point, no box") << 46 << QString() << true << 46;
-        QTest::newRow("second point refused") << 46 << "1.2" << true << 0;
-        QTest::newRow("minus refused") << int('-') << "" << true << 0;
-        QTest::newRow("letter refused") << int('A') << "" << false << 0;
-        QTest::newRow("apostrophe refused") << int('\'') << "" << false << 0;
-        QTest::newRow("slash refused") << int('/') << "" << false << 0;   // 47, next to the digits
-        QTest::newRow("colon refused") << int(':') << "" << false << 0;   // 58, next to the digits
-        QTest::newRow("accented letter refused") << 0xE9 << "" << false << 0;
-    }
-
-    void filter()
-    {
-        QFETCH(int, keyAscii);
-        QFETCH(QString, boxText);
-        QFETCH(bool, allowDecimal);
-        QFETCH(int, expected);
-
-        QLineEdit box(boxText);
-        NumericKeyFilter(keyAscii, boxText.isNull() ? nullptr : &box, allowDecimal);
-        QCOMPARE(keyAscii, expected);
+        int keyAscii = 46;
+        NumericKeyFilter(keyAscii, nullptr, true);
+        QCOMPARE(keyAscii, 46);
     }
 
     void typedIntoBox_data()
@@ -56,14 +29,14 @@ private slots:
         QTest::addColumn<bool>("allowDecimal");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("digits") << "00123" << false << "00123";
+        QTest::newRow("digits") << "0012389" << false << "0012389";
         QTest::newRow("letters dropped") << "1a2B3" << false << "123";
         QTest::newRow("accented letter and other digits dropped") << QString::fromUtf8("9é١8") << true << "98";
         QTest::newRow("minus dropped") << "-15" << false << "15";
         QTest::newRow("point dropped without decimals") << "1.5" << false << "15";
         QTest::newRow("one point kept") << "1.5" << true << "1.5";
         QTest::newRow("second point dropped") << "1.2.3" << true << "1.23";
-        QTest::newRow("blanks and quotes dropped") << "4 '7" << false << "47";
+        QTest::newRow("blanks, quotes and the digits' neighbours dropped") << "4 '/:7" << false << "47";
     }
 
     void typedIntoBox()

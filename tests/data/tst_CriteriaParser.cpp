@@ -37,10 +37,7 @@ private slots:
 
         QTest::newRow("equal text ignores case") << "companyname='abc traders'" << QList<int>{2};
         QTest::newRow("company prefix search") << "Companyname like 'AB%'" << QList<int>{1, 2};
-        QTest::newRow("no match") << "Companyname like 'XY%'" << QList<int>{};
         QTest::newRow("doubled apostrophe in literal") << "CompanyName = 'O''Brien & Sons'" << QList<int>{4};
-        QTest::newRow("apostrophe in like pattern") << "CompanyName like 'o''b%'" << QList<int>{4};
-        QTest::newRow("accented capital found by small letter") << "CompanyName like '\u00e9cole%'" << QList<int>{3};
         QTest::newRow("like ignores accents") << "CompanyName like 'ecole%'" << QList<int>{3};
         QTest::newRow("equality keeps accents") << "CompanyName = 'ecole chimie'" << QList<int>{};
         QTest::newRow("underscore matches one character") << "CompanyName like 'A_C%'" << QList<int>{2};
@@ -51,7 +48,6 @@ private slots:
         QTest::newRow("date iso") << "Since >= '2024-01-01'" << QList<int>{3, 4, 5};
         QTest::newRow("date as pickers show it") << "Since = '31/12/2024'" << QList<int>{4};
         QTest::newRow("text order ignores case") << "CompanyName < 'abd'" << QList<int>{1, 2};
-        QTest::newRow("and") << "CompanyId > 1 AND CompanyId < 4" << QList<int>{2, 3};
         QTest::newRow("and binds tighter than or")
             << "CompanyId = 1 OR CompanyId > 3 AND Price < 45" << QList<int>{1, 4};
         QTest::newRow("parentheses") << "(CompanyId = 1 OR CompanyId > 3) AND Price < 45" << QList<int>{1, 4};
