@@ -285,7 +285,6 @@ private slots:
         QTest::newRow("Escape closes") << Keys{escape} << false << 0 << 0;
         QTest::newRow("Escape in the search box closes") << Keys{escape} << true << 0 << 0;
         QTest::newRow("Ctrl+W closes") << Keys{ctrlW} << false << 0 << 0;
-        QTest::newRow("Ctrl+W in the search box closes") << Keys{ctrlW} << true << 0 << 0;
     }
 
     void viewerKeys()
