@@ -222,14 +222,12 @@ private slots:
         QTest::addColumn<bool>("blank");
         QTest::addColumn<QString>("expected");
         const int money = int(FieldFormat::Money);
-        QTest::newRow("money millions") << 1234567.5 << money << 2 << false << "1,234,567.50";
-        QTest::newRow("money negative thousands") << -1000.25 << money << 2 << false << "-1,000.25";
         QTest::newRow("money rounds half up") << 2.675000001 << money << 2 << false << "2.68";
         QTest::newRow("tiny negative is zero") << -0.004 << money << 2 << false << "0.00";
         QTest::newRow("blank when zero") << 0.0 << money << 2 << true << "";
         QTest::newRow("integer rounds") << 1499.6 << int(FieldFormat::Integer) << 0 << false << "1,500";
-        QTest::newRow("number three decimals") << 1234.5678 << int(FieldFormat::Number) << 3 << false << "1,234.568";
         QTest::newRow("billions") << 98765432109.99 << money << 2 << false << "98,765,432,109.99";
+        QTest::newRow("number three decimals") << 1234.5678 << int(FieldFormat::Number) << 3 << false << "1,234.568";
     }
 
     void formatNumber()
