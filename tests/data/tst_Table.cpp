@@ -104,27 +104,6 @@ private slots:
             got << t->text(r, 0);
         QCOMPARE(got, texts);
     }
-
-    void memoryStaysCompact()
-    {
-        // A purchase-register-like result: 13 columns of numbers, dates and repeated names.
-        const int rows = 20000;
-        QStringList names;
-        for (int c = 0; c < 13; ++c)
-            names << QStringLiteral("c%1").arg(c);
-        const auto t = orvane::test::tableOf(names, rows, [](int r) {
-            QVariantList row{r, QDate(2024, 1, 1).addDays(r % 365), QStringLiteral("Vendor %1").arg(r % 500)};
-            for (int c = 3; c < 13; ++c)
-                row << r * 0.01 + c;
-            return row;
-        });
-        QCOMPARE(t->number(rows - 1, 0), double(rows - 1));
-        QCOMPARE(t->date(rows - 1, 1), QDate(2024, 1, 1).addDays((rows - 1) % 365));
-        // 9 bytes a cell, and each of the 500 names stored once: 200k such rows
-        // stay far below 80 MB.
-        const qint64 perRow = t->memoryUsage() / rows;
-        QVERIFY2(perRow <= 13 * 9 + 8, qPrintable(QString::number(perRow)));
-    }
 };
 
 QTEST_APPLESS_MAIN(tst_Table)

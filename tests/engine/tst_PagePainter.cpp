@@ -167,7 +167,6 @@ private slots:
         QTest::addColumn<int>("dpi");
         QTest::addColumn<QSize>("page");      // A4 in whole pixels
         QTest::addColumn<QSize>("zoomed");    // at scale 2, rounded once
-        QTest::newRow("72 dpi") << 72 << QSize(595, 842) << QSize(1191, 1684);
         QTest::newRow("96 dpi screen") << 96 << QSize(794, 1123) << QSize(1587, 2245);
         QTest::newRow("300 dpi") << 300 << QSize(2480, 3508) << QSize(4961, 7016);
     }
