@@ -191,14 +191,6 @@ class tst_Faults : public QObject
         m_hostConnections.clear();
     }
 
-    /// The return summary as the host shows it (null when it did not show).
-    ReportWindow *openSummary(Reports &reports)
-    {
-        reports.PurchaseReturnSummary();
-        auto *w = SharedState::current().existingWindow<RptPurchaseReturnSummary>();
-        return w && w->isVisible() ? openReportWindow<RptPurchaseReturnSummary>() : nullptr;
-    }
-
 public:
     static void initMain()
     {
@@ -293,7 +285,7 @@ private slots:
         if (initialised && !db.isOpen())
             QSKIP(qPrintable(QStringLiteral("the SQLite ODBC driver is not usable here: ") + db.lastError().text()));
         MessageRecorder shown;
-        ReportWindow *w = openSummary(m_reports);
+        ReportWindow *w = openWindow(ReportKind::PurchaseReturnSummary);
         QVERIFY(w);
         int printed = 0;   // pages
         const auto printer = [&printed](const Document &document, const PrintJob &) { printed += document.pageCount(); };

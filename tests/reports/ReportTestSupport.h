@@ -63,35 +63,23 @@ inline RptReportViewer *lastViewer(const ReportWindow *window)
     return qobject_cast<RptReportViewer *>(window->lastViewer());
 }
 
-/// Shows the shared instance of window kind W, active, with the range set;
-/// Previews show in viewers, as under the component's public object.
-template<class W>
-W *openReportWindow(QDate from = kMarchFirst, QDate to = kMarchLast)
-{
-    ViewerPresenter::install();
-    W *window = SharedState::current().window<W>();
-    window->show();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window))
-        qWarning("window did not become active");
-    window->fromDate()->setDate(from);
-    window->toDate()->setDate(to);
-    return window;
-}
-
-/// openReportWindow for the window of `kind`.
+/// Shows the window of `kind` through the host's call, active, with the range
+/// set; null when it did not show.
 inline ReportWindow *openWindow(ReportKind kind, QDate from = kMarchFirst, QDate to = kMarchLast)
 {
-    switch (kind) {
-    case ReportKind::PurchaseSummary: return openReportWindow<pmtPurchaseSummary>(from, to);
-    case ReportKind::PurchaseRegisterInvoiceWise: return openReportWindow<pmtPurchaseRegisterIW>(from, to);
-    case ReportKind::ProductWisePurchases: return openReportWindow<RptProductWisePurchases>(from, to);
-    case ReportKind::ProductPurchaseLedger: return openReportWindow<RptPurchaseLedger>(from, to);
-    case ReportKind::ProductPurchaseReturnLedger: return openReportWindow<pmtPurchaseReturnLedger>(from, to);
-    case ReportKind::PurchaseReturnRegister: return openReportWindow<RptPurchaseReturnRegister>(from, to);
-    case ReportKind::PurchaseReturnSummary: break;
+    Reports reports;
+    (reports.*showMethod(kind))();
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        auto *window = qobject_cast<ReportWindow *>(top);
+        if (window && window->kind() == kind && window->isVisible()) {
+            if (!QTest::qWaitForWindowActive(window))
+                qWarning("window did not become active");
+            window->fromDate()->setDate(from);
+            window->toDate()->setDate(to);
+            return window;
+        }
     }
-    return openReportWindow<RptPurchaseReturnSummary>(from, to);
+    return nullptr;
 }
 
 /// Types `code` into the window's code box and confirms it with Enter, as a user does.

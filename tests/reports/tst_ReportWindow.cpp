@@ -62,7 +62,7 @@ class tst_ReportWindow : public QObject
         return w->codeBox();
     }
 
-    RptPurchaseReturnSummary *frame() { return openReportWindow<RptPurchaseReturnSummary>(); }
+    ReportWindow *frame() { return openWindow(ReportKind::PurchaseReturnSummary); }
 
 public:
     // Month abbreviations follow the system's language; the printed heading is English.
@@ -524,7 +524,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, focus);
         MessageRecorder boxes;
-        RptPurchaseReturnSummary *w = frame();
+        ReportWindow *w = frame();
         w->fromDate()->setFocus();
         QTest::keyClick(w->fromDate(), Qt::Key_Tab);
         QTest::keyClicks(w->toDate(), typed);
@@ -551,7 +551,7 @@ private slots:
     void twoPreviewsLeaveTwoViewers()
     {
         MessageRecorder boxes;
-        RptPurchaseReturnSummary *w = frame();
+        ReportWindow *w = frame();
         QTest::mouseClick(w->previewButton(), Qt::LeftButton);
         QPointer<RptReportViewer> first = lastViewer(w);
         w->activateWindow();
