@@ -4,20 +4,13 @@
 
 #include "ReportFixture.h"
 
+#include "InvoiceRangeWindow.h"
 #include "LookupDialog.h"
 #include "ModalDriver.h"
 #include "Printing.h"
 #include "Reports.h"
-#include "RptProductWisePurchases.h"
-#include "RptPurchaseLedger.h"
-#include "RptPurchaseReturnRegister.h"
-#include "RptPurchaseReturnSummary.h"
 #include "RptReportViewer.h"
 #include "SharedState.h"
-#include "ViewerPresenter.h"
-#include "pmtPurchaseRegisterIW.h"
-#include "pmtPurchaseReturnLedger.h"
-#include "pmtPurchaseSummary.h"
 
 #include <QApplication>
 #include <QLineEdit>
